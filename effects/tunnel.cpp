@@ -1,0 +1,4 @@
+#include "effects/tunnel.h"
+
+// Placeholder until the tunnel lands.
+int palettePart(int, int) { return 0; }

@@ -1,0 +1,3 @@
+#pragma once
+// The terrain fly-through (timeline step 6).
+int flythroughPart(int arg);

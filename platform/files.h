@@ -1,0 +1,9 @@
+#pragma once
+// Data files are named the way the demo always named them, with backslashes
+// ("texturas\\mave0.bmp", ".\\pantallazos\\bicho.bmp"). This is the one place
+// that maps such a name to the host's separator. Names are case-sensitive.
+#include <cstdio>
+#include <string>
+
+std::string pf_hostPath(const char* name);
+FILE* pf_fopen(const char* name, const char* mode);

@@ -1,0 +1,3 @@
+#pragma once
+// The scripted sand effect, the first step of the timeline.
+int sand_run();

@@ -1,0 +1,2 @@
+// Placeholder until the offline renderer lands.
+int main() { return 0; }
