@@ -1,0 +1,31 @@
+#pragma once
+// Packing of 0x00RRGGBB pixels into the display's 16-bit format. Each channel
+// keeps its top bits (no rounding, no dithering), the same conversion the
+// engine applies to the work buffer. The six channel values are copied into
+// a pixelPack_T once per frame so the per-pixel loops read locals.
+#include <cstdint>
+
+#include "platform/display.h"
+
+struct pixelPack_T {
+    int32_t redDrop, redShift;     // right shift of the masked channel, then left shift
+    int32_t greenDrop, greenShift;
+    int32_t blueDrop, blueShift;
+};
+
+inline pixelPack_T pack_fromDisplay() {
+    pixelPack_T f;
+    f.redDrop = 24 - redBits;
+    f.redShift = redShift;
+    f.greenDrop = 16 - greenBits;
+    f.greenShift = greenShift;
+    f.blueDrop = 8 - blueBits;
+    f.blueShift = blueShift;
+    return f;
+}
+
+inline uint16_t pack_pixel(const pixelPack_T& f, uint32_t p) {
+    return (uint16_t)((((p & 0xFF0000u) >> f.redDrop) << f.redShift) |
+                      (((p & 0xFF00u) >> f.greenDrop) << f.greenShift) |
+                      (((p & 0xFFu) >> f.blueDrop) << f.blueShift));
+}
