@@ -1,4 +1,132 @@
 #include "geometry/flythrough.h"
 
-// Placeholder until the fly-through lands.
-int flythroughPart(int) { return 0; }
+#include "app/console.h"
+#include "app/engine.h"
+#include "app/hud.h"
+#include "app/timers.h"
+#include "effects/pixel_tables.h"
+#include "effects/surface16.h"
+#include "geometry/spline.h"
+#include "platform/clock.h"
+#include "platform/display.h"
+#include "platform/keyboard.h"
+#include "render/r3d_hw.h"
+#include "render/r3d_render.h"
+#include "render/r3d_scene.h"
+#include "render/r3d_tex.h"
+
+PVCamera flyCamera;
+scene_T* flyScene;
+float flyT;
+
+namespace {
+
+// The camera path's control points; z is the height.
+constexpr int FLY_POINTS = 15;
+const float flyPath[FLY_POINTS][3] = {
+    {30, 82, 62},      {162, 185, 64},    {355, 276, 65},    {658, 323, 73},    {1071, 476, 76},
+    {1416, 644, 80},   {1532, 918, 94},   {1706, 1065, 198}, {1860, 1260, 283}, {1753, 1714, 297},
+    {1446, 1725, 263}, {1105, 1363, 254}, {895, 1294, 322},  {753, 1054, 294},  {643, 659, 176},
+};
+
+constexpr float FLY_STEP = 0.003f;      // per frame: 333 frames to the end of the path
+constexpr float FLY_STEP_HW = 0.0005f;  // accelerator mode: the path repeats
+constexpr uint32_t TITLE_MS = 3500;
+constexpr float LIGHT_TURN_DEGREES = 3.0f;
+
+// In windowed mode the clipped primary refuses a fast blit and nothing
+// shows; the pause happens either way.
+void showTitle()
+{
+    initPixelTables();
+    ddSurface_T* title = loadBmpSurface(".\\pantallazos\\bicho.bmp");
+    if (title) {
+        ddRect_T whole = {0, 0, 320, 240};
+        dd_bltFast(dd_primarySurface(), 0, 0, title, &whole);
+        dd_releaseSurface(title);
+    }
+    pf_sleepMs(TITLE_MS);
+}
+
+// One frame; false when the path has run out (the frame is not drawn).
+bool flyFrame(const spline_T& path)
+{
+    vec4_T p = path.position(flyT);
+    flyCamera.setPosition(p);
+    vec4_T t = path.tangent(flyT);
+    t.normalize();
+    flyCamera.lookAt(p + t);   // one unit ahead along the path
+
+    if (use3dfx) {
+        flyT += FLY_STEP_HW;
+    } else {
+        flyT += FLY_STEP;
+        if (flyT >= 1.0f)
+            return false;
+    }
+    tmr_report();
+    frameStamp++;
+
+    tmr_start(TMR_KEYBOARD);
+    kb_poll();
+    if (kb_keyDown(KB_KEY_SPACE))
+        demoRunning = 0;
+    tmr_stop(TMR_KEYBOARD);
+
+    tmr_start(TMR_RENDER_FRAME);
+    if (engine_beginFrame(1) == 0) {
+        r3d_render(flyScene, &flyCamera);
+        tmr_start(TMR_CONSOLE);
+        hud_draw();
+        tmr_stop(TMR_CONSOLE);
+        lightDir.rotateZ(LIGHT_TURN_DEGREES);
+        engine_endFrame();
+    }
+    tmr_stop(TMR_RENDER_FRAME);
+    return true;
+}
+
+}  // namespace
+
+int flythroughPart(int)
+{
+    tmr_highRes();
+    vec4_T points[FLY_POINTS];
+    for (int i = 0; i < FLY_POINTS; i++)
+        points[i].set(flyPath[i][0], flyPath[i][1], flyPath[i][2], 1);
+
+    // The textures follow every display mode set-up from now on; the
+    // first set is built here if no mode set-up has built one yet.
+    dd_setModeHook(r3d_modeHook);
+    if (texSet == nullptr)
+        r3d_loadTextures();
+
+    showTitle();
+    spline_T* path = new spline_T(FLY_POINTS, points);
+    r3d_freeScene(flyScene);
+    flyScene = r3d_loadScene("PLAYApr.MAC");
+    con_log("PVCamera initiated...");
+    con_log("Leida malla 3d...");
+    con_log("Vertices: %i", flyScene->vertexCount);
+    con_log("Triangulos: %i", flyScene->triangleCount);
+    con_log("Creadas normales de caras...");
+    flyT = 0;
+
+    // Left by Space or by the pump: the timer resolution goes back; not when
+    // the path runs out.
+    bool pathEnded = false;
+    if (engine_pump() == 0) {
+        for (;;) {
+            if (!flyFrame(*path)) {
+                pathEnded = true;
+                break;
+            }
+            if (!demoRunning || engine_pump() != 0)
+                break;
+        }
+    }
+    if (!pathEnded)
+        tmr_lowRes();
+    delete path;
+    return 0;
+}

@@ -1,0 +1,196 @@
+// The four filler families. Each carries its values along the edges of the
+// scan set-up and writes a row by the span pixel rule, right to left. The
+// per-pixel values run in unsigned 16.16 so that the degenerate rows (a
+// right end left of the left end) wrap harmlessly instead of overflowing.
+#include "render/r3d_fill.h"
+
+#include "render/r3d_muldiv.h"
+#include "render/r3d_scan.h"
+#include "render/r3d_tex.h"
+
+namespace {
+
+// Texel addresses per level, from masks and shifts of the 16.16 values: the
+// integer part of u picks the row (mod S), that of v the column, the two
+// or-ed, so the index never leaves the S x S texels.
+constexpr uint32_t texUMask[R3D_TEX_LEVELS] = {0x3F0000, 0x1F0000, 0xF0000, 0x70000};
+constexpr uint32_t texVMask[R3D_TEX_LEVELS] = {0x3FFC00, 0x1FF800, 0xFF000, 0x7E000};
+
+template <int L>
+inline uint32_t texelIndex(uint32_t u, uint32_t v)
+{
+    return ((u & texUMask[L]) | ((v >> (6 - L)) & texVMask[L])) >> (10 + L);
+}
+
+// Difference of two 16.16 values, wrapping like the 32-bit registers did.
+inline int32_t fixDiff(int32_t a, int32_t b)
+{
+    return (int32_t)((uint32_t)a - (uint32_t)b);
+}
+
+struct flatPix_T {
+    uint16_t colour;
+    uint16_t cur() const { return colour; }
+    uint16_t back() const { return colour; }
+    uint16_t leftEnd() const { return colour; }
+    void step1() {}
+    void step2() {}
+};
+
+struct flatFill_T {
+    static constexpr bool UV = false, COL = false;
+    uint16_t colour;
+    void span(uint16_t* row, const r3dEdge_T& l, const r3dEdge_T& r)
+    {
+        flatPix_T p{colour};
+        r3d_spanRule(row, l.x >> 16, r.x >> 16, p);
+    }
+};
+
+struct gouraudPix_T {
+    uint32_t c, dc, cl;
+    uint16_t cur() const { return (uint16_t)(c >> 16); }
+    uint16_t back() const { return (uint16_t)((c - dc) >> 16); }
+    uint16_t leftEnd() const { return (uint16_t)(cl >> 16); }
+    void step1() { c -= dc; }
+    void step2() { c -= 2 * dc; }
+};
+
+// The colour (and shade) step divides by the span width plus 2.0.
+inline uint32_t colourStep(const r3dEdge_T& l, const r3dEdge_T& r)
+{
+    return (uint32_t)r3d_mulDiv(fixDiff(r.c, l.c), 65536, r.x - l.x + 0x20000);
+}
+
+struct gouraudFill_T {
+    static constexpr bool UV = false, COL = true;
+    void span(uint16_t* row, const r3dEdge_T& l, const r3dEdge_T& r)
+    {
+        gouraudPix_T p{(uint32_t)r.c, colourStep(l, r), (uint32_t)l.c};
+        r3d_spanRule(row, l.x >> 16, r.x >> 16, p);
+    }
+};
+
+template <int L>
+struct texPix_T {
+    const uint16_t* tex;
+    uint32_t u, v, du, dv, ul, vl;
+    uint16_t cur() const { return tex[texelIndex<L>(u, v)]; }
+    uint16_t back() const { return tex[texelIndex<L>(u - du, v - dv)]; }
+    uint16_t leftEnd() const { return tex[texelIndex<L>(ul, vl)]; }
+    void step1()
+    {
+        u -= du;
+        v -= dv;
+    }
+    void step2()
+    {
+        u -= 2 * du;
+        v -= 2 * dv;
+    }
+};
+
+// Texture steps divide by the exact width; a zero width gives -1.
+inline void texSteps(const r3dEdge_T& l, const r3dEdge_T& r, uint32_t* du, uint32_t* dv)
+{
+    *du = (uint32_t)r3d_mulDiv(fixDiff(r.u, l.u), 65536, r.x - l.x);
+    *dv = (uint32_t)r3d_mulDiv(fixDiff(r.v, l.v), 65536, r.x - l.x);
+}
+
+template <int L>
+struct texFill_T {
+    static constexpr bool UV = true, COL = false;
+    const uint16_t* tex;
+    void span(uint16_t* row, const r3dEdge_T& l, const r3dEdge_T& r)
+    {
+        texPix_T<L> p{tex, (uint32_t)r.u, (uint32_t)r.v, 0, 0, (uint32_t)l.u, (uint32_t)l.v};
+        texSteps(l, r, &p.du, &p.dv);
+        r3d_spanRule(row, l.x >> 16, r.x >> 16, p);
+    }
+};
+
+// The shade's integer part picks one of the 32 shaded copies; & 31 keeps a
+// degenerate row's stepped value inside the table.
+template <int L>
+struct shadedPix_T {
+    const uint16_t* const* set;
+    uint32_t u, v, du, dv, ul, vl;
+    uint32_t c, dc, cl;
+    uint16_t cur() const { return set[(c >> 16) & 31][texelIndex<L>(u, v)]; }
+    uint16_t back() const { return set[((c - dc) >> 16) & 31][texelIndex<L>(u - du, v - dv)]; }
+    uint16_t leftEnd() const { return set[(cl >> 16) & 31][texelIndex<L>(ul, vl)]; }
+    void step1()
+    {
+        u -= du;
+        v -= dv;
+        c -= dc;
+    }
+    void step2()
+    {
+        u -= 2 * du;
+        v -= 2 * dv;
+        c -= 2 * dc;
+    }
+};
+
+template <int L>
+struct shadedFill_T {
+    static constexpr bool UV = true, COL = true;
+    const uint16_t* const* set;
+    void span(uint16_t* row, const r3dEdge_T& l, const r3dEdge_T& r)
+    {
+        shadedPix_T<L> p{set, (uint32_t)r.u, (uint32_t)r.v, 0, 0, (uint32_t)l.u, (uint32_t)l.v,
+                         (uint32_t)r.c, colourStep(l, r), (uint32_t)l.c};
+        texSteps(l, r, &p.du, &p.dv);
+        r3d_spanRule(row, l.x >> 16, r.x >> 16, p);
+    }
+};
+
+template <int L>
+void triTextureAt(const meshVertex_T* a, const meshVertex_T* b, const meshVertex_T* c)
+{
+    texFill_T<L> f{curTexture};
+    r3d_frontEnd(a, b, c, f);
+}
+
+template <int L>
+void triShadedAt(const meshVertex_T* a, const meshVertex_T* b, const meshVertex_T* c)
+{
+    shadedFill_T<L> f{curShadeSet};
+    r3d_frontEnd(a, b, c, f);
+}
+
+}  // namespace
+
+void r3d_triFlat(const meshVertex_T* a, const meshVertex_T* b, const meshVertex_T* c)
+{
+    // Every piece of a clipped fan takes a's colour too.
+    flatFill_T f{(uint16_t)a->colour};
+    r3d_frontEnd(a, b, c, f);
+}
+
+void r3d_triGouraud(const meshVertex_T* a, const meshVertex_T* b, const meshVertex_T* c)
+{
+    gouraudFill_T f;
+    r3d_frontEnd(a, b, c, f);
+}
+
+void r3d_triTexture(int level, const meshVertex_T* a, const meshVertex_T* b, const meshVertex_T* c)
+{
+    switch (level) {
+    case 0: triTextureAt<0>(a, b, c); break;
+    case 1: triTextureAt<1>(a, b, c); break;
+    case 2: triTextureAt<2>(a, b, c); break;
+    default: triTextureAt<3>(a, b, c); break;
+    }
+}
+
+void r3d_triTextureShaded(int level, const meshVertex_T* a, const meshVertex_T* b, const meshVertex_T* c)
+{
+    switch (level) {
+    case 0: triShadedAt<0>(a, b, c); break;
+    case 1: triShadedAt<1>(a, b, c); break;
+    case 2: triShadedAt<2>(a, b, c); break;
+    default: triShadedAt<3>(a, b, c); break;
+    }
+}
