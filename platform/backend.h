@@ -60,7 +60,8 @@ struct pfBackend_T {
     int  (*audioQuery)(const pfAudioFormat_T* fmt);    // 1 when the format is accepted
     int  (*audioOpen)(const pfAudioFormat_T* fmt);     // 0 or -1
     void (*audioClose)();
-    void (*audioLock)(int lock);                       // guard against the consumer thread
+    // A clock that only moves when the engine presents or sleeps (headless).
+    int virtualClock;
 };
 
 void pf_setBackend(const pfBackend_T* backend);

@@ -1,2 +1,180 @@
-// Placeholder until the offline renderer lands.
-int main() { return 0; }
+// varnek-render: the whole demo on the headless backend, from start to end,
+// writing what it shows and plays to files.
+//
+//   varnek-render [--data DIR] [--out DIR] [--every N] [--wav FILE]
+//                 [--keys FILE] [--format 555] [--steps LIST] [--log]
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <string>
+
+#include "app/console.h"
+#include "app/engine_thread.h"
+#include "app/window.h"
+#include "gfx2d/png_write.h"
+#include "platform/backend_headless.h"
+#include "platform/display.h"
+#include "platform/sound_out.h"
+#include "platform/wav_file.h"
+#include "tools/render/keys.h"
+
+namespace {
+std::string outDir;
+uint32_t every = 1;
+wavFile_T wav;
+std::mutex outputMutex;
+bool outputsOpen = true;
+uint64_t frameHash = 1469598103934665603ull;   // FNV-1a over every presented frame
+uint32_t lastStepFrames = 0;
+bool wavWanted = false;
+std::string wavPath;
+
+void onFrame(uint32_t frame, const uint16_t* pixels, int pitch, int format)
+{
+    std::lock_guard<std::mutex> lock(outputMutex);
+    if (!outputsOpen)
+        return;
+    for (int y = 0; y < 240; y++)
+        for (int x = 0; x < 320; x++) {
+            uint16_t p = pixels[(size_t)y * pitch + x];
+            frameHash = (frameHash ^ (p & 0xFF)) * 1099511628211ull;
+            frameHash = (frameHash ^ (p >> 8)) * 1099511628211ull;
+        }
+    if (!outDir.empty() && frame % every == 0) {
+        char name[64];
+        std::snprintf(name, sizeof(name), "/frame%05u.png", frame);
+        png_write16((outDir + name).c_str(), pixels, pitch, 320, 240, format == PF_FORMAT_555);
+    }
+}
+
+void onAudio(const uint8_t* data, uint32_t bytes)
+{
+    std::lock_guard<std::mutex> lock(outputMutex);
+    if (!outputsOpen)
+        return;
+    if (wavWanted && !wav.file) {
+        const pfAudioFormat_T* fmt = pf_audioFormat();
+        if (!fmt || wav_open(&wav, wavPath.c_str(), fmt->rate, fmt->channels, fmt->bits) != 0) {
+            std::fprintf(stderr, "varnek-render: cannot write %s\n", wavPath.c_str());
+            wavWanted = false;
+            return;
+        }
+    }
+    if (wav.file)
+        wav_write(&wav, data, bytes);
+}
+
+void onStep(int step, const char* name)
+{
+    uint32_t now = dd_framesPresented();
+    std::printf("step %d %s: %u frames\n", step, name, now - lastStepFrames);
+    std::fflush(stdout);
+    lastStepFrames = now;
+}
+
+void onLog(const char* line) { std::printf("log: %s\n", line); }
+
+void closeOutputs()
+{
+    std::lock_guard<std::mutex> lock(outputMutex);
+    outputsOpen = false;
+    if (wav.file)
+        wav_close(&wav);
+}
+
+int usage()
+{
+    std::fprintf(stderr,
+                 "usage: varnek-render [--data DIR] [--out DIR] [--every N] [--wav FILE] [--keys FILE]\n"
+                 "                     [--format 555] [--steps 1,2,...] [--log]\n");
+    return 2;
+}
+
+int parseSteps(const char* list, uint32_t& mask)
+{
+    mask = 0;
+    std::stringstream s(list);
+    std::string item;
+    while (std::getline(s, item, ',')) {
+        int step = std::atoi(item.c_str());
+        if (step < 1 || step > ENGINE_STEPS)
+            return -1;
+        mask |= 1u << (step - 1);
+    }
+    return mask ? 0 : -1;
+}
+}
+
+int main(int argc, char** argv)
+{
+    std::string dataDir = "build/data";
+    std::string keysPath;
+    uint32_t stepMask = 0xFFFFFFFFu;
+    pf_headlessReset();
+    for (int i = 1; i < argc; i++) {
+        std::string a = argv[i];
+        const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (a == "--log") {
+            con_setEcho(onLog);
+            continue;
+        }
+        if (!v)
+            return usage();
+        i++;
+        if (a == "--data") dataDir = v;
+        else if (a == "--out") outDir = v;
+        else if (a == "--every") every = (uint32_t)std::max(1, std::atoi(v));
+        else if (a == "--wav") { wavWanted = true; wavPath = v; }
+        else if (a == "--keys") keysPath = v;
+        else if (a == "--format" && std::strcmp(v, "555") == 0) pf_setPixelFormat(PF_FORMAT_555);
+        else if (a == "--format" && std::strcmp(v, "565") == 0) pf_setPixelFormat(PF_FORMAT_565);
+        else if (a == "--steps") {
+            if (parseSteps(v, stepMask) != 0)
+                return usage();
+        } else
+            return usage();
+    }
+    if (!keysPath.empty()) {
+        std::ifstream in(keysPath);
+        if (!in) {
+            std::fprintf(stderr, "varnek-render: cannot read %s\n", keysPath.c_str());
+            return 1;
+        }
+        std::stringstream text;
+        text << in.rdbuf();
+        std::vector<pfScriptedEvent_T> events;
+        std::string error;
+        if (keys_parse(text.str(), events, error) != 0) {
+            std::fprintf(stderr, "varnek-render: %s: %s\n", keysPath.c_str(), error.c_str());
+            return 1;
+        }
+        pf_headlessSetScript(events);
+    }
+    std::error_code ec;
+    if (!outDir.empty()) {
+        std::filesystem::create_directories(outDir, ec);
+        outDir = std::filesystem::absolute(outDir, ec).string();
+    }
+    if (wavWanted)
+        wavPath = std::filesystem::absolute(wavPath, ec).string();
+    std::filesystem::current_path(dataDir, ec);
+    if (ec) {
+        std::fprintf(stderr, "varnek-render: no data directory %s\n", dataDir.c_str());
+        return 1;
+    }
+    pf_headlessSetFrameHook(onFrame);
+    pf_headlessSetAudioHook(onAudio);
+    engine_setStepFilter(stepMask);
+    engine_setStepHook(onStep);
+    pf_setBackend(pf_headlessBackend());
+
+    int code = app_run();
+    closeOutputs();
+    std::printf("total: %u frames\n", dd_framesPresented());
+    std::printf("frames hash: %016llx\n", (unsigned long long)frameHash);
+    return app_finish(code);
+}

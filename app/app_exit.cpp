@@ -1,0 +1,45 @@
+#include <cstdio>
+#include <cstdlib>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "app/window.h"
+#include "platform/main_thread.h"
+
+int app_finish(int code)
+{
+    pfThread_T* engine = app_engineThread();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    if (!engine)
+        return code;
+    // Real time, whatever the backend: the thread only has to return.
+    for (int i = 0; i < 50 && !pf_threadEnded(engine); i++)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (!pf_threadEnded(engine))
+        std::_Exit(code);
+    pf_threadJoin(engine);
+    return code;
+}
+
+static bool holdsData(const std::filesystem::path& dir)
+{
+    std::error_code ec;
+    return std::filesystem::exists(dir / ".generated", ec) || std::filesystem::exists(dir / "phased.mod", ec);
+}
+
+void app_findData(const char* argv0)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (holdsData(fs::current_path(ec)))
+        return;
+    fs::path exe = fs::weakly_canonical(fs::path(argv0), ec).parent_path();
+    for (const fs::path& dir : {exe / ".." / "data", exe / ".." / "share" / "varnek"}) {
+        if (holdsData(dir)) {
+            fs::current_path(dir, ec);
+            return;
+        }
+    }
+}

@@ -1,0 +1,149 @@
+#include "app/window.h"
+
+#include <cstdio>
+
+#include "app/engine.h"
+#include "app/engine_thread.h"
+#include "music/mus.h"
+#include "platform/backend.h"
+#include "platform/keyboard_device.h"
+#include "platform/main_thread.h"
+#include "platform/messages.h"
+
+static pfThread_T* engineThreadHandle = nullptr;
+static bool quitPosted = false;
+// The module plays for the whole run and is never freed.
+static mpModule_T* musicModule = nullptr;
+
+pfThread_T* app_engineThread() { return engineThreadHandle; }
+
+static void postQuitMessage() { quitPosted = true; }
+
+static int destroyWindow()
+{
+    pf_backend()->closeWindow();
+    return demoWndProc(WM_DESTROY, 0);
+}
+
+static void onCreate()
+{
+    pf_backend()->showCursor(0);
+    if (mus_init() != 0)
+        pf_backend()->messageBox("Error", "Error en musica");
+    musicModule = mus_load("phased.mod");
+    if (!musicModule)
+        pf_backend()->messageBox("Error al cargar la musica", "Error en musica");
+    else
+        mus_play(musicModule);
+    pf_queueOpen();
+    engineThreadHandle = pf_threadCreate(engine_thread, nullptr);
+}
+
+static void onClose()
+{
+    mus_stop();
+    if (engineThreadHandle) {
+        if (!pf_postThreadMessage(DEMO_MSG_STOP)) {
+            destroyWindow();
+            return;
+        }
+        // At most 3 s; a time-out is no error, the close goes on.
+        pf_threadWait(engineThreadHandle, 3000);
+    }
+    pf_backend()->showCursor(1);
+    destroyWindow();
+}
+
+// A key message the engine thread no longer takes closes the application.
+static void postKey(uint32_t id)
+{
+    if (!pf_postThreadMessage(id))
+        destroyWindow();
+}
+
+int demoWndProc(uint32_t message, uint32_t wParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        onCreate();
+        return 0;
+    case WM_DESTROY:
+        postQuitMessage();
+        return 0;
+    case WM_CLOSE:
+        onClose();
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE)
+            postQuitMessage();
+        return 0;
+    case WM_CHAR:
+        switch (wParam & 0xFF) {
+        case 'p': postKey(DEMO_MSG_PAUSE); break;
+        case 'c': postKey(DEMO_MSG_TOGGLE_CONSOLE); break;
+        case 'r': postKey(DEMO_MSG_RENDER_MODE); break;
+        case 'n': postKey(DEMO_MSG_RENDER_MODE_N); break;
+        case '3': postKey(DEMO_MSG_TOGGLE_3DFX); break;
+        default: break;
+        }
+        return 0;
+    case WM_SYSKEYUP:
+        if (wParam == VK_RETURN)
+            postKey(DEMO_MSG_TOGGLE_WINDOW);
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+static void closeOnMain(void*)
+{
+    demoWndProc(WM_CLOSE, 0);
+}
+
+void app_sendClose()
+{
+    pf_runOnMain(closeOnMain, nullptr);
+}
+
+// One message for the window procedure, or 0 once the quit message came.
+static int getMessage(uint32_t* message, uint32_t* wParam)
+{
+    const pfBackend_T* backend = pf_backend();
+    for (;;) {
+        pf_runMainCalls();
+        if (quitPosted)
+            return 0;
+        pfEvent_T ev;
+        if (!backend->nextEvent(&ev, 100))
+            continue;
+        switch (ev.type) {
+        case PF_EV_KEYDOWN: *message = WM_KEYDOWN; *wParam = (uint32_t)ev.vk; return 1;
+        case PF_EV_SYSKEYUP: *message = WM_SYSKEYUP; *wParam = (uint32_t)ev.vk; return 1;
+        case PF_EV_CHAR: *message = WM_CHAR; *wParam = (uint32_t)ev.ch; return 1;
+        case PF_EV_CLOSE: *message = WM_CLOSE; *wParam = 0; return 1;
+        case PF_EV_RAWKEY: kbdev_key(ev.scan, ev.down); break;
+        case PF_EV_FOCUS: kbdev_focus(ev.down); break;
+        default: break;
+        }
+    }
+}
+
+int app_run()
+{
+    const pfBackend_T* backend = pf_backend();
+    pf_mainThreadInit();
+    kbdev_reset();
+    quitPosted = false;
+    if (backend->openWindow("Torven's Juice!!!") != 0) {
+        backend->messageBox("Error al crear ventana principal", "Error");
+        return -1;
+    }
+    std::printf("varnek: window open (%s)\n", backend->name);
+    std::fflush(stdout);
+    demoWndProc(WM_CREATE, 0);
+    uint32_t message, wParam;
+    while (getMessage(&message, &wParam))
+        demoWndProc(message, wParam);
+    return 0;
+}

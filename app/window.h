@@ -1,0 +1,38 @@
+#pragma once
+// The main thread: the window, its message loop and the window procedure
+// that turns keys and window events into thread messages for the engine.
+#include <cstdint>
+
+enum {
+    WM_CREATE = 0x0001,
+    WM_DESTROY = 0x0002,
+    WM_CLOSE = 0x0010,
+    WM_KEYDOWN = 0x0100,
+    WM_CHAR = 0x0102,
+    WM_SYSKEYUP = 0x0105,
+};
+
+enum { VK_RETURN = 13, VK_ESCAPE = 27 };
+
+int demoWndProc(uint32_t message, uint32_t wParam);
+
+// The process entry: opens the window on the backend chosen before, runs
+// the message loop and returns the exit code (-1 when the window cannot be
+// created, else 0).
+int app_run();
+
+// The engine thread's last act: ask the window to close and wait until the
+// main thread has handled it.
+void app_sendClose();
+
+// The engine thread, for the entry's final wait; null before WM_CREATE.
+struct pfThread_T* app_engineThread();
+
+// After app_run: join the engine thread if it has ended and return code;
+// otherwise (Esc, or a close that ran out of its wait) end the process at
+// once with code, as the engine thread would die with it.
+int app_finish(int code);
+
+// Change into the data directory when the current one does not hold the
+// data files: beside the program (build tree) or its installed share folder.
+void app_findData(const char* argv0);

@@ -1,0 +1,216 @@
+#include "platform/backend_headless.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+#include "platform/main_thread.h"
+#include "platform/sound_out.h"
+
+namespace {
+// Virtual time counts 1/60000 s: a frame is exactly 1000 ticks, a
+// millisecond exactly 60.
+constexpr uint64_t TICKS_PER_FRAME = 1000;
+constexpr uint64_t TICKS_PER_MS = 60;
+constexpr uint64_t TICKS_PER_SECOND = 60000;
+
+std::mutex mutex;
+std::condition_variable cond;
+std::atomic<uint64_t> clockTicks{0};
+uint64_t audioFramesOut = 0;
+std::vector<pfScriptedEvent_T> script;
+size_t scriptNext = 0;
+std::deque<pfEvent_T> events;
+uint64_t eventsQueued = 0;
+uint64_t eventsHandled = 0;
+uint64_t eventsReturned = 0;
+bool wakeFlag = false;
+uint32_t framesShown = 0;
+void (*frameHook)(uint32_t, const uint16_t*, int, int) = nullptr;
+void (*audioHook)(const uint8_t*, uint32_t) = nullptr;
+int audioDeviceCount = 1;
+std::vector<int> audioRates;
+std::atomic<uint32_t> messageBoxes{0};
+std::atomic<int> fullScreenShown{0};
+
+// Consume the sound that the clock's advance to `ticks` has played.
+void playAudioUntil(uint64_t ticks)
+{
+    const pfAudioFormat_T* fmt = pf_audioFormat();
+    if (!fmt)
+        return;
+    uint32_t frameBytes = (uint32_t)(fmt->channels * fmt->bits / 8);
+    uint64_t target = ticks * (uint64_t)fmt->rate / TICKS_PER_SECOND;
+    if (audioFramesOut > target)
+        audioFramesOut = target;
+    uint8_t buffer[4096];
+    while (audioFramesOut < target) {
+        uint64_t want = std::min<uint64_t>(target - audioFramesOut, sizeof(buffer) / frameBytes);
+        uint32_t bytes = (uint32_t)want * frameBytes;
+        uint32_t got = pf_audioConsume(buffer, bytes);
+        if (got < bytes) {
+            // The queue ran dry: ask the producer for a polling pass, then
+            // take what it made; what is still missing is silence.
+            pf_audioRefill();
+            got += pf_audioConsume(buffer + got, bytes - got);
+            uint8_t silence = fmt->bits == 8 ? 0x80 : 0;
+            for (uint32_t i = got; i < bytes; i++)
+                buffer[i] = silence;
+        }
+        if (audioHook)
+            audioHook(buffer, bytes);
+        audioFramesOut += want;
+    }
+}
+
+void advance(uint64_t ticks)
+{
+    uint64_t now = clockTicks += ticks;
+    playAudioUntil(now);
+    std::lock_guard<std::mutex> lock(mutex);
+    cond.notify_all();
+}
+
+int hlOpenWindow(const char*) { return 0; }
+void hlCloseWindow() {}
+
+int hlNextEvent(pfEvent_T* ev, uint32_t waitMs)
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    // Returning for the next event means the previous one has been handled.
+    eventsHandled = eventsReturned;
+    cond.notify_all();
+    cond.wait_for(lock, std::chrono::milliseconds(waitMs), [] { return !events.empty() || wakeFlag; });
+    wakeFlag = false;
+    if (events.empty())
+        return 0;
+    *ev = events.front();
+    events.pop_front();
+    eventsReturned++;
+    return 1;
+}
+
+void hlShow(const uint16_t*, int, int) {}
+void hlSetFullScreen(int on) { fullScreenShown = on; }
+
+void hlMessageBox(const char* text, const char* caption)
+{
+    messageBoxes++;
+    std::fprintf(stderr, "[message box] %s: %s\n", caption, text);
+}
+
+void hlShowCursor(int) {}
+
+void hlWake()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    wakeFlag = true;
+    cond.notify_all();
+}
+
+uint32_t hlTimeMs() { return (uint32_t)(clockTicks.load() / TICKS_PER_MS); }
+int64_t hlTimeSeconds() { return (int64_t)(clockTicks.load() / TICKS_PER_SECOND); }
+void hlSleepMs(uint32_t ms) { advance((uint64_t)ms * TICKS_PER_MS); }
+void hlVblank() { advance(TICKS_PER_FRAME); }
+
+void hlFrameDone(const uint16_t* pixels, int pitch, int format)
+{
+    framesShown++;
+    if (frameHook)
+        frameHook(framesShown, pixels, pitch, format);
+    // Hand this frame's scripted events to the main thread and wait until it
+    // has handled them, so they take effect at exactly this point of the run
+    // (unless the main thread is itself waiting for this thread).
+    std::unique_lock<std::mutex> lock(mutex);
+    bool any = false;
+    while (scriptNext < script.size() && script[scriptNext].frame <= framesShown) {
+        events.push_back(script[scriptNext++].event);
+        eventsQueued++;
+        any = true;
+    }
+    if (!any)
+        return;
+    cond.notify_all();
+    uint64_t target = eventsQueued;
+    while (eventsHandled < target && !pf_mainIsWaiting())
+        cond.wait_for(lock, std::chrono::milliseconds(5));
+}
+
+int hlAudioDevices() { return audioDeviceCount; }
+
+int hlAudioQuery(const pfAudioFormat_T* fmt)
+{
+    if (audioDeviceCount <= 0 || (fmt->bits != 8 && fmt->bits != 16) || fmt->channels < 1 || fmt->channels > 2)
+        return 0;
+    if (audioRates.empty())
+        return 1;
+    return std::find(audioRates.begin(), audioRates.end(), fmt->rate) != audioRates.end() ? 1 : 0;
+}
+
+int hlAudioOpen(const pfAudioFormat_T* fmt)
+{
+    if (!hlAudioQuery(fmt))
+        return -1;
+    // Sound starts playing at the current moment of the virtual clock.
+    audioFramesOut = clockTicks.load() * (uint64_t)fmt->rate / TICKS_PER_SECOND;
+    return 0;
+}
+
+void hlAudioClose() {}
+
+const pfBackend_T headless = {
+    "headless",
+    hlOpenWindow, hlCloseWindow, hlNextEvent, hlShow, hlSetFullScreen, hlMessageBox, hlShowCursor,
+    hlWake, hlTimeMs, hlTimeSeconds, hlSleepMs,
+    hlVblank, hlFrameDone,
+    hlAudioDevices, hlAudioQuery, hlAudioOpen, hlAudioClose,
+    1,
+};
+}
+
+const pfBackend_T* pf_headlessBackend() { return &headless; }
+
+void pf_headlessReset()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    clockTicks = 0;
+    audioFramesOut = 0;
+    script.clear();
+    scriptNext = 0;
+    events.clear();
+    eventsQueued = eventsHandled = eventsReturned = 0;
+    wakeFlag = false;
+    framesShown = 0;
+    frameHook = nullptr;
+    audioHook = nullptr;
+    audioDeviceCount = 1;
+    audioRates.clear();
+    messageBoxes = 0;
+    fullScreenShown = 0;
+}
+
+void pf_headlessSetScript(const std::vector<pfScriptedEvent_T>& list)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    script = list;
+    std::stable_sort(script.begin(), script.end(),
+                     [](const pfScriptedEvent_T& a, const pfScriptedEvent_T& b) { return a.frame < b.frame; });
+    scriptNext = 0;
+    // Events scripted for frame 0 are there before anything is presented.
+    while (scriptNext < script.size() && script[scriptNext].frame == 0) {
+        events.push_back(script[scriptNext++].event);
+        eventsQueued++;
+    }
+}
+
+void pf_headlessSetFrameHook(void (*hook)(uint32_t, const uint16_t*, int, int)) { frameHook = hook; }
+void pf_headlessSetAudioHook(void (*hook)(const uint8_t*, uint32_t)) { audioHook = hook; }
+void pf_headlessSetAudioDevices(int count) { audioDeviceCount = count; }
+void pf_headlessSetAudioRates(const std::vector<int>& rates) { audioRates = rates; }
+uint32_t pf_headlessMessageBoxes() { return messageBoxes; }
+int pf_headlessFullScreen() { return fullScreenShown; }
+uint64_t pf_headlessClock() { return clockTicks; }

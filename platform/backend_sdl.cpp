@@ -1,0 +1,325 @@
+#include "platform/backend_sdl.h"
+
+#include <SDL.h>
+
+#include <chrono>
+#include <cstring>
+#include <ctime>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/backend_sdl_keys.h"
+#include "platform/sound_out.h"
+
+namespace {
+using steadyClock = std::chrono::steady_clock;
+
+// Main-thread state: SDL wants every video call on the thread that
+// initialised video.
+SDL_Window* window = nullptr;
+SDL_Renderer* renderer = nullptr;
+SDL_Texture* texture = nullptr;
+int textureFormat = 0;
+std::deque<pfEvent_T> pending;
+Uint32 userEvent = (Uint32)-1;   // code 0: a frame is waiting, 1: wake
+
+// The frame handed over by the engine thread.
+std::mutex frameMutex;
+std::vector<uint16_t> framePixels(320 * 240);
+int frameFormat = PF_FORMAT_565;
+bool frameWaiting = false;
+
+const steadyClock::time_point startTime = steadyClock::now();
+steadyClock::time_point nextRefresh = startTime;
+
+SDL_AudioDeviceID audioDevice = 0;
+int audioState = -1;   // -1 not looked at, 0 no output, 1 an output exists
+
+void pushUser(int code)
+{
+    if (userEvent == (Uint32)-1)
+        return;
+    SDL_Event e;
+    std::memset(&e, 0, sizeof(e));
+    e.type = userEvent;
+    e.user.code = code;
+    SDL_PushEvent(&e);
+}
+
+void sdlShow(const uint16_t* pixels, int pitch, int format)
+{
+    if (!renderer)
+        return;
+    if (!texture || textureFormat != format) {
+        if (texture)
+            SDL_DestroyTexture(texture);
+        texture = SDL_CreateTexture(renderer,
+                                    format == PF_FORMAT_555 ? SDL_PIXELFORMAT_RGB555 : SDL_PIXELFORMAT_RGB565,
+                                    SDL_TEXTUREACCESS_STREAMING, 320, 240);
+        textureFormat = format;
+    }
+    if (!texture)
+        return;
+    SDL_UpdateTexture(texture, nullptr, pixels, pitch * 2);
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    SDL_RenderClear(renderer);
+    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    SDL_RenderPresent(renderer);
+}
+
+void showWaitingFrame()
+{
+    std::vector<uint16_t> copy;
+    int format;
+    {
+        std::lock_guard<std::mutex> lock(frameMutex);
+        if (!frameWaiting)
+            return;
+        frameWaiting = false;
+        copy = framePixels;
+        format = frameFormat;
+    }
+    sdlShow(copy.data(), 320, format);
+}
+
+int sdlOpenWindow(const char* caption)
+{
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
+        return -1;
+    userEvent = SDL_RegisterEvents(1);
+    window = SDL_CreateWindow(caption, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 640, 480, SDL_WINDOW_SHOWN);
+    if (!window)
+        return -1;
+    renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
+    if (!renderer)
+        renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    if (!renderer)
+        return -1;
+    // The 320 x 240 picture keeps its aspect, scaled by whole pixels
+    // where it can be, with black bars elsewhere.
+    SDL_RenderSetLogicalSize(renderer, 320, 240);
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    SDL_RenderClear(renderer);
+    SDL_RenderPresent(renderer);
+    SDL_StartTextInput();
+    return 0;
+}
+
+void sdlCloseWindow()
+{
+    if (texture)
+        SDL_DestroyTexture(texture);
+    if (renderer)
+        SDL_DestroyRenderer(renderer);
+    if (window)
+        SDL_DestroyWindow(window);
+    texture = nullptr;
+    renderer = nullptr;
+    window = nullptr;
+}
+
+void queueKey(const SDL_KeyboardEvent& k, bool down)
+{
+    int scan = pf_sdlToScanCode(k.keysym.scancode);
+    if (scan)
+        pending.push_back(pfEvent_T{PF_EV_RAWKEY, 0, 0, scan, down ? 1 : 0});
+    bool alt = (k.keysym.mod & KMOD_ALT) != 0;
+    if (down && k.keysym.sym == SDLK_F4 && alt) {
+        pending.push_back(pfEvent_T{PF_EV_CLOSE, 0, 0, 0, 0});   // Alt+F4 asks the window to close
+        return;
+    }
+    if (down && !alt && k.keysym.sym == SDLK_ESCAPE && !k.repeat)
+        pending.push_back(pfEvent_T{PF_EV_KEYDOWN, 27, 0, 0, 1});
+    if (!down && alt && (k.keysym.sym == SDLK_RETURN || k.keysym.sym == SDLK_KP_ENTER))
+        pending.push_back(pfEvent_T{PF_EV_SYSKEYUP, 13, 0, 0, 0});
+}
+
+void translate(const SDL_Event& e)
+{
+    switch (e.type) {
+    case SDL_QUIT:
+        pending.push_back(pfEvent_T{PF_EV_CLOSE, 0, 0, 0, 0});
+        break;
+    case SDL_KEYDOWN:
+        queueKey(e.key, true);
+        break;
+    case SDL_KEYUP:
+        queueKey(e.key, false);
+        break;
+    case SDL_TEXTINPUT:
+        // Characters typed with Alt held are system characters: they do not
+        // reach the character handling.
+        if (!(SDL_GetModState() & KMOD_ALT))
+            for (const char* c = e.text.text; *c; c++)
+                if ((unsigned char)*c < 0x80)
+                    pending.push_back(pfEvent_T{PF_EV_CHAR, 0, (unsigned char)*c, 0, 0});
+        break;
+    case SDL_WINDOWEVENT:
+        if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
+            pending.push_back(pfEvent_T{PF_EV_FOCUS, 0, 0, 0, 1});
+        else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
+            pending.push_back(pfEvent_T{PF_EV_FOCUS, 0, 0, 0, 0});
+        break;
+    default:
+        if (e.type == userEvent) {
+            if (e.user.code == 0)
+                showWaitingFrame();
+            else
+                pending.push_back(pfEvent_T{PF_EV_WAKE, 0, 0, 0, 0});
+        }
+        break;
+    }
+}
+
+int sdlNextEvent(pfEvent_T* ev, uint32_t waitMs)
+{
+    SDL_Event e;
+    Uint32 deadline = SDL_GetTicks() + waitMs;
+    while (pending.empty()) {
+        Sint32 left = (Sint32)(deadline - SDL_GetTicks());
+        if (left < 0 || !SDL_WaitEventTimeout(&e, left))
+            return 0;
+        translate(e);
+    }
+    *ev = pending.front();
+    pending.pop_front();
+    return 1;
+}
+
+void sdlSetFullScreen(int on)
+{
+    if (!window)
+        return;
+    if (on) {
+        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else {
+        SDL_SetWindowFullscreen(window, 0);
+        SDL_SetWindowBordered(window, SDL_TRUE);
+        SDL_SetWindowSize(window, 320, 240);
+    }
+}
+
+void sdlMessageBox(const char* text, const char* caption)
+{
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr);
+}
+
+void sdlShowCursor(int on) { SDL_ShowCursor(on ? SDL_ENABLE : SDL_DISABLE); }
+void sdlWake() { pushUser(1); }
+
+uint32_t sdlTimeMs()
+{
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(steadyClock::now() - startTime).count();
+    return (uint32_t)ms;
+}
+
+int64_t sdlTimeSeconds() { return (int64_t)std::time(nullptr); }
+
+void sdlSleepMs(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// Our own 60 Hz refresh: the demo's only pacing. A monitor's vsync may run
+// at 144 Hz (and Xvfb at about 63.5 Hz), so it cannot set the rate.
+void sdlVblank()
+{
+    constexpr auto period = std::chrono::nanoseconds(1000000000 / 60);
+    auto now = steadyClock::now();
+    if (nextRefresh + period < now)
+        nextRefresh = now;   // fell behind (a slow frame, a sleep): start a new grid
+    std::this_thread::sleep_until(nextRefresh);
+    nextRefresh += period;
+}
+
+void sdlFrameDone(const uint16_t* pixels, int pitch, int format)
+{
+    {
+        std::lock_guard<std::mutex> lock(frameMutex);
+        for (int y = 0; y < 240; y++)
+            std::memcpy(&framePixels[y * 320], pixels + (size_t)y * pitch, 320 * 2);
+        frameFormat = format;
+        frameWaiting = true;
+    }
+    pushUser(0);
+}
+
+void audioCallback(void*, Uint8* stream, int len)
+{
+    uint32_t got = pf_audioConsume(stream, (uint32_t)len);
+    const pfAudioFormat_T* fmt = pf_audioFormat();
+    std::memset(stream + got, fmt && fmt->bits == 8 ? 0x80 : 0, (size_t)len - got);
+}
+
+int sdlAudioDevices()
+{
+    if (audioState >= 0)
+        return audioState;
+    audioState = 0;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return 0;
+    int n = SDL_GetNumAudioDevices(0);
+    if (n > 0)
+        return audioState = n;
+    // Drivers that cannot list their outputs (dummy, disk) may still open one.
+    SDL_AudioSpec want;
+    std::memset(&want, 0, sizeof(want));
+    want.freq = 44100;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = 1024;
+    want.callback = audioCallback;
+    SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+    if (id) {
+        SDL_CloseAudioDevice(id);
+        audioState = 1;
+    }
+    return audioState;
+}
+
+int sdlAudioQuery(const pfAudioFormat_T* fmt)
+{
+    // SDL converts whatever we give it to what the device plays.
+    return sdlAudioDevices() > 0 && (fmt->bits == 8 || fmt->bits == 16) && (fmt->channels == 1 || fmt->channels == 2);
+}
+
+int sdlAudioOpen(const pfAudioFormat_T* fmt)
+{
+    if (!sdlAudioQuery(fmt))
+        return -1;
+    SDL_AudioSpec want;
+    std::memset(&want, 0, sizeof(want));
+    want.freq = fmt->rate;
+    want.format = fmt->bits == 8 ? AUDIO_U8 : AUDIO_S16SYS;
+    want.channels = (Uint8)fmt->channels;
+    want.samples = 1024;
+    want.callback = audioCallback;
+    audioDevice = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+    if (!audioDevice)
+        return -1;
+    SDL_PauseAudioDevice(audioDevice, 0);
+    return 0;
+}
+
+void sdlAudioClose()
+{
+    if (audioDevice)
+        SDL_CloseAudioDevice(audioDevice);
+    audioDevice = 0;
+}
+
+const pfBackend_T sdlBackend = {
+    "sdl",
+    sdlOpenWindow, sdlCloseWindow, sdlNextEvent, sdlShow, sdlSetFullScreen, sdlMessageBox, sdlShowCursor,
+    sdlWake, sdlTimeMs, sdlTimeSeconds, sdlSleepMs,
+    sdlVblank, sdlFrameDone,
+    sdlAudioDevices, sdlAudioQuery, sdlAudioOpen, sdlAudioClose,
+    0,
+};
+}
+
+const pfBackend_T* pf_sdlBackend()
+{
+    return &sdlBackend;
+}
