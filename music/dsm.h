@@ -1,0 +1,134 @@
+#pragma once
+// The software mixer: a store of sample data and any number of sound
+// channels playing from it at their own rates, volumes and pannings, mixed
+// into 8- or 16-bit mono or stereo frames.
+//
+// No locking of its own: every call comes from the player's operations or its
+// polling pass, which hold the player's critical section (mp_player.cpp).
+#include <cstdint>
+
+// Mode bits of dsm_init.
+enum {
+    DSM_8BIT = 1, DSM_16BIT = 2, DSM_MONO = 4, DSM_STEREO = 16,
+    DSM_FLOAT = 32, DSM_INTEGER = 64, DSM_HQ = 128
+};
+
+// Sample types: 0 none, 1 8-bit unsigned mono, 2 16-bit signed mono.
+enum { DSM_SMP_NONE = 0, DSM_SMP_8BIT = 1, DSM_SMP_16BIT = 2 };
+
+// Loop modes: 4 no loop and 5 forward loop are the tracker modes; 2 and 3
+// add a second loop used after release; other values play loop 1 alone.
+enum { DSM_LOOP_RELEASE = 2, DSM_LOOP_RELEASE_BIDI = 3, DSM_LOOP_NONE = 4, DSM_LOOP_TRACKER = 5 };
+// Loop types: 0 none, 1 forward, 2 back and forth.
+enum { DSM_LT_NONE = 0, DSM_LT_FORWARD = 1, DSM_LT_BIDI = 2 };
+
+// Channel status.
+enum { DSM_STOPPED = 0, DSM_AT_END = 1, DSM_PLAYING = 2, DSM_RELEASED = 3 };
+
+enum { DSM_MAX_SAMPLES = 1024, DSM_SURROUND = 128 };
+
+// A sample as the caller describes it; lengths and loop points in bytes.
+struct dsmSampleDesc_T {
+    const uint8_t* data;
+    int type;
+    uint32_t length;
+    int loopMode;
+    uint32_t loop1Start, loop1End;
+    int loop1Type;
+    uint32_t loop2Start, loop2End;
+    int loop2Type;
+};
+
+struct dsmSample_T {
+    uint8_t* data;
+    int type;
+    int origType;
+    int present;
+    uint32_t length;        // frames
+    int loopMode;
+    uint32_t loop1Start, loop1End;
+    int loop1Type;
+    uint32_t loop2Start, loop2End;
+    int loop2Type;
+    int inUse;
+    int owned;
+};
+
+struct dsmChannel_T {
+    // The playing sample, copied from the store when it takes effect.
+    const uint8_t* data;
+    int type;
+    int origType;
+    int present;
+    uint32_t length;
+    int loopMode;
+    uint32_t loop1Start, loop1End;
+    int loop1Type;
+    uint32_t loop2Start, loop2End;
+    int loop2Type;
+
+    uint32_t pos;           // frames
+    uint32_t posFrac;       // 16-bit fraction of a frame
+    uint32_t rate;          // Hz
+    int direction;          // +1 or -1
+    int sample;             // handle given by dsm_setSample (0 none)
+    int sampleChanged;      // the handle differs from the playing sample
+    int panning;            // -64 left .. 64 right, or DSM_SURROUND
+    int volume;             // 0..64
+    int mute;
+    int status;
+    int loopNumber;         // 1 or 2
+    void (*loopCallback)(int channel);
+    int leftVol, rightVol;  // up to 64 x 64 x 64 x 16
+};
+
+// Mixer-wide state.
+extern int dsmRate;
+extern int dsmMode;
+extern int dsmInteger;
+extern int dsmChannels;
+extern int dsmAmplification;
+extern int dsmMasterVolume;
+extern int dsmMuteAll;
+extern int dsmPaused;
+extern int dsmChannelsOpen;
+extern int dsmFilterMode;
+extern int dsmAutoFilter;
+extern int dsmBufferBytes;
+extern dsmChannel_T* dsmChannel;          // dsmChannels records while open
+extern dsmSample_T dsmSamples[DSM_MAX_SAMPLES];
+
+int dsm_init(int rate, int mode);
+int dsm_close();
+int dsm_openChannels(int n);
+int dsm_closeChannels();
+
+int dsm_addSample(const dsmSampleDesc_T* desc, int copy, int* handle);
+int dsm_removeSample(int handle);
+
+int dsm_playSound(int channel, uint32_t rate);
+int dsm_stopSound(int channel);
+int dsm_setRate(int channel, uint32_t rate);
+int dsm_getRate(int channel, uint32_t* rate);
+int dsm_setVolume(int channel, int volume);
+int dsm_setPanning(int channel, int panning);
+int dsm_mute(int channel, int flag);
+int dsm_setSample(int channel, int handle);
+int dsm_setPosition(int channel, uint32_t bytes);
+int dsm_getPosition(int channel, uint32_t* bytes);
+int dsm_getDirection(int channel, int* direction);
+int dsm_setLoopCallback(int channel, void (*callback)(int channel));
+int dsm_setMasterVolume(int volume);
+int dsm_setAmplification(int amp);
+int dsm_muteAll(int flag);
+int dsm_pause(int flag);
+
+// Render frames in the output format into destination.
+int dsm_mix(uint32_t frames, void* destination);
+
+// Inner pieces shared by the mixer's files.
+void dsm_computeVolumes(dsmChannel_T* ch);
+void dsm_takeSample(dsmChannel_T* ch);        // copy the recorded sample into the channel
+void dsm_mixChannel(int channel, void* buffer, uint32_t frames);
+void dsm_filterAndConvert(void* buffer, uint32_t frames, uint8_t* destination);
+void dsm_resetFilter();

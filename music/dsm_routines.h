@@ -1,0 +1,32 @@
+#pragma once
+// The mixer's inner loops. One routine is picked per channel and per stretch
+// of frames (by numeric path, sample type and panning), never per sample.
+#include <cstdint>
+
+// Positions are 16.16 fixed point: frame index in the high bits, fraction
+// in the low 16, kept signed so a backward step below frame 0 stays visible.
+using dsmPos_T = int64_t;
+enum { DSM_POS_SHIFT = 16 };
+
+struct dsmVoice_T {
+    const uint8_t* data;
+    dsmPos_T pos;
+    dsmPos_T step;          // negative while playing backward
+    const int32_t* tabL;    // integer path, 8-bit: volume table rows
+    const int32_t* tabR;
+    int32_t mulL, mulR;     // integer path, 16-bit: (sample x mul) >> 8
+    float facL, facR;       // floating-point path
+};
+
+// Adds count frames into out (interleaved when stereo); returns the new position.
+using dsmRoutine_T = dsmPos_T (*)(const dsmVoice_T& v, void* out, uint32_t count);
+
+enum { DSM_PAN_GENERAL = 0, DSM_PAN_CENTRE = 1, DSM_PAN_SURROUND = 2 };
+
+// integer: 1/0; sampleType: 1 8-bit, 2 16-bit; stereo: 1/0; pan: DSM_PAN_*.
+dsmRoutine_T dsm_routine(int integer, int sampleType, int stereo, int pan);
+
+extern int32_t dsmVolumeTable[33][256];
+extern float dsmFloatTable[256];
+extern int32_t* dsmMixBuffer;
+extern float* dsmMixBufferF;

@@ -1,0 +1,57 @@
+// Module format recognition: by content, never by name.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "music/dsm.h"
+#include "music/mp_errors.h"
+#include "music/mp_module.h"
+#include "platform/files.h"
+
+// Only the MOD reader exists; XM, S3M and IT files are recognised and
+// refused as invalid rather than misread as MOD.
+static int refuseFormat(const char*, int, void*, mpModule_T**) { return MPERR_INVALID_MODULE; }
+
+mpModule_T* mp_loadModule(const char* fileName)
+{
+    errno = 0;
+    FILE* f = pf_fopen(fileName, "rb");
+    if (!f) {
+        mp_lastError = mp_errnoCode(errno);
+        return nullptr;
+    }
+    uint8_t head[48];
+    size_t got = std::fread(head, 1, sizeof head, f);
+    int readError = std::ferror(f);
+    std::fclose(f);
+    if (got < sizeof head) {
+        mp_lastError = readError ? MPERR_FILE_READ : MPERR_END_OF_FILE;
+        return nullptr;
+    }
+
+    int (*reader)(const char*, int, void*, mpModule_T**) = mp_loadMod;
+    if (std::memcmp(head, "Extended Module:", 16) == 0)
+        reader = refuseFormat;          // XM
+    else if (std::memcmp(head + 44, "SCRM", 4) == 0)
+        reader = refuseFormat;          // S3M
+    else if (std::memcmp(head, "IMPM", 4) == 0)
+        reader = refuseFormat;          // IT
+
+    mpModule_T* module = nullptr;
+    int code = reader(fileName, 1, nullptr, &module);
+    if (code != MPERR_OK) {
+        mp_lastError = code;
+        return nullptr;
+    }
+    return module;
+}
+
+void mp_freeModule(mpModule_T* module)
+{
+    if (!module)
+        return;
+    for (mpSample_T& s : module->sampleRecords)
+        if (s.handle)
+            dsm_removeSample(s.handle);
+    delete module;
+}

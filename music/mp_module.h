@@ -1,0 +1,71 @@
+#pragma once
+// The common in-memory module every reader produces and the module player
+// plays. Patterns are kept in one compact encoding:
+//   32-bit total size in bytes (this header included), 32-bit row count, then
+//   the rows; a row is channel entries ended by a 0 byte. An entry is a byte
+//   channel (0..31) | MP_ENT_NOTE | MP_ENT_VOLUME | MP_ENT_COMMAND, followed by
+//   note and instrument (MP_ENT_NOTE), a volume byte (MP_ENT_VOLUME), and
+//   command and parameter (MP_ENT_COMMAND). A note byte is octave x 16 +
+//   semitone; note and instrument bytes are 0xFF when absent; instruments
+//   are stored 0-based.
+#include <cstdint>
+#include <vector>
+
+enum { MP_ENT_NOTE = 0x20, MP_ENT_VOLUME = 0x40, MP_ENT_COMMAND = 0x80, MP_ENT_CHANNEL = 0x1F };
+enum { MP_NONE = 0xFF, MP_MAX_CHANNELS = 32 };
+enum { MP_FORMAT_MOD = 1, MP_FORMAT_S3M = 2, MP_FORMAT_XM = 3, MP_FORMAT_IT = 4 };
+// flags bit 2: some note lies outside octaves 1 to 3, so the wider period limits apply.
+enum { MP_FLAG_WIDE_OCTAVES = 4 };
+// Order list markers of the other formats (MOD lists hold neither).
+enum { MP_ORDER_SKIP = 65534, MP_ORDER_END = 65535 };
+
+struct mpSample_T {
+    int32_t handle;         // mixer sample handle, 0 until uploaded
+    uint8_t* data;          // null once uploaded
+    uint32_t length;        // bytes
+    uint32_t loopStart;     // bytes
+    uint32_t loopEnd;       // bytes
+    int32_t type;           // 1: 8-bit unsigned, 0: no data
+    int32_t loopType;       // 4: no loop, 5: forward loop
+    int32_t loopFlag;       // 0 or 1
+    int32_t volume;         // 0..64
+    int32_t finetune;       // low 4 bits meaningful
+    int32_t reserved[2];
+};
+
+struct mpInstrument_T {
+    char name[23];
+    int32_t used;           // some note refers to it
+    int32_t numSamples;     // 1 when used, else 0
+    int32_t reserved[4];
+    mpSample_T* sample;     // used instruments only
+};
+
+struct mpModule_T {
+    char name[21];
+    uint32_t formatId;
+    uint32_t songLength;
+    uint32_t restartPos;
+    uint32_t numInsts;
+    uint32_t numSamples;
+    uint32_t numPatterns;
+    uint8_t numChannels;
+    uint8_t masterVolume;
+    uint8_t speed;
+    uint8_t tempo;
+    int32_t panning[MP_MAX_CHANNELS];
+    std::vector<uint16_t> orders;
+    std::vector<mpInstrument_T> instruments;
+    std::vector<mpSample_T*> samples;            // entry i: instrument i's sample or null
+    std::vector<std::vector<uint8_t>> patterns;  // encoded as above
+    uint32_t flags;
+    std::vector<mpSample_T> sampleRecords;       // storage the pointers above refer to
+};
+
+// Recognises the format by content and reads the module; null on failure
+// with mp_lastError set.
+mpModule_T* mp_loadModule(const char* fileName);
+// MOD reader: 0 or an error code. Samples are uploaded to the mixer.
+int mp_loadMod(const char* fileName, int loadSamples, void* progress, mpModule_T** out);
+// Releases the module's samples from the mixer and the module itself.
+void mp_freeModule(mpModule_T* module);

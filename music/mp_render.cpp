@@ -1,0 +1,54 @@
+#include "music/mp_render.h"
+
+#include "music/dsm.h"
+#include "music/gmp.h"
+#include "music/mp_errors.h"
+#include "music/sd.h"
+
+static gmpPlayState_T* mprState;
+static uint32_t mprUntilTick;
+static int mprRate;
+
+int mpr_start(mpModule_T* module, int rate, int mixPath, int looping)
+{
+    mpr_stop();
+    int code = dsm_init(rate, DSM_16BIT | DSM_STEREO | mixPath);
+    if (code == MPERR_OK)
+        code = dsm_openChannels(module->numChannels);
+    if (code != MPERR_OK)
+        return code;
+    int channels[MP_MAX_CHANNELS];
+    for (int c = 0; c < module->numChannels; c++)
+        channels[c] = c;
+    mprRate = rate;
+    mprUntilTick = 0;
+    return gmp_play(module, -1, -1, -1, looping, 0, channels, &mprState);
+}
+
+int mpr_render(int16_t* out, uint32_t frames)
+{
+    while (frames > 0) {
+        if (mprUntilTick == 0) {
+            int code = gmp_tick();
+            if (code != MPERR_OK)
+                return code;
+            mprUntilTick = sd_tickLength((uint32_t)mprRate, gmpTickRate);
+        }
+        uint32_t n = frames < mprUntilTick ? frames : mprUntilTick;
+        dsm_mix(n, out);
+        out += 2 * n;
+        frames -= n;
+        mprUntilTick -= n;
+    }
+    return MPERR_OK;
+}
+
+int mpr_loopCount() { return mprState ? mprState->loopCount : 0; }
+
+void mpr_stop()
+{
+    if (mprState)
+        gmp_stop(mprState);
+    mprState = nullptr;
+    dsm_close();
+}
