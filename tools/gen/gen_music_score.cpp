@@ -88,37 +88,37 @@ const char* const leadA =
     "E-3 . . D-3 . . C-3 . /452 ~1 B-2 . C-3 . A-2 . "
     "A-2 . /452 ~5 /A02 ~1 G-2 . A-2 . C-3 . "
     "G-2 . . . . . E-2 . G-2 . C-3 . B-2 . C-3 . "
-    "D-3 . /453 ~9 /A04 ~3";
+    "D-3 . /452 ~9 /A04 ~3";
 const char* const leadB =
     "E-3 . E-3 . G-3 . E-3 . D-3 . C-3 . D-3 . E-3 . "
     "C-3 . /452 ~3 A-2 . C-3 . D-3/304 ~1 C-3 . A-2 . "
     "G-2 . . . A-2 . C-3 . E-3 . G-3 . E-3 . D-3 . "
-    "D-3 . /453 ~5 B-2/303 ~3 /A03 ~3";
+    "D-3 . /452 ~5 B-2/303 ~3 /A03 ~3";
 const char* const leadA2 =
     "E-3 . . D-3 . . C-3 . /452 ~1 B-2 . C-3 . E-3 . "
     "F-3 . /452 ~5 /A02 ~1 E-3 . C-3 . A-2 . "
     "G-3 . . . . . E-3 . G-3 . C-3 . B-2 . C-3 . "
-    "B-2 . D-3/304 ~1 /453 ~7 /202 ~1 /A04 ~1";
+    "B-2 . D-3/304 ~1 /452 ~7 /202 ~1 /A04 ~1";
 const char* const leadB2 =
     "A-3 . G-3 . E-3 . G-3 . A-3 . G-3 . E-3 . D-3 . "
     "C-3 . /452 ~3 A-2 . C-3 . D-3/304 ~1 F-3 . E-3 . "
     "E-3 . . . D-3 . C-3 . D-3 . E-3 . G-3 . E-3 . "
-    "D-3 . /453 ~5 /202 ~3 /A03 ~3";
+    "D-3 . /452 ~5 /202 ~3 /A03 ~3";
 const char* const leadDev1 =
-    "F-3 . /463 ~5 E-3/305 ~1 D-3 . . . A-2 D-3 "
-    "E-3 . /463 ~5 C-3 . . . B-2 . A-2 . "
-    "G#2 . . . B-2 . . . E-3 . /463 ~3 D-3 . "
-    "C-3 . /463 ~5 B-2 . C-3 . /A02 ~3";
+    "F-3 . /462 ~5 E-3/305 ~1 D-3 . . . A-2 D-3 "
+    "E-3 . /462 ~5 C-3 . . . B-2 . A-2 . "
+    "G#2 . . . B-2 . . . E-3 . /462 ~3 D-3 . "
+    "C-3 . /462 ~5 B-2 . C-3 . /A02 ~3";
 const char* const leadDev2 =
-    "A-2 . C-3 . F-3 . /463 ~3 E-3 . C-3 . A-2 . "
-    "B-2 . D-3 . G-3 . /463 ~3 F-3 . D-3 . B-2 . "
-    "G#3/306 ~3 /463 ~11 "
-    "/463 ~7 /A02 ~7";
+    "A-2 . C-3 . F-3 . /462 ~3 E-3 . C-3 . A-2 . "
+    "B-2 . D-3 . G-3 . /462 ~3 F-3 . D-3 . B-2 . "
+    "G#3/306 ~3 /462 ~11 "
+    "/462 ~7 /A02 ~7";
 const char* const leadBreak =
-    "D-3 . . . /463 ~3 F-3/303 ~3 /463 ~3 "
-    "E-3 . . . /463 ~7 C-3/303 ~3 "
-    "C-3 . . . /463 ~3 A-2/302 ~3 /463 ~3 "
-    "B-2 . . . G#2/302 ~3 /463 ~3 /A02 ~2 /EE3";
+    "D-3 . . . /462 ~3 F-3/303 ~3 /462 ~3 "
+    "E-3 . . . /462 ~7 C-3/303 ~3 "
+    "C-3 . . . /462 ~3 A-2/302 ~3 /462 ~3 "
+    "B-2 . . . G#2/302 ~3 /462 ~3 /A02 ~2 /EE3";
 // Pluck arpeggios in sixteenths over Dm Am E Am.
 const std::string pluckDev = rep("D-3 A-2/902 F-2/902 A-2/902", 4) + rep("E-3 C-3/902 A-2/902 C-3/902", 4)
                              + rep("E-3 B-2/902 G#2/902 B-2/902", 4) + rep("A-2 C-3/902 E-3/902 A-3/902", 4);
@@ -147,11 +147,11 @@ std::vector<pattern_T> score()
 {
     std::vector<pattern_T> p(14);
     // 0: intro, the pad swells in on A and starts its arpeggio; soft hook notes.
-    p[0] = {drums(".16 .16 " + rep(dHatsSoft, 2)),
-            {{"/F06 .15 .16 .16", 0, 0}, {"G-1/C20 .11 G-1/C28 . . .", GM_BASS, 0}},
-            pluck("/F7D .7 E-3/C20 .7 A-2/C24 .7 C-3/C24 .7 G-2/C28 .7 E-3/C28 .7 "
+    p[0] = {drums("/F7D .15 .16 " + rep(dHatsSoft, 2)),
+            {{"/F06 .", 0, 0}, {"A-1/C08 /A10 ~7 .5 F-1/C20 .15 C-2/C20 .15 G-1/C28 .11 G-1/C28 . . .", GM_BASS, 0}},
+            pluck("A-2/C18 .7 E-3/C20 .7 A-2/C24 .7 C-3/C24 .7 G-2/C28 .7 E-3/C28 .7 "
                   "D-3/C30 . . B-2/C30 . . G-2/C30 . D-3 . B-2 . G-2/902 . A-2/902 ."),
-            pad("A-2/C04 /A01 ~6 /037 ~7 " + chord(padHold, F) + chord(padHold, C) + chord(padHold, G))};
+            pad("A-2/C04 /A10 ~6 /037 ~7 " + chord(padHold, F) + chord(padHold, C) + chord(padHold, G))};
     // 1: four on the floor, held bass, the hook enters.
     p[1] = {drums(rep(dFour, 3) + dFourRoll),
             bass({{bLong, tAm}, {bLong, tF}, {bLong, tC}, {bLong, tG}}),

@@ -142,7 +142,7 @@ static gmSample_T gm_bass()
         wave[i] = level * (gm_harmonics(i, cycle, 24, 1.0, brightness)
                            + 0.5 * std::sin(2.0 * kPi * i / cycle));
     }
-    return {"bass", gm_toBytes(wave, 124.0), cycle * attackCycles, cycle * 2, 58};
+    return {"bass", gm_toBytes(wave, 124.0), cycle * attackCycles, cycle * 2, 52};
 }
 
 // Detuned oscillators that complete whole cycles inside the loop, so the
@@ -169,7 +169,7 @@ static gmSample_T gm_pad()
 {
     const int cycle = 64, loopCycles = 128, attack = 256;
     std::vector<double> wave = gm_chorus(cycle, loopCycles, attack, 12, 1.3, 0.8);
-    return {"pad", gm_toBytes(wave, 118.0), attack, cycle * loopCycles, 40};
+    return {"pad", gm_toBytes(wave, 118.0), attack, cycle * loopCycles, 46};
 }
 
 // Lead: a hollow square-ish tone (odd harmonics strong), 32-byte cycle.
@@ -184,7 +184,7 @@ static gmSample_T gm_lead()
         double fade = i < static_cast<size_t>(attack) ? static_cast<double>(i) / attack : 1.0;
         wave[i] = 0.45 * saw[i] + 1.6 * square * fade;
     }
-    return {"lead", gm_toBytes(wave, 120.0), attack, cycle * loopCycles, 46};
+    return {"lead", gm_toBytes(wave, 120.0), attack, cycle * loopCycles, 44};
 }
 
 // Pluck: a bright note whose harmonics fade faster the higher they are,
@@ -208,7 +208,7 @@ std::vector<gmSample_T> gm_synthInstruments()
     gmNoise_T noise = {0x2545F491u};
     std::vector<gmSample_T> samples(GM_NUM_INSTRUMENTS);
     samples[GM_KICK - 1] = {"kick", gm_toBytes(gm_kick(noise, 0.30), 124.0), 0, 0, 64};
-    samples[GM_SNARE - 1] = {"snare", gm_toBytes(gm_snare(noise), 122.0), 0, 0, 50};
+    samples[GM_SNARE - 1] = {"snare", gm_toBytes(gm_snare(noise), 122.0), 0, 0, 54};
     samples[GM_HAT - 1] = {"closed hat", gm_toBytes(gm_hat(noise, 0.07, 0.018), 118.0), 0, 0, 30};
     samples[GM_OPENHAT - 1] = {"open hat", gm_toBytes(gm_hat(noise, 0.32, 0.10), 118.0), 0, 0, 28};
     samples[GM_BASS - 1] = gm_bass();
