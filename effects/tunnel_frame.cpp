@@ -25,12 +25,8 @@ void tunnel_drawImage(int32_t a, int32_t d) {
 void tunnel_present(uint16_t* pixels, int32_t pitch) {
     const pixelPack_T f = pack_fromDisplay();
     const int32_t width = TUNNEL_W - slideOffset;
-    for (int y = 0; y < TUNNEL_H; y++) {
-        const uint32_t* src = tunnelImage + y * TUNNEL_W;
-        uint16_t* dst = pixels + y * pitch + slideOffset;
-        for (int k = 0; k < width; k++)
-            dst[k] = pack_pixel(f, src[k]);
-    }
+    for (int y = 0; y < TUNNEL_H; y++)
+        pack_row(f, tunnelImage + y * TUNNEL_W, pixels + y * pitch + slideOffset, width);
 }
 
 void tunnel_slide() {
