@@ -10,7 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "music/dsm.h"
+#include "music/gmp.h"
 #include "music/mp_module.h"
+#include "music/sd.h"
 
 namespace {
 
@@ -251,4 +254,52 @@ TEST(Song, UsesTheCommandsThePlayerImplements)
     // delay, pattern delay
     for (int command : {1, 2, 3, 4, 5, 10, 11, 12, 13, 14, 15, 16, 19, 21, 24, 25, 26})
         EXPECT_GT(seen[command], 0) << "command " << command << " is never used";
+}
+
+// The song through the real player and mixer, the way the demo hears it
+// (44100 Hz, 16-bit stereo): it wraps only after two minutes, it is never
+// silent for a whole second once it has started, and it never clips.
+TEST(Song, PlayerMixesTwoMinutesWithoutSilenceOrClipping)
+{
+    ASSERT_EQ(dsm_init(44100, DSM_16BIT | DSM_STEREO | DSM_INTEGER), 0);
+    mpModule_T* module = mp_loadModule(songPath.c_str());
+    ASSERT_NE(module, nullptr);
+    ASSERT_EQ(dsm_openChannels(module->numChannels), 0);
+    const int soundChannels[4] = {0, 1, 2, 3};
+    gmpPlayState_T* state = nullptr;
+    ASSERT_EQ(gmp_play(module, -1, -1, -1, 1, 0, soundChannels, &state), 0);
+
+    uint32_t frames = 0, secondFrames = 0, clipped = 0, silentSeconds = 0;
+    double secondEnergy = 0.0;
+    std::vector<int16_t> block;
+    while (state->loopCount == 0 && frames < 44100u * 300) {
+        uint32_t tick = sd_tickLength(44100, gmpTickRate);
+        block.resize(tick * 2);
+        ASSERT_EQ(dsm_mix(tick, block.data()), 0);
+        for (int16_t v : block) {
+            clipped += v == 32767 || v == -32768;
+            secondEnergy += (double)v * v;
+        }
+        frames += tick;
+        secondFrames += tick;
+        if (secondFrames >= 44100) {
+            // Under -60 dB for a whole second counts as a gap.
+            if (frames > 44100 && secondEnergy / (secondFrames * 2) < 32.8 * 32.8)
+                silentSeconds++;
+            secondFrames = 0;
+            secondEnergy = 0.0;
+        }
+        ASSERT_EQ(gmp_tick(), 0);
+    }
+    double seconds = frames / 44100.0;
+    EXPECT_GE(seconds, 120.0);
+    EXPECT_LT(seconds, 300.0) << "the song never wraps";
+    EXPECT_EQ(state->position, (int)module->restartPos) << "the wrap goes to the restart position";
+    EXPECT_EQ(silentSeconds, 0u);
+    EXPECT_EQ(clipped, 0u);
+
+    gmp_stop(state);
+    dsm_closeChannels();
+    mp_freeModule(module);
+    dsm_close();
 }
