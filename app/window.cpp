@@ -12,6 +12,7 @@
 
 static pfThread_T* engineThreadHandle = nullptr;
 static bool quitPosted = false;
+static bool closedForViewer = false;
 // The module plays for the whole run and is never freed.
 static mpModule_T* musicModule = nullptr;
 
@@ -115,8 +116,20 @@ static int getMessage(uint32_t* message, uint32_t* wParam)
         if (quitPosted)
             return 0;
         pfEvent_T ev;
-        if (!backend->nextEvent(&ev, 100))
+        if (!backend->nextEvent(&ev, 100)) {
+            // Headless, nobody is there to close a window whose engine thread
+            // has ended without closing it (a text screen that could not be
+            // set up): close it as a viewer would, instead of waiting for ever.
+            if (backend->virtualClock && engineThreadHandle && pf_threadEnded(engineThreadHandle) && !closedForViewer) {
+                std::printf("varnek: engine thread ended (result %d) with the window open\n",
+                            pf_threadResult(engineThreadHandle));
+                closedForViewer = true;
+                *message = WM_CLOSE;
+                *wParam = 0;
+                return 1;
+            }
             continue;
+        }
         switch (ev.type) {
         case PF_EV_KEYDOWN: *message = WM_KEYDOWN; *wParam = (uint32_t)ev.vk; return 1;
         case PF_EV_SYSKEYUP: *message = WM_SYSKEYUP; *wParam = (uint32_t)ev.vk; return 1;
@@ -135,6 +148,7 @@ int app_run()
     pf_mainThreadInit();
     kbdev_reset();
     quitPosted = false;
+    closedForViewer = false;
     if (backend->openWindow("Torven's Juice!!!") != 0) {
         backend->messageBox("Error al crear ventana principal", "Error");
         return -1;
