@@ -13,10 +13,11 @@ void gbuffer_T::init(uint32_t w, uint32_t h)
     height = (int32_t)h;
     pixelCount = w * h;
     width = (int32_t)w;
-    // One allocation of pixelCount x 4 bytes; a size whose byte count does
-    // not fit the address space fails like any other allocation.
-    uint64_t bytes = (uint64_t)pixelCount * 4u;
-    pixels = bytes > SIZE_MAX ? nullptr : (uint32_t*)std::malloc(bytes ? (size_t)bytes : 1);
+    // One allocation of pixelCount x 4 bytes. A size whose pixel count
+    // overflows 32 bits would wrap to a small array that callers index by
+    // width and height: it fails like any other allocation instead.
+    uint64_t count = (uint64_t)w * h;
+    pixels = count > 0x3FFFFFFFu ? nullptr : (uint32_t*)std::malloc(count ? (size_t)count * 4 : 1);
     if (!pixels)
         errorFlags |= GBUF_ERR_NOMEM;
     initialized = 1;

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Build everything, generate the data, and run the demo. Without a display
+# the demo is rendered offline to build/video/ instead.
+set -euo pipefail
+source "$(dirname "$0")/scripts/setup.sh"
+cd "$VARNEK_ROOT"
+
+install_packages "${BUILD_PACKAGES[@]}" googletest libgtest-dev libbenchmark-dev
+build_tree build -DCMAKE_BUILD_TYPE=Release
+
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && { [ -n "${WAYLAND_DISPLAY:-}" ] || xset q >/dev/null 2>&1 || xdpyinfo >/dev/null 2>&1; }; then
+    exec build/bin/varnek "$@"
+fi
+echo "No display here: rendering the demo offline to build/video/ instead."
+exec scripts/render_video.sh build/video

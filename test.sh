@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Build and run every test: the normal build, then the same tests built with
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+source "$(dirname "$0")/scripts/setup.sh"
+cd "$VARNEK_ROOT"
+
+install_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+
+echo "== build (build/)"
+build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== tests"
+(cd build && ctest --output-on-failure -j2)
+
+echo "== build with sanitizers (build-asan/)"
+build_tree build-asan -DCMAKE_BUILD_TYPE=Debug -DVARNEK_SANITIZE=ON -DVARNEK_BENCH=OFF
+echo "== tests with sanitizers"
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --output-on-failure -j2 -LE xvfb)
