@@ -24,7 +24,6 @@ const uint32_t SCENE3DS_TEXTURE_MS = 6000;
 const uint32_t SCENE3DS_KNOT_MS = 18000;
 const int SCENE3DS_ENDING_FRAMES = 34;
 const int SCENE3DS_PRESENT_ALPHA = 100;          // of 255, for the blended copy
-const float SCENE3DS_KNOT_SCALE = 36.0f;
 const float SCENE3DS_SWELL = 0.001f;             // scale added per ending frame
 
 // The title is copied from a 319 x 239 rectangle, right and bottom exclusive.
@@ -111,14 +110,7 @@ void scene3ds_knot(scene3dsAssets_T* a, scene3dsState_T* st)
 {
     mesh3ds_T* mesh = a->meshA;
     st->ax = st->az = 0;
-    const mat4_T m = matMul(matMul(matMul(matTranslate(-mesh->centre.x, -mesh->centre.y, -mesh->centre.z),
-                                          matScale(SCENE3DS_KNOT_SCALE)),
-                                   st->r),
-                            matTranslate(0.0f, 0.0f, SCENE3DS_DEPTH));
-    transformMesh(mesh, &m, &st->r);
-    a->options.uv = a->uvA;
-    scene3ds_useTexture(a, SCENE3DS_PSICO, MESHDRAW_LIT);
-    mesh->flags |= MESH3DS_CULL;
+    scene3ds_placeKnot(a, st->r);
     int k = 0, endingFrames = 0;
     bool ending = false;
     uint32_t textureStart = pf_timeMs(), knotStart = textureStart;

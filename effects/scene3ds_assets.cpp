@@ -23,6 +23,17 @@ const uint32_t SCENE3DS_TEXTURE_SIDE = 256;
 const float SCENE3DS_SPHERE_TEXELS = 512.0f;
 const int SCENE3DS_PLACE_TURN = 2700;   // 270 degrees about x
 const float SCENE3DS_PLACE_SCALE = 3.0f;
+const float SCENE3DS_KNOT_SCALE = 36.0f;
+
+// Centred on (0, 0, SCENE3DS_DEPTH), scaled by k and turned by r.
+void scene3ds_place(mesh3ds_T* mesh, float k, const mat4_T& r)
+{
+    const mat4_T m = matMul(matMul(matMul(matTranslate(-mesh->centre.x, -mesh->centre.y, -mesh->centre.z),
+                                          matScale(k)),
+                                   r),
+                            matTranslate(0.0f, 0.0f, SCENE3DS_DEPTH));
+    transformMesh(mesh, &m, &r);
+}
 
 int scene3ds_loadTexture(scene3dsTexture_T* t, const char* path)
 {
@@ -108,15 +119,18 @@ void scene3ds_placeMeshes(scene3dsAssets_T* a)
     scene3ds_useTexture(a, SCENE3DS_PSICO, MESHDRAW_LIT);
     for (mesh3ds_T* mesh : {a->meshA, a->meshB}) {
         mesh->flags |= MESH3DS_CULL;
-        const mat4_T r = matRotX(SCENE3DS_PLACE_TURN);
-        const mat4_T m = matMul(matMul(matMul(matTranslate(-mesh->centre.x, -mesh->centre.y, -mesh->centre.z),
-                                              matScale(SCENE3DS_PLACE_SCALE)),
-                                       r),
-                                matTranslate(0.0f, 0.0f, SCENE3DS_DEPTH));
-        transformMesh(mesh, &m, &r);
+        scene3ds_place(mesh, SCENE3DS_PLACE_SCALE, matRotX(SCENE3DS_PLACE_TURN));
         mesh->drawMode = 3;
         mesh->drawOptions = &a->options;
     }
+}
+
+void scene3ds_placeKnot(scene3dsAssets_T* a, const mat4_T& r)
+{
+    scene3ds_place(a->meshA, SCENE3DS_KNOT_SCALE, r);
+    a->options.uv = a->uvA;
+    scene3ds_useTexture(a, SCENE3DS_PSICO, MESHDRAW_LIT);
+    a->meshA->flags |= MESH3DS_CULL;
 }
 
 void scene3ds_spin(mesh3ds_T* mesh, int ax, int ay, int az, float s, const mat4_T& projection, mat4_T* r)

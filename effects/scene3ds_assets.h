@@ -41,6 +41,9 @@ void scene3ds_freeAssets(scene3dsAssets_T* a);
 // (lit psico texture, culling on), and both meshes centred on (0, 0, -600),
 // three times their file size and turned 270 degrees about x.
 void scene3ds_placeMeshes(scene3dsAssets_T* a);
+// The knot brought to the front for its own part: scaled up 36 times more,
+// turned by r (the torus's last rotation), lit with the psico texture.
+void scene3ds_placeKnot(scene3dsAssets_T* a, const mat4_T& r);
 // Points the shared options at texture t drawn in the given mode.
 void scene3ds_useTexture(scene3dsAssets_T* a, int t, uint32_t mode);
 

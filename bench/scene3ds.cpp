@@ -1,0 +1,109 @@
+// One frame of each part of the textured 3DS scene, from the generated data,
+// into a plain 320 x 240 buffer: the turn and projection of the mesh, the
+// clear, and the filling of its faces.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "effects/mesh_draw.h"
+#include "effects/pixel_tables.h"
+#include "effects/scene3ds_assets.h"
+#include "platform/display.h"
+
+namespace {
+
+struct benchScene_T {
+    scene3dsAssets_T assets = {};
+    mat4_T p;
+    std::vector<uint16_t> surface = std::vector<uint16_t>(320 * 240);
+    bool ok = false;
+};
+
+benchScene_T& scene()
+{
+    static benchScene_T s;
+    static bool loaded = false;
+    if (!loaded) {
+        loaded = true;
+        const std::filesystem::path oldDir = std::filesystem::current_path();
+        std::filesystem::current_path(VARNEK_DATA_DIR);
+        pix_setFormat(0xF800, 0x07E0, 0x001F, 320, 240);
+        initSceneTables();
+        s.ok = scene3ds_loadMeshes(&s.assets) == 0 && scene3ds_loadTextures(&s.assets) == 0;
+        std::filesystem::current_path(oldDir);
+        if (s.ok) {
+            scene3ds_placeMeshes(&s.assets);
+            s.p = matPerspective(sceneEye);
+            scene3ds_placeKnot(&s.assets, matRotY(300));
+            s.assets.options.uv = s.assets.uvB;
+        }
+        surfacePitch = 320;
+    }
+    return s;
+}
+
+void frame(benchmark::State& state, mesh3ds_T* mesh, int ax, int ay, int az)
+{
+    benchScene_T& s = scene();
+    mat4_T r;
+    for (auto _ : state) {
+        scene3ds_spin(mesh, ax, ay, az, 1.0f, s.p, &r);
+        std::memset(s.surface.data(), 0, s.surface.size() * 2);
+        drawMesh(mesh, s.surface.data());
+        benchmark::DoNotOptimize(s.surface.data());
+    }
+    state.counters["faces"] = mesh->visibleCount;
+}
+
+void BM_TorusLit(benchmark::State& state)
+{
+    benchScene_T& s = scene();
+    if (!s.ok)
+        return state.SkipWithError("no data: build the data target first");
+    s.assets.options.uv = s.assets.uvB;
+    scene3ds_useTexture(&s.assets, SCENE3DS_PSICO, MESHDRAW_LIT);
+    s.assets.meshB->flags |= MESH3DS_CULL;
+    frame(state, s.assets.meshB, 3, 5, 7);
+}
+
+void BM_TorusSeeThrough(benchmark::State& state)
+{
+    benchScene_T& s = scene();
+    if (!s.ok)
+        return state.SkipWithError("no data: build the data target first");
+    s.assets.options.uv = s.assets.uvB;
+    scene3ds_useTexture(&s.assets, SCENE3DS_PSICO, MESHDRAW_LIT | MESHDRAW_BLEND | MESHDRAW_NORMAL_COORDS);
+    const uint32_t flags = s.assets.meshB->flags;
+    s.assets.meshB->flags = 0;
+    frame(state, s.assets.meshB, 3, 26, 7);
+    s.assets.meshB->flags = flags;
+}
+
+void BM_KnotLit(benchmark::State& state)
+{
+    benchScene_T& s = scene();
+    if (!s.ok)
+        return state.SkipWithError("no data: build the data target first");
+    s.assets.options.uv = s.assets.uvA;
+    scene3ds_useTexture(&s.assets, SCENE3DS_PINK, MESHDRAW_LIT);
+    frame(state, s.assets.meshA, 0, 26, 0);
+}
+
+void BM_KnotLitByNormal(benchmark::State& state)
+{
+    benchScene_T& s = scene();
+    if (!s.ok)
+        return state.SkipWithError("no data: build the data target first");
+    s.assets.options.uv = s.assets.uvA;
+    scene3ds_useTexture(&s.assets, SCENE3DS_PEO, MESHDRAW_LIT | MESHDRAW_NORMAL_COORDS);
+    frame(state, s.assets.meshA, 0, 26, 0);
+}
+
+}
+
+BENCHMARK(BM_TorusLit)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TorusSeeThrough)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KnotLit)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KnotLitByNormal)->Unit(benchmark::kMicrosecond);
