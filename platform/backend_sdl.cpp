@@ -23,6 +23,7 @@ SDL_Renderer* renderer = nullptr;
 SDL_Texture* texture = nullptr;
 int textureFormat = 0;
 std::deque<pfEvent_T> pending;
+bool returnWithAlt = false;
 Uint32 userEvent = (Uint32)-1;   // code 0: a frame is waiting, 1: wake
 
 // The frame handed over by the engine thread.
@@ -134,8 +135,16 @@ void queueKey(const SDL_KeyboardEvent& k, bool down)
     }
     if (down && !alt && k.keysym.sym == SDLK_ESCAPE && !k.repeat)
         pending.push_back(pfEvent_T{PF_EV_KEYDOWN, 27, 0, 0, 1});
-    if (!down && alt && (k.keysym.sym == SDLK_RETURN || k.keysym.sym == SDLK_KP_ENTER))
-        pending.push_back(pfEvent_T{PF_EV_SYSKEYUP, 13, 0, 0, 0});
+    // Alt+Enter is a system key-up of Return. It counts when Alt was held as
+    // Return went down, whichever of the two keys is let go first.
+    bool isReturn = k.keysym.sym == SDLK_RETURN || k.keysym.sym == SDLK_KP_ENTER;
+    if (isReturn && down && !k.repeat)
+        returnWithAlt = alt;
+    if (isReturn && !down) {
+        if (alt || returnWithAlt)
+            pending.push_back(pfEvent_T{PF_EV_SYSKEYUP, 13, 0, 0, 0});
+        returnWithAlt = false;
+    }
 }
 
 void translate(const SDL_Event& e)
