@@ -29,15 +29,11 @@ struct gmTrack_T {
 //   C-2/A04        a note with an effect (effect nibble, parameter byte)
 //   /A04           an effect alone
 //   K  K/C30       a kit letter, optionally with an effect
-// A note under tone portamento (3xx, 5xy) is written without instrument so
-// that it glides instead of restarting the sample.
+// A note under tone portamento (3xx, 5xy) is stored without its instrument,
+// so it glides instead of restarting the sample at its own volume.
 // Appends the cells to out; returns 0, or -1 with a message in error.
 int gm_parseTrack(const gmTrack_T& track, const std::vector<gmKitEntry_T>& kit,
                   std::vector<modCell_T>& out, std::string& error);
-
-// Semitone index 0..35 of a note name of octaves 1 to 3 ("C-1" .. "B-3"),
-// or -1.
-int gm_noteIndex(const char* name);
 
 // A synthesised instrument: signed 8-bit data, loop in bytes (loopLength 0
 // means no loop), MOD volume 0..64.

@@ -8,7 +8,7 @@
 
 // Octave 1 of the note names is the first octave a MOD plays without
 // extended octaves (C-1 = period 856); index 0..35 runs up to B-3 (113).
-int gm_noteIndex(const char* name)
+static int gm_noteIndex(const char* name)
 {
     static const char letters[] = "C-C#D-D#E-F-F#G-G#A-A#B-";
     if (std::strlen(name) != 3 || name[2] < '1' || name[2] > '3')
