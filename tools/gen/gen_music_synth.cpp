@@ -142,7 +142,7 @@ static gmSample_T gm_bass()
         wave[i] = level * (gm_harmonics(i, cycle, 24, 1.0, brightness)
                            + 0.5 * std::sin(2.0 * kPi * i / cycle));
     }
-    return {"bass", gm_toBytes(wave, 124.0), cycle * attackCycles, cycle * 2, 52};
+    return {"bass", gm_toBytes(wave, 124.0), cycle * attackCycles, cycle * 2, 48};
 }
 
 // Detuned oscillators that complete whole cycles inside the loop, so the
@@ -208,7 +208,7 @@ std::vector<gmSample_T> gm_synthInstruments()
     gmNoise_T noise = {0x2545F491u};
     std::vector<gmSample_T> samples(GM_NUM_INSTRUMENTS);
     samples[GM_KICK - 1] = {"kick", gm_toBytes(gm_kick(noise, 0.30), 124.0), 0, 0, 64};
-    samples[GM_SNARE - 1] = {"snare", gm_toBytes(gm_snare(noise), 122.0), 0, 0, 54};
+    samples[GM_SNARE - 1] = {"snare", gm_toBytes(gm_snare(noise), 122.0), 0, 0, 58};
     samples[GM_HAT - 1] = {"closed hat", gm_toBytes(gm_hat(noise, 0.07, 0.018), 118.0), 0, 0, 30};
     samples[GM_OPENHAT - 1] = {"open hat", gm_toBytes(gm_hat(noise, 0.32, 0.10), 118.0), 0, 0, 28};
     samples[GM_BASS - 1] = gm_bass();
