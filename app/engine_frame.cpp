@@ -7,6 +7,7 @@
 #include "app/console.h"
 #include "app/timers.h"
 #include "gfx2d/gbuffer.h"
+#include "platform/backend.h"
 #include "platform/display.h"
 #include "platform/messages.h"
 #include "render/r3d_hw.h"
@@ -89,6 +90,8 @@ int engine_endFrame()
     if (!use3dfx) {
         dd_unlock();
         dd_present();
+    } else {
+        pf_backend()->idleFrame();
     }
     surfaceLocked = false;
     tmr_stop(TMR_PRESENT);

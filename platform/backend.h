@@ -54,6 +54,8 @@ struct pfBackend_T {
     // then hand the finished picture over (captured or shown).
     void (*vblank)();
     void (*frameDone)(const uint16_t* pixels, int pitch, int format);
+    // Engine thread: a frame ended with nothing to show (accelerator mode).
+    void (*idleFrame)();
 
     // Sound output; the block queue itself is common code (sound_out.cpp).
     int  (*audioDevices)();

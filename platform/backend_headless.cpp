@@ -117,11 +117,28 @@ int64_t hlTimeSeconds() { return (int64_t)(clockTicks.load() / TICKS_PER_SECOND)
 void hlSleepMs(uint32_t ms) { advance((uint64_t)ms * TICKS_PER_MS); }
 void hlVblank() { advance(TICKS_PER_FRAME); }
 
+void deliverScript();
+
 void hlFrameDone(const uint16_t* pixels, int pitch, int format)
 {
     framesShown++;
     if (frameHook)
         frameHook(framesShown, pixels, pitch, format);
+    deliverScript();
+}
+
+// A frame with nothing shown still takes its 1/60 s on the virtual clock and
+// counts for the script, so a run in accelerator mode moves on and can be
+// steered back.
+void hlIdleFrame()
+{
+    advance(TICKS_PER_FRAME);
+    framesShown++;
+    deliverScript();
+}
+
+void deliverScript()
+{
     // Hand this frame's scripted events to the main thread and wait until it
     // has handled them, so they take effect at exactly this point of the run
     // (unless the main thread is itself waiting for this thread).
@@ -166,7 +183,7 @@ const pfBackend_T headless = {
     "headless",
     hlOpenWindow, hlCloseWindow, hlNextEvent, hlShow, hlSetFullScreen, hlMessageBox, hlShowCursor,
     hlWake, hlTimeMs, hlTimeSeconds, hlSleepMs,
-    hlVblank, hlFrameDone,
+    hlVblank, hlFrameDone, hlIdleFrame,
     hlAudioDevices, hlAudioQuery, hlAudioOpen, hlAudioClose,
     1,
 };

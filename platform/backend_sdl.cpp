@@ -254,6 +254,9 @@ void sdlFrameDone(const uint16_t* pixels, int pitch, int format)
     pushUser(0);
 }
 
+// Without a picture to show there is no refresh to wait for.
+void sdlIdleFrame() {}
+
 void audioCallback(void*, Uint8* stream, int len)
 {
     uint32_t got = pf_audioConsume(stream, (uint32_t)len);
@@ -322,7 +325,7 @@ const pfBackend_T sdlBackend = {
     "sdl",
     sdlOpenWindow, sdlCloseWindow, sdlNextEvent, sdlShow, sdlSetFullScreen, sdlMessageBox, sdlShowCursor,
     sdlWake, sdlTimeMs, sdlTimeSeconds, sdlSleepMs,
-    sdlVblank, sdlFrameDone,
+    sdlVblank, sdlFrameDone, sdlIdleFrame,
     sdlAudioDevices, sdlAudioQuery, sdlAudioOpen, sdlAudioClose,
     0,
 };

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/console.h"
+#include "app/engine.h"
 #include "app/engine_thread.h"
 #include "app/window.h"
 #include "gfx2d/png_write.h"
@@ -175,6 +176,8 @@ int main(int argc, char** argv)
     int code = app_run();
     closeOutputs();
     std::printf("total: %u frames\n", dd_framesPresented());
+    std::printf("state: console %d, full screen %d, accelerator %d, running %d\n", consoleOn, fullScreen, use3dfx,
+                demoRunning);
     std::printf("frames hash: %016llx\n", (unsigned long long)frameHash);
     return app_finish(code);
 }

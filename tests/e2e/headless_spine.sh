@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# The whole demo on the headless backend: the timeline's steps and frame
+# counts, scripted keys, the stop request, Esc, and identical output for
+# identical runs.
+set -uo pipefail
+BUILD="$1"
+RENDER="$BUILD/bin/varnek-render"
+DATA="$BUILD/data"
+WORK="$(mktemp -d)"
+trap 'rm -rf "$WORK"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+check() { [ "$2" == "$3" ] || fail "$1: expected '$3', got '$2'"; }
+
+run() {   # run NAME [options...]: output in $WORK/NAME.out, exit code in $WORK/NAME.rc
+    local name="$1"; shift
+    "$RENDER" --data "$DATA" "$@" >"$WORK/$name.out" 2>"$WORK/$name.err"
+    echo $? >"$WORK/$name.rc"
+}
+# Step lines may follow the mesh reader's progress text on the same line.
+frames() { grep -ao "step $2 [a-z0-9]*: [0-9]* frames" "$WORK/$1.out" | sed 's/.*: \([0-9]*\) frames/\1/'; }
+field() { grep -a "^$2" "$WORK/$1.out" | head -1; }
+
+# 1. No keys: every step in order with its frame count.
+run plain
+check "plain exit code" "$(cat "$WORK/plain.rc")" 0
+check "step order" "$(grep -ao 'step [0-9] [a-z0-9]*:' "$WORK/plain.out" | tr -d : | tr '\n' ' ')" \
+    "step 1 sand step 2 credits step 3 tunnel step 4 scene3ds step 5 raytracer step 6 flythrough step 7 greetings1 step 8 greetings0 "
+check "credits frames" "$(frames plain 2)" 599
+check "tunnel frames" "$(frames plain 3)" 180
+check "ray tracer frames (140 + 10 fading)" "$(frames plain 5)" 150
+check "fly-through frames (title + 333)" "$(frames plain 6)" 334
+check "greetings mode 1 frames" "$(frames plain 7)" 480
+check "greetings mode 0 frames" "$(frames plain 8)" 920
+sand=$(frames plain 1)
+scene=$(frames plain 4)
+[ "${sand:-0}" -gt 1800 ] || fail "sand runs 30 s or more, got ${sand:-none} frames"
+[ "${scene:-0}" -gt 1800 ] || fail "3DS scene runs over 30 s, got ${scene:-none} frames"
+sum=$((sand + 599 + 180 + scene + 150 + 334 + 480 + 920))
+check "total" "$(field plain total:)" "total: $sum frames"
+check "final state" "$(field plain state:)" "state: console 0, full screen 1, accelerator 0, running 1"
+
+# 2. The same run again gives the same pictures.
+run again
+check "identical frames" "$(field again 'frames hash')" "$(field plain 'frames hash')"
+
+# 3. Keys: console, window, the ignored letters, accelerator mode for 50
+#    frames, Space in the fly-through, then 'c' ignored.
+fly=$((sand + 599 + 180 + scene + 150))
+cat >"$WORK/keys.txt" <<KEYS
+$((sand + 10)) c
+$((sand + 20)) alt+enter
+$((sand + 25)) p
+$((sand + 26)) r
+$((sand + 27)) n
+$((sand + 28)) C
+$((sand + 100)) 3
+$((sand + 150)) 3
+$((fly + 50)) space
+$((fly + 120)) c
+$((fly + 130)) alt+enter
+KEYS
+run keys --keys "$WORK/keys.txt"
+check "keys exit code" "$(cat "$WORK/keys.rc")" 0
+check "credits presented outside accelerator mode" "$(frames keys 2)" 549
+f6=$(frames keys 6)
+[ "${f6:-999}" -lt 100 ] || fail "Space ends the fly-through early, got ${f6:-none} frames"
+check "greetings after the skip" "$(frames keys 7)/$(frames keys 8)" "480/920"
+check "state after keys" "$(field keys state:)" "state: console 1, full screen 0, accelerator 0, running 0"
+
+# 4. A stop request during the sand ends it; the run then ends 3 s later.
+echo "100 close" >"$WORK/close.txt"
+run close --keys "$WORK/close.txt"
+check "close exit code" "$(cat "$WORK/close.rc")" 0
+s1=$(frames close 1)
+[ "${s1:-0}" -ge 100 ] && [ "${s1:-999}" -le 102 ] || fail "sand ends at the next poll, got ${s1:-none} frames"
+t=$(field close total: | sed 's/total: \([0-9]*\).*/\1/')
+[ "${t:-0}" -ge 275 ] && [ "${t:-999}" -le 285 ] || fail "process ends 3 s (180 frames) after the stop, total ${t:-none}"
+
+# 5. Esc ends the process at once with code 0.
+echo "50 esc" >"$WORK/esc.txt"
+run esc --keys "$WORK/esc.txt"
+check "esc exit code" "$(cat "$WORK/esc.rc")" 0
+check "esc total" "$(field esc total:)" "total: 50 frames"
+
+if [ "$failures" -ne 0 ]; then
+    echo "--- plain output"; cat "$WORK/plain.out"
+    exit 1
+fi
+echo "headless spine: all checks passed"
