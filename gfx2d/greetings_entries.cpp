@@ -4,13 +4,15 @@
 
 #include "platform/crand.h"
 
+// Lines that share the screen (a line and the next one) are kept short
+// enough not to run into each other at their targets.
 static const char* const greetTexts[GREET_ENTRIES] = {
     "GREETINGS",
-    "HALCYON", "MOSSKEEP", "QUARTZ 77", "NIGHTFERRY", "ORCHARD",
-    "ZEPHYRITES", "KILOKIDS", "ANTIMATTER", "LOW END", "VELVET",
-    "COPPERHEAD", "LAMBDA", "FLUXWORX", "STILLWATER", "POLYGONE",
-    "OILBURNERS", "FRACTALFOX", "OVERSCAN", "DUSTDEVILS", "GLASSHOUSE",
-    "RASTERFOLK", "SUNDIAL", "NO SIGNAL", "ECHOTRON", "SPARKWORKS",
+    "HALCYON", "MOSSKEEP", "QUARTZ77", "NIGHTFERRY", "ORCHARD",
+    "ZEPHYRITES", "KOBOLD", "ANTIMATTER", "FJORD", "VELVET",
+    "COPPERHEAD", "LAMBDA", "FLUXWORX", "GLINT", "POLYGONE",
+    "OILBURNERS", "FRACTALFOX", "OVERSCAN", "DUSTDEVILS", "MIRAGE",
+    "RASTERFOLK", "SOLAR", "NO SIGNAL", "TONIC", "SPARKWORKS",
 };
 
 // Target points (x, y) of the lines, in table order.
