@@ -89,8 +89,12 @@ float landHeight(float x, float y)
     float wx = x + 140.0f * (fbm(x / 700.0f, y / 700.0f, 71, 2) - 0.5f);
     float wy = y + 140.0f * (fbm(x / 700.0f + 5.2f, y / 700.0f + 1.3f, 73, 2) - 0.5f);
     float hills = 170.0f * fbm(wx / 380.0f, wy / 380.0f, 11, 4) - 20.0f;
-    float mountains = 90.0f + 560.0f * ridged(wx / 620.0f, wy / 620.0f, 41, 4);
-    float toMountains = smoothstep(600.0f, 1900.0f, 0.45f * x + 0.9f * y);
+    // Mountains rise toward the north-east, and a taller western range stands
+    // ahead of the camera where the path turns back south-west.
+    float northEast = smoothstep(600.0f, 1900.0f, 0.45f * x + 0.9f * y);
+    float west = smoothstep(750.0f, 1200.0f, y) * smoothstep(800.0f, 300.0f, x);
+    float mountains = 90.0f + 560.0f * (1.0f + 0.6f * west) * ridged(wx / 620.0f, wy / 620.0f, 41, 4);
+    float toMountains = std::max(northEast, west);
     return hills + (mountains - hills) * toMountains;
 }
 
