@@ -42,6 +42,7 @@ void sandRelease(sandEffect_T* effect)
 }
 }
 
+// Argument 1: with the copy to the display; 0: the grain step and drawing alone.
 static void BM_SandFrame(benchmark::State& state)
 {
     sandEffect_T* effect = sandAfter(1100);
@@ -49,30 +50,15 @@ static void BM_SandFrame(benchmark::State& state)
         state.SkipWithError("no sand data: build the data target first");
         return;
     }
+    const bool present = state.range(0) != 0;
     for (auto _ : state) {
         effect->simulate();
         effect->drawGrains();
-        effect->present();
+        if (present)
+            effect->present();
         benchmark::DoNotOptimize(effect->frameImage);
     }
     state.counters["moves"] = effect->movedCount;
     sandRelease(effect);
 }
-BENCHMARK(BM_SandFrame)->Unit(benchmark::kMicrosecond);
-
-// The same without the presentation.
-static void BM_SandStep(benchmark::State& state)
-{
-    sandEffect_T* effect = sandAfter(1100);
-    if (!effect || effect->sandState == SAND_FINISHED) {
-        state.SkipWithError("no sand data: build the data target first");
-        return;
-    }
-    for (auto _ : state) {
-        effect->simulate();
-        effect->drawGrains();
-        benchmark::DoNotOptimize(effect->frameImage);
-    }
-    sandRelease(effect);
-}
-BENCHMARK(BM_SandStep)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SandFrame)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
