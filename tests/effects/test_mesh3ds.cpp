@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,8 @@ mesh3ds_T* loadBytes(const std::vector<uint8_t>& bytes)
     EXPECT_NE(f, nullptr);
     if (!f)
         return nullptr;
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    if (!bytes.empty())
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
     mesh3ds_T* mesh = load3ds(path.c_str());
     std::remove(path.c_str());
@@ -178,16 +180,34 @@ TEST(Mesh3ds, ArraysGrowByTen)
     }
 }
 
-TEST(Mesh3ds, TheLargestMeshFitsIn16Bits)
+TEST(Mesh3ds, GrowthStopsAtTheLargest16BitCount)
 {
-    std::vector<float> xyz;
-    for (int i = 0; i < 32767; i++)
-        xyz.insert(xyz.end(), {float(i % 181), float(i / 181), 0.0f});
-    mesh3ds_T* mesh = loadBytes(encodeObjects({{"big", xyz, {0, 1, 181}, false}}));
+    // A mesh about to reach 32 767 entries of each kind (filling it one by
+    // one would copy the arrays three thousand times).
+    mesh3ds_T* mesh = mesh3ds_create();
     ASSERT_NE(mesh, nullptr);
-    EXPECT_EQ(mesh->vertexCount, 32767);
+    const int16_t nearlyFull = 32760;
+    mesh->vertices = static_cast<vec4_T*>(std::realloc(mesh->vertices, sizeof(vec4_T) * nearlyFull));
+    mesh->vertexNormals = static_cast<vec4_T*>(std::realloc(mesh->vertexNormals, sizeof(vec4_T) * nearlyFull));
+    mesh->faces = static_cast<uint16_t(*)[3]>(std::realloc(mesh->faces, sizeof(uint16_t[3]) * nearlyFull));
+    mesh->faceNormals = static_cast<vec4_T*>(std::realloc(mesh->faceNormals, sizeof(vec4_T) * nearlyFull));
+    ASSERT_TRUE(mesh->vertices && mesh->vertexNormals && mesh->faces && mesh->faceNormals);
+    mesh->vertexCapacity = mesh->vertexCount = nearlyFull;
+    mesh->faceCapacity = mesh->faceCount = nearlyFull;
+    const vec4_T p(1, 2, 3, 1), n(0, 0, 0, 1);
+    for (int i = 0; i < 7; i++) {
+        ASSERT_EQ(mesh3ds_addVertex(mesh, p, n), 0) << i;
+        ASSERT_EQ(mesh3ds_addFace(mesh, 0, 1, 2, n), 0) << i;
+    }
     EXPECT_EQ(mesh->vertexCapacity, 32767);
-    EXPECT_EQ(mesh->vertices[32766].y, float(32766 / 181));
+    EXPECT_EQ(mesh->faceCapacity, 32767);
+    EXPECT_EQ(mesh->vertexCount, 32767);
+    EXPECT_EQ(mesh->vertices[32766].z, 3.0f);
+    // Full: refused, nothing changed.
+    EXPECT_EQ(mesh3ds_addVertex(mesh, p, n), -1);
+    EXPECT_EQ(mesh3ds_addFace(mesh, 0, 1, 2, n), -1);
+    EXPECT_EQ(mesh->vertexCount, 32767);
+    EXPECT_EQ(mesh->faceCount, 32767);
     free3ds(mesh);
 }
 

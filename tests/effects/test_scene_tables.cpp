@@ -185,9 +185,16 @@ TEST_F(SceneTables, DrawOrderIsFarToNearByTheNearestCorner)
 
 TEST_F(SceneTables, MeshLargerThanTheCacheIsRefused)
 {
+    // The vertex arrays sized in one go (adding them one by one would copy
+    // the arrays three thousand times).
+    const int count = SCENE_MAX_VERTICES + 1;
     mesh3ds_T* mesh = mesh3ds_create();
-    for (int i = 0; i < SCENE_MAX_VERTICES + 1; i++)
-        ASSERT_EQ(mesh3ds_addVertex(mesh, vec4_T(float(i % 100), float(i / 100), -600, 1), vec4_T(0, 0, 0, 1)), 0);
+    mesh->vertices = static_cast<vec4_T*>(std::realloc(mesh->vertices, sizeof(vec4_T) * count));
+    mesh->vertexNormals = static_cast<vec4_T*>(std::realloc(mesh->vertexNormals, sizeof(vec4_T) * count));
+    ASSERT_TRUE(mesh->vertices && mesh->vertexNormals);
+    for (int i = 0; i < count; i++)
+        mesh->vertices[i] = vec4_T(float(i % 100), float(i / 100), -600, 1);
+    mesh->vertexCapacity = mesh->vertexCount = count;
     mesh3ds_addFace(mesh, 0, 1, SCENE_MAX_VERTICES, vec4_T(0, 0, 0, 1));
     ASSERT_EQ(mesh3ds_finish(mesh), 0);
     const mat4_T p = matPerspective(sceneEye);
