@@ -7,13 +7,9 @@
 #include <vector>
 
 #include "app/console.h"
-#include "app/engine.h"
 #include "effects/ray_scene.h"
 #include "effects/raytracer.h"
-#include "platform/backend_headless.h"
-#include "platform/display.h"
-#include "platform/main_thread.h"
-#include "platform/messages.h"
+#include "tests/effects/test_ray_headless.h"
 
 namespace {
 
@@ -36,27 +32,17 @@ void onFrame(uint32_t frame, const uint16_t* pixels, int pitch, int) {
 class RayPart : public testing::Test {
 protected:
     void SetUp() override {
-        pf_headlessReset();
-        pf_setBackend(pf_headlessBackend());
-        pf_mainThreadInit();
-        pf_queueOpen();
-        pf_headlessSetFrameHook(onFrame);
+        effectTest_openDisplay(onFrame);
         con_init();
         con_setEcho(onLog);
-        demoRunning = 1;
-        use3dfx = 0;
         consoleOn = 0;
-        dd_create();
-        dd_setMode(1);
         logLines.clear();
         frameBrightness.clear();
         stopAfterFrame = 0;
     }
     void TearDown() override {
         con_setEcho(nullptr);
-        dd_close();
-        pf_queueClose();
-        demoRunning = 1;
+        effectTest_closeDisplay();
     }
     std::vector<std::string> rayLines() const {
         std::vector<std::string> out;

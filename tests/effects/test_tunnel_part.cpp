@@ -3,14 +3,10 @@
 
 #include <vector>
 
-#include "app/engine.h"
 #include "effects/tunnel.h"
 #include "effects/tunnel_frame.h"
 #include "effects/tunnel_texture.h"
-#include "platform/backend_headless.h"
-#include "platform/display.h"
-#include "platform/main_thread.h"
-#include "platform/messages.h"
+#include "tests/effects/test_ray_headless.h"
 
 namespace {
 
@@ -32,23 +28,13 @@ void onFrame(uint32_t, const uint16_t* pixels, int pitch, int) {
 class TunnelPart : public testing::Test {
 protected:
     void SetUp() override {
-        pf_headlessReset();
-        pf_setBackend(pf_headlessBackend());
-        pf_mainThreadInit();
-        pf_queueOpen();
-        pf_headlessSetFrameHook(onFrame);
-        demoRunning = 1;
-        use3dfx = 0;
-        dd_create();
-        dd_setMode(1);
+        effectTest_openDisplay(onFrame);
         leftmostLit.clear();
         litPixels.clear();
         slideOffset = 320;
     }
     void TearDown() override {
-        dd_close();
-        pf_queueClose();
-        demoRunning = 1;
+        effectTest_closeDisplay();
     }
 };
 
