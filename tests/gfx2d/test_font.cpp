@@ -35,6 +35,20 @@ void writeFont(screenScratch_T& dir, int space, int dumpID, const char* order, i
     dir.write("font.jdt", gfont_writeDescription(d, "test font"));
 }
 
+// A font of 8 x 6 cells holding the twenty letters, on a sheet of 64 pixels
+// by sheetRows cell rows, loaded in a scratch folder.
+class FontFile : public ::testing::Test {
+protected:
+    void load(int space, int dumpID, int sheetRows = 3)
+    {
+        writeSheet(dir, "sheet.pcx", 64, sheetRows);
+        writeFont(dir, space, dumpID, twenty, 8, 6);
+        font.init("font.jdt");
+    }
+    screenScratch_T dir;
+    gfont_T font;
+};
+
 }  // namespace
 
 TEST(FontLayout, CellsFollowTheOrderRowByRow)
@@ -67,13 +81,9 @@ TEST(FontLayout, RepeatedAndHighCharacters)
     EXPECT_EQ(cells[0x80].x, 0);
 }
 
-TEST(Font, LoadsAndDrawsWithAdvance)
+TEST_F(FontFile, LoadsAndDrawsWithAdvance)
 {
-    screenScratch_T dir;
-    writeSheet(dir, "sheet.pcx", 64, 3);
-    writeFont(dir, 2, GPL_COPY, twenty, 8, 6);
-    gfont_T font;
-    font.init("font.jdt");
+    load(2, GPL_COPY);
     ASSERT_EQ(font.errorFlags, 0u);
     EXPECT_EQ(font.initialized, 1u);
     EXPECT_EQ(font.space, 2);
@@ -90,13 +100,9 @@ TEST(Font, LoadsAndDrawsWithAdvance)
     EXPECT_EQ(font.drawText(5, 0, GPL_CLIP_DEST, &dst, ""), 5);
 }
 
-TEST(Font, UnknownCharacterDrawsTheFirstCell)
+TEST_F(FontFile, UnknownCharacterDrawsTheFirstCell)
 {
-    screenScratch_T dir;
-    writeSheet(dir, "sheet.pcx", 64, 3);
-    writeFont(dir, 1, GPL_KEYED, twenty, 8, 6);
-    gfont_T font;
-    font.init("font.jdt");
+    load(1, GPL_KEYED);
     ASSERT_EQ(font.errorFlags, 0u);
     gbuffer_T dst;
     dst.init(32, 8);
@@ -104,13 +110,9 @@ TEST(Font, UnknownCharacterDrawsTheFirstCell)
     EXPECT_EQ(dst.pixels[0], cellColour(0));
 }
 
-TEST(Font, BlendingModesMixWithWhatIsDrawn)
+TEST_F(FontFile, BlendingModesMixWithWhatIsDrawn)
 {
-    screenScratch_T dir;
-    writeSheet(dir, "sheet.pcx", 64, 3);
-    writeFont(dir, 0, GPL_ADD, twenty, 8, 6);
-    gfont_T font;
-    font.init("font.jdt");
+    load(0, GPL_ADD);
     ASSERT_EQ(font.errorFlags, 0u);
     gbuffer_T dst;
     dst.init(16, 8);
@@ -119,13 +121,9 @@ TEST(Font, BlendingModesMixWithWhatIsDrawn)
     EXPECT_EQ(dst.pixels[0], cellColour(1) + 0x20);
 }
 
-TEST(Font, ClipRectangleLimitsRows)
+TEST_F(FontFile, ClipRectangleLimitsRows)
 {
-    screenScratch_T dir;
-    writeSheet(dir, "sheet.pcx", 64, 3);
-    writeFont(dir, 0, GPL_COPY, twenty, 8, 6);
-    gfont_T font;
-    font.init("font.jdt");
+    load(0, GPL_COPY);
     gbuffer_T dst;
     dst.init(16, 16);
     gpl_setClip(0, 16, 4, 12);
@@ -135,13 +133,10 @@ TEST(Font, ClipRectangleLimitsRows)
     EXPECT_EQ(dst.pixels[7 * 16], cellColour(0));
 }
 
-TEST(Font, CellsBelowTheSheetAreNeverRead)
+TEST_F(FontFile, CellsBelowTheSheetAreNeverRead)
 {
-    screenScratch_T dir;
-    writeSheet(dir, "sheet.pcx", 64, 1);             // room for 8 cells only
-    writeFont(dir, 0, GPL_COPY, twenty, 8, 6);
-    gfont_T font;
-    font.init("font.jdt");
+    // The sheet has room for 8 cells only.
+    load(0, GPL_COPY, 1);
     ASSERT_EQ(font.errorFlags, 0u);
     gbuffer_T dst;
     dst.init(32, 8);
@@ -197,13 +192,9 @@ TEST(Font, FailuresSetBitsAndDrawNothing)
     }
 }
 
-TEST(Font, ReloadAndReleaseAreSafe)
+TEST_F(FontFile, ReloadAndReleaseAreSafe)
 {
-    screenScratch_T dir;
-    writeSheet(dir, "sheet.pcx", 64, 3);
-    writeFont(dir, 0, GPL_COPY, twenty, 8, 6);
-    gfont_T font;
-    font.init("font.jdt");
+    load(0, GPL_COPY);
     font.init("font.jdt");
     EXPECT_EQ(font.initialized, 1u);
     font.release();
