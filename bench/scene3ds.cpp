@@ -37,16 +37,26 @@ benchScene_T& scene()
             scene3ds_placeMeshes(&s.assets);
             s.p = matPerspective(sceneEye);
             scene3ds_placeKnot(&s.assets, matRotY(300));
-            s.assets.options.uv = s.assets.uvB;
         }
         surfacePitch = 320;
     }
     return s;
 }
 
-void frame(benchmark::State& state, mesh3ds_T* mesh, int ax, int ay, int az)
+// One frame of a part: the mesh turned and projected, the buffer cleared,
+// the faces filled with texture t in the given mode.
+void part(benchmark::State& state, bool knot, int t, uint32_t mode, bool cull, int ay)
 {
     benchScene_T& s = scene();
+    if (!s.ok)
+        return state.SkipWithError("no data: build the data target first");
+    mesh3ds_T* mesh = knot ? s.assets.meshA : s.assets.meshB;
+    s.assets.options.uv = knot ? s.assets.uvA : s.assets.uvB;
+    scene3ds_useTexture(&s.assets, t, mode);
+    const uint32_t flags = mesh->flags;
+    if (!cull)
+        mesh->flags = 0;
+    const int ax = knot ? 0 : 3, az = knot ? 0 : 7;
     mat4_T r;
     for (auto _ : state) {
         scene3ds_spin(mesh, ax, ay, az, 1.0f, s.p, &r);
@@ -54,51 +64,28 @@ void frame(benchmark::State& state, mesh3ds_T* mesh, int ax, int ay, int az)
         drawMesh(mesh, s.surface.data());
         benchmark::DoNotOptimize(s.surface.data());
     }
+    mesh->flags = flags;
     state.counters["faces"] = mesh->visibleCount;
 }
 
 void BM_TorusLit(benchmark::State& state)
 {
-    benchScene_T& s = scene();
-    if (!s.ok)
-        return state.SkipWithError("no data: build the data target first");
-    s.assets.options.uv = s.assets.uvB;
-    scene3ds_useTexture(&s.assets, SCENE3DS_PSICO, MESHDRAW_LIT);
-    s.assets.meshB->flags |= MESH3DS_CULL;
-    frame(state, s.assets.meshB, 3, 5, 7);
+    part(state, false, SCENE3DS_PSICO, MESHDRAW_LIT, true, 5);
 }
 
 void BM_TorusSeeThrough(benchmark::State& state)
 {
-    benchScene_T& s = scene();
-    if (!s.ok)
-        return state.SkipWithError("no data: build the data target first");
-    s.assets.options.uv = s.assets.uvB;
-    scene3ds_useTexture(&s.assets, SCENE3DS_PSICO, MESHDRAW_LIT | MESHDRAW_BLEND | MESHDRAW_NORMAL_COORDS);
-    const uint32_t flags = s.assets.meshB->flags;
-    s.assets.meshB->flags = 0;
-    frame(state, s.assets.meshB, 3, 26, 7);
-    s.assets.meshB->flags = flags;
+    part(state, false, SCENE3DS_PSICO, MESHDRAW_LIT | MESHDRAW_BLEND | MESHDRAW_NORMAL_COORDS, false, 26);
 }
 
 void BM_KnotLit(benchmark::State& state)
 {
-    benchScene_T& s = scene();
-    if (!s.ok)
-        return state.SkipWithError("no data: build the data target first");
-    s.assets.options.uv = s.assets.uvA;
-    scene3ds_useTexture(&s.assets, SCENE3DS_PINK, MESHDRAW_LIT);
-    frame(state, s.assets.meshA, 0, 26, 0);
+    part(state, true, SCENE3DS_PINK, MESHDRAW_LIT, true, 26);
 }
 
 void BM_KnotLitByNormal(benchmark::State& state)
 {
-    benchScene_T& s = scene();
-    if (!s.ok)
-        return state.SkipWithError("no data: build the data target first");
-    s.assets.options.uv = s.assets.uvA;
-    scene3ds_useTexture(&s.assets, SCENE3DS_PEO, MESHDRAW_LIT | MESHDRAW_NORMAL_COORDS);
-    frame(state, s.assets.meshA, 0, 26, 0);
+    part(state, true, SCENE3DS_PEO, MESHDRAW_LIT | MESHDRAW_NORMAL_COORDS, true, 26);
 }
 
 }

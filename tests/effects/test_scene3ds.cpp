@@ -16,8 +16,8 @@
 #include "effects/scene3ds.h"
 #include "effects/scene_tables.h"
 #include "platform/backend_headless.h"
+#include "tests/effects/test_ray_headless.h"
 #include "platform/display.h"
-#include "platform/main_thread.h"
 #include "platform/messages.h"
 
 namespace {
@@ -52,22 +52,12 @@ protected:
     {
         oldDir = std::filesystem::current_path();
         std::filesystem::current_path(VARNEK_DATA_DIR);
-        pf_headlessReset();
-        pf_setBackend(pf_headlessBackend());
-        pf_mainThreadInit();
-        pf_queueOpen();
-        pf_headlessSetFrameHook(onFrame);
-        demoRunning = 1;
-        use3dfx = 0;
-        dd_create();
-        dd_setMode(1);
+        effectTest_openDisplay(onFrame);
         frames.clear();
     }
     void TearDown() override
     {
-        dd_close();
-        pf_queueClose();
-        demoRunning = 1;
+        effectTest_closeDisplay();
         std::filesystem::current_path(oldDir);
     }
 };
