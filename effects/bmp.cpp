@@ -16,17 +16,6 @@ uint32_t bmp_rowBytes(uint32_t width)
     return (width * 3 + 3) & ~3u;
 }
 
-static long remainingBytes(FILE* f)
-{
-    long here = std::ftell(f);
-    if (here < 0 || std::fseek(f, 0, SEEK_END) != 0)
-        return -1;
-    long end = std::ftell(f);
-    if (end < 0 || std::fseek(f, here, SEEK_SET) != 0)
-        return -1;
-    return end - here;
-}
-
 // The rows the header promises must be in the file: a lying header is then
 // refused before a huge allocation instead of failing on the first short row.
 static bool sizeFits(int32_t width, int32_t height, long available)
@@ -57,7 +46,7 @@ image24_T* loadBmp24(const char* path)
     int32_t height = (int32_t)readLe32(info + 8);
     // A negative height (a top-down file) is refused, as is a size the file
     // cannot hold.
-    if (!sizeFits(width, height, remainingBytes(f))) {
+    if (!sizeFits(width, height, pf_fileBytesLeft(f))) {
         std::fclose(f);
         return nullptr;
     }

@@ -39,17 +39,6 @@ int fail(const char* format, const char* fileName)
     return -1;
 }
 
-long bytesLeft(FILE* f)
-{
-    long here = std::ftell(f);
-    if (here < 0 || std::fseek(f, 0, SEEK_END) != 0)
-        return -1;
-    long end = std::ftell(f);
-    if (end < 0 || std::fseek(f, here, SEEK_SET) != 0)
-        return -1;
-    return end - here;
-}
-
 // Sort key of a triangle: its lowest y, then its lowest x, then the sum of
 // its x. Triangles equal in all three are unordered.
 struct triKey_T {
@@ -147,7 +136,7 @@ int mac_load(const char* fileName, int32_t* vertexCount, int32_t* triangleCount,
         return fail("Error al leer en %s", fileName);
     // Counts the file cannot hold (negative, or more records than bytes) are
     // refused before anything is allocated for them.
-    long left = bytesLeft(f);
+    long left = pf_fileBytesLeft(f);
     if (v < 0 || t < 0 || left < 0 || (long long)v * VERTEX_BYTES + (long long)t * TRIANGLE_BYTES > left)
         return fail("Error al leer en %s", fileName);
 

@@ -69,40 +69,24 @@ spline_T::~spline_T()
     delete[] knots;
 }
 
-int spline_T::segmentAt(float s, float* u) const
+// Position (derivative 0) or tangent (1) at s: only the fractional part of s
+// counts; the segment is the last one whose knot f has reached.
+vec4_T spline_T::evaluate(float s, int derivative) const
 {
+    if (count == 0)
+        return vec4_T(0, 0, 0, 1);
     float f = s - std::trunc(s);
     int k = 0;
     while (k < count - 2 && f >= knots[k + 1])
         k++;
-    *u = (f - knots[k]) / (knots[k + 1] - knots[k]);
-    return k;
-}
-
-vec4_T spline_T::position(float s) const
-{
-    if (count == 0)
-        return vec4_T(0, 0, 0, 1);
-    float u;
-    const splineSegment_T& seg = segments[segmentAt(s, &u)];
+    float u = (f - knots[k]) / (knots[k + 1] - knots[k]);
     float out[3];
     for (int axis = 0; axis < 3; axis++) {
-        const splineCubic_T& c = seg.axis[axis];
-        out[axis] = ((c.d * u + c.c) * u + c.b) * u + c.a;
+        const splineCubic_T& c = segments[k].axis[axis];
+        out[axis] = derivative ? c.b + 2.0f * c.c * u + 3.0f * c.d * u * u : ((c.d * u + c.c) * u + c.b) * u + c.a;
     }
     return vec4_T(out[0], out[1], out[2], 1);
 }
 
-vec4_T spline_T::tangent(float s) const
-{
-    if (count == 0)
-        return vec4_T(0, 0, 0, 1);
-    float u;
-    const splineSegment_T& seg = segments[segmentAt(s, &u)];
-    float out[3];
-    for (int axis = 0; axis < 3; axis++) {
-        const splineCubic_T& c = seg.axis[axis];
-        out[axis] = c.b + 2.0f * c.c * u + 3.0f * c.d * u * u;
-    }
-    return vec4_T(out[0], out[1], out[2], 1);
-}
+vec4_T spline_T::position(float s) const { return evaluate(s, 0); }
+vec4_T spline_T::tangent(float s) const { return evaluate(s, 1); }

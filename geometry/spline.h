@@ -34,5 +34,5 @@ public:
     vec4_T tangent(float s) const;
 
 private:
-    int segmentAt(float s, float* u) const;
+    vec4_T evaluate(float s, int derivative) const;
 };

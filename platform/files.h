@@ -7,3 +7,7 @@
 
 std::string pf_hostPath(const char* name);
 FILE* pf_fopen(const char* name, const char* mode);
+// Bytes from the current position to the end of the file (the position is
+// kept), or -1: lets readers refuse counts a file cannot hold before
+// allocating for them.
+long pf_fileBytesLeft(FILE* f);
