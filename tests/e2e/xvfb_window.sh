@@ -48,8 +48,8 @@ start_demo() {   # start_demo LOG
     (cd "$BUILD/data" && SDL_AUDIODRIVER=dummy exec "$BUILD/bin/varnek") >"$1" 2>&1 &
     demo_pid=$!
     # Look the window up only once the program says it is open.
-    wait_for 20 grep -q "window open" "$1" || { fail "no window"; return 1; }
-    wait_for 10 sh -c 'xdotool search --name "Torven" >/dev/null' || { fail "window not found"; return 1; }
+    wait_for 60 grep -q "window open" "$1" || { fail "no window"; cat "$1"; return 1; }
+    wait_for 30 sh -c 'xdotool search --name "Torven" >/dev/null' || { fail "window not found"; return 1; }
     win=$(xdotool search --name "Torven" | head -1)
     xdotool windowactivate --sync "$win" >/dev/null 2>&1
 }
