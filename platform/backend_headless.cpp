@@ -4,6 +4,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <vector>
@@ -31,6 +32,12 @@ uint64_t eventsReturned = 0;
 bool wakeFlag = false;
 uint32_t framesShown = 0;
 void (*frameHook)(uint32_t, const uint16_t*, int, int) = nullptr;
+void (*videoHook)(uint32_t, const uint16_t*, int, int) = nullptr;
+// What is on the virtual screen, and how many 1/60 s video frames of it
+// have been handed out.
+uint16_t screen[320 * 240];
+int screenFormat = PF_FORMAT_565;
+uint32_t videoFramesOut = 0;
 void (*audioHook)(const uint8_t*, uint32_t) = nullptr;
 int audioDeviceCount = 1;
 std::vector<int> audioRates;
@@ -114,7 +121,24 @@ void hlWake()
 
 uint32_t hlTimeMs() { return (uint32_t)(clockTicks.load() / TICKS_PER_MS); }
 int64_t hlTimeSeconds() { return (int64_t)(clockTicks.load() / TICKS_PER_SECOND); }
-void hlSleepMs(uint32_t ms) { advance((uint64_t)ms * TICKS_PER_MS); }
+// Hand out a video frame for every 1/60 s the clock has passed, showing
+// what the screen holds: while the engine sleeps the picture stands still.
+void emitVideo()
+{
+    uint32_t until = (uint32_t)(clockTicks.load() / TICKS_PER_FRAME);
+    for (; videoFramesOut < until; videoFramesOut++)
+        if (videoHook)
+            videoHook(videoFramesOut + 1, screen, 320, screenFormat);
+}
+
+void hlSleepMs(uint32_t ms)
+{
+    advance((uint64_t)ms * TICKS_PER_MS);
+    // The main thread only sleeps here to run out its wait for the engine
+    // at the very end, after the music stopped: no more video then.
+    if (!pf_onMainThread())
+        emitVideo();
+}
 void hlVblank() { advance(TICKS_PER_FRAME); }
 
 void deliverScript();
@@ -122,6 +146,10 @@ void deliverScript();
 void hlFrameDone(const uint16_t* pixels, int pitch, int format)
 {
     framesShown++;
+    for (int y = 0; y < 240; y++)
+        std::memcpy(screen + y * 320, pixels + (size_t)y * pitch, 320 * 2);
+    screenFormat = format;
+    emitVideo();
     if (frameHook)
         frameHook(framesShown, pixels, pitch, format);
     deliverScript();
@@ -134,6 +162,7 @@ void hlIdleFrame()
 {
     advance(TICKS_PER_FRAME);
     framesShown++;
+    emitVideo();
     deliverScript();
 }
 
@@ -203,6 +232,10 @@ void pf_headlessReset()
     wakeFlag = false;
     framesShown = 0;
     frameHook = nullptr;
+    videoHook = nullptr;
+    std::memset(screen, 0, sizeof(screen));
+    screenFormat = PF_FORMAT_565;
+    videoFramesOut = 0;
     audioHook = nullptr;
     audioDeviceCount = 1;
     audioRates.clear();
@@ -225,6 +258,7 @@ void pf_headlessSetScript(const std::vector<pfScriptedEvent_T>& list)
 }
 
 void pf_headlessSetFrameHook(void (*hook)(uint32_t, const uint16_t*, int, int)) { frameHook = hook; }
+void pf_headlessSetVideoHook(void (*hook)(uint32_t, const uint16_t*, int, int)) { videoHook = hook; }
 void pf_headlessSetAudioHook(void (*hook)(const uint8_t*, uint32_t)) { audioHook = hook; }
 void pf_headlessSetAudioDevices(int count) { audioDeviceCount = count; }
 void pf_headlessSetAudioRates(const std::vector<int>& rates) { audioRates = rates; }

@@ -20,6 +20,9 @@ const pfBackend_T* pf_headlessBackend();
 void pf_headlessReset();
 void pf_headlessSetScript(const std::vector<pfScriptedEvent_T>& events);
 void pf_headlessSetFrameHook(void (*hook)(uint32_t frame, const uint16_t* pixels, int pitch, int format));
+// Once per 1/60 s of virtual time, the picture on screen at that moment
+// (frames stand still while the engine sleeps): a real-time video.
+void pf_headlessSetVideoHook(void (*hook)(uint32_t videoFrame, const uint16_t* pixels, int pitch, int format));
 void pf_headlessSetAudioHook(void (*hook)(const uint8_t* data, uint32_t bytes));
 void pf_headlessSetAudioDevices(int count);
 // Formats the virtual sound card accepts: a rate of 0 accepts every rate.

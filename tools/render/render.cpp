@@ -31,10 +31,11 @@ std::mutex outputMutex;
 bool outputsOpen = true;
 uint64_t frameHash = 1469598103934665603ull;   // FNV-1a over every presented frame
 uint32_t lastStepFrames = 0;
+uint32_t videoFrames = 0;
 bool wavWanted = false;
 std::string wavPath;
 
-void onFrame(uint32_t frame, const uint16_t* pixels, int pitch, int format)
+void onFrame(uint32_t, const uint16_t* pixels, int pitch, int)
 {
     std::lock_guard<std::mutex> lock(outputMutex);
     if (!outputsOpen)
@@ -45,6 +46,15 @@ void onFrame(uint32_t frame, const uint16_t* pixels, int pitch, int format)
             frameHash = (frameHash ^ (p & 0xFF)) * 1099511628211ull;
             frameHash = (frameHash ^ (p >> 8)) * 1099511628211ull;
         }
+}
+
+// PNG files follow real time: one per 1/60 s, held pictures repeated.
+void onVideo(uint32_t frame, const uint16_t* pixels, int pitch, int format)
+{
+    std::lock_guard<std::mutex> lock(outputMutex);
+    if (!outputsOpen)
+        return;
+    videoFrames = frame;
     if (!outDir.empty() && frame % every == 0) {
         char name[64];
         std::snprintf(name, sizeof(name), "/frame%05u.png", frame);
@@ -168,6 +178,7 @@ int main(int argc, char** argv)
         return 1;
     }
     pf_headlessSetFrameHook(onFrame);
+    pf_headlessSetVideoHook(onVideo);
     pf_headlessSetAudioHook(onAudio);
     engine_setStepFilter(stepMask);
     engine_setStepHook(onStep);
@@ -176,6 +187,7 @@ int main(int argc, char** argv)
     int code = app_run();
     closeOutputs();
     std::printf("total: %u frames\n", dd_framesPresented());
+    std::printf("video: %u frames at 60 per second\n", videoFrames);
     std::printf("state: console %d, full screen %d, accelerator %d, running %d\n", consoleOn, fullScreen, use3dfx,
                 demoRunning);
     std::printf("frames hash: %016llx\n", (unsigned long long)frameHash);
