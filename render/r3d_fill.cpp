@@ -10,18 +10,6 @@
 
 namespace {
 
-// Texel addresses per level, from masks and shifts of the 16.16 values: the
-// integer part of u picks the row (mod S), that of v the column, the two
-// or-ed, so the index never leaves the S x S texels.
-constexpr uint32_t texUMask[R3D_TEX_LEVELS] = {0x3F0000, 0x1F0000, 0xF0000, 0x70000};
-constexpr uint32_t texVMask[R3D_TEX_LEVELS] = {0x3FFC00, 0x1FF800, 0xFF000, 0x7E000};
-
-template <int L>
-inline uint32_t texelIndex(uint32_t u, uint32_t v)
-{
-    return ((u & texUMask[L]) | ((v >> (6 - L)) & texVMask[L])) >> (10 + L);
-}
-
 // Difference of two 16.16 values, wrapping like the 32-bit registers did.
 inline int32_t fixDiff(int32_t a, int32_t b)
 {
@@ -75,9 +63,9 @@ template <int L>
 struct texPix_T {
     const uint16_t* tex;
     uint32_t u, v, du, dv, ul, vl;
-    uint16_t cur() const { return tex[texelIndex<L>(u, v)]; }
-    uint16_t back() const { return tex[texelIndex<L>(u - du, v - dv)]; }
-    uint16_t leftEnd() const { return tex[texelIndex<L>(ul, vl)]; }
+    uint16_t cur() const { return tex[r3d_texelIndex<L>(u, v)]; }
+    uint16_t back() const { return tex[r3d_texelIndex<L>(u - du, v - dv)]; }
+    uint16_t leftEnd() const { return tex[r3d_texelIndex<L>(ul, vl)]; }
     void step1()
     {
         u -= du;
@@ -116,9 +104,9 @@ struct shadedPix_T {
     const uint16_t* const* set;
     uint32_t u, v, du, dv, ul, vl;
     uint32_t c, dc, cl;
-    uint16_t cur() const { return set[(c >> 16) & 31][texelIndex<L>(u, v)]; }
-    uint16_t back() const { return set[((c - dc) >> 16) & 31][texelIndex<L>(u - du, v - dv)]; }
-    uint16_t leftEnd() const { return set[(cl >> 16) & 31][texelIndex<L>(ul, vl)]; }
+    uint16_t cur() const { return set[(c >> 16) & 31][r3d_texelIndex<L>(u, v)]; }
+    uint16_t back() const { return set[((c - dc) >> 16) & 31][r3d_texelIndex<L>(u - du, v - dv)]; }
+    uint16_t leftEnd() const { return set[(cl >> 16) & 31][r3d_texelIndex<L>(ul, vl)]; }
     void step1()
     {
         u -= du;

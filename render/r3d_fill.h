@@ -9,6 +9,19 @@
 
 constexpr int R3D_TEX_LEVELS = 4;   // 64, 32, 16 and 8 texels square
 
+// Texel index at level L (side S = 64 >> L) from 16.16 u and v, by masks and
+// shifts alone: the integer part of u picks the row (mod S), that of v the
+// column (mod S x S), the two or-ed, so the index never leaves the S x S
+// texels. For u and v in 0..S - 1 it is u x S + v.
+constexpr uint32_t r3dTexUMask[R3D_TEX_LEVELS] = {0x3F0000, 0x1F0000, 0xF0000, 0x70000};
+constexpr uint32_t r3dTexVMask[R3D_TEX_LEVELS] = {0x3FFC00, 0x1FF800, 0xFF000, 0x7E000};
+
+template <int L>
+inline uint32_t r3d_texelIndex(uint32_t u, uint32_t v)
+{
+    return ((u & r3dTexUMask[L]) | ((v >> (6 - L)) & r3dTexVMask[L])) >> (10 + L);
+}
+
 // One store, no clipping: callers clip.
 void r3d_putPixel(int16_t x, int16_t y, uint16_t value);
 
