@@ -9,9 +9,7 @@
 #include "effects/pixel_tables.h"
 #include "effects/surface16.h"
 #include "platform/backend.h"
-#include "platform/backend_headless.h"
-#include "platform/display.h"
-#include "platform/main_thread.h"
+#include "tests/effects/test_ray_headless.h"
 
 namespace {
 
@@ -77,16 +75,13 @@ class Surface16 : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        pf_mainThreadInit();
-        pf_setBackend(pf_headlessBackend());
+        effectTest_openDisplay(nullptr);
         pf_setPixelFormat(PF_FORMAT_555);
-        ASSERT_EQ(dd_create(), 0);
-        ASSERT_EQ(dd_setMode(1), 0);
         initPixelTables();
     }
     void TearDown() override
     {
-        dd_close();
+        effectTest_closeDisplay();
         pf_setPixelFormat(PF_FORMAT_565);
     }
 };
