@@ -51,12 +51,7 @@ void showTitle()
 // One frame; false when the path has run out (the frame is not drawn).
 bool flyFrame(const spline_T& path)
 {
-    vec4_T p = path.position(flyT);
-    flyCamera.setPosition(p);
-    vec4_T t = path.tangent(flyT);
-    t.normalize();
-    flyCamera.lookAt(p + t);   // one unit ahead along the path
-
+    fly_aimCamera(path, flyT);
     if (use3dfx) {
         flyT += FLY_STEP_HW;
     } else {
@@ -88,12 +83,26 @@ bool flyFrame(const spline_T& path)
 
 }  // namespace
 
-int flythroughPart(int)
+spline_T* fly_makePath()
 {
-    tmr_highRes();
     vec4_T points[FLY_POINTS];
     for (int i = 0; i < FLY_POINTS; i++)
         points[i].set(flyPath[i][0], flyPath[i][1], flyPath[i][2], 1);
+    return new spline_T(FLY_POINTS, points);
+}
+
+void fly_aimCamera(const spline_T& path, float t)
+{
+    vec4_T p = path.position(t);
+    flyCamera.setPosition(p);
+    vec4_T ahead = path.tangent(t);
+    ahead.normalize();
+    flyCamera.lookAt(p + ahead);
+}
+
+int flythroughPart(int)
+{
+    tmr_highRes();
 
     // The textures follow every display mode set-up from now on; the
     // first set is built here if no mode set-up has built one yet.
@@ -102,7 +111,7 @@ int flythroughPart(int)
         r3d_loadTextures();
 
     showTitle();
-    spline_T* path = new spline_T(FLY_POINTS, points);
+    spline_T* path = fly_makePath();
     r3d_freeScene(flyScene);
     flyScene = r3d_loadScene("PLAYApr.MAC");
     con_log("PVCamera initiated...");

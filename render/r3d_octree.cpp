@@ -1,5 +1,6 @@
 // The octree over the scene's triangles: built once with the scene, walked
 // back to front every frame.
+#include <cmath>
 #include <cstdio>
 
 #include "app/console.h"
@@ -59,6 +60,37 @@ int listLength(const octNode_T* node)
     return n;
 }
 
+int countCells(const octNode_T* node)
+{
+    int n = listLength(node);
+    for (const octNode_T* c : node->child)
+        if (c)
+            n += countCells(c);
+    return n;
+}
+
+// Moves every list, in its own order, into consecutive cells of one block:
+// a frame reads each leaf's list straight through memory instead of
+// chasing cells scattered by the subdivision.
+void moveCells(octNode_T* node, triLink_T*& out)
+{
+    triLink_T* head = nullptr;
+    triLink_T** tail = &head;
+    for (triLink_T* l = node->tris; l;) {
+        triLink_T* next = l->next;
+        *out = {l->tri, nullptr};
+        *tail = out;
+        tail = &out->next;
+        out++;
+        delete l;
+        l = next;
+    }
+    node->tris = head;
+    for (octNode_T* c : node->child)
+        if (c)
+            moveCells(c, out);
+}
+
 // Bit i set when the point lies outside culling plane i.
 unsigned outsideMask(const float planes[6][4], const vec4_T& p)
 {
@@ -80,11 +112,14 @@ void examineLeaf(const octNode_T* node, const PVCamera* camera)
         trianglesDrawn++;
         r3dTriangleStamps[t] = frameStamp;
 
+        // Facing test: normalise(V0 - P) . n <= 0, the arithmetic of
+        // vec4_T::normalize and dot written out (a zero vector fails).
         const meshTriangle_T& tri = r3dTris[t];
         const meshVertex_T& v0 = r3dSrcVerts[tri.vertex[0]];
-        vec4_T toTri = vec4_T(v0.x, v0.y, v0.z, 1) - camera->position;
-        toTri.normalize();
-        if (!(toTri.dot(r3dTriNormals[t]) <= 0))
+        float dx = v0.x - camera->position.x, dy = v0.y - camera->position.y, dz = v0.z - camera->position.z;
+        float length = std::sqrt(dx * dx + dy * dy + dz * dz);
+        const vec4_T& n = r3dTriNormals[t];
+        if (!((dx / length) * n.x + (dy / length) * n.y + (dz / length) * n.z <= 0))
             continue;   // facing away
 
         bool nearOk = true;
@@ -130,6 +165,9 @@ void oct_build(scene_T* scene)
     for (int32_t t = 0; t < scene->triangleCount; t++)
         pushTri(root, (uint32_t)t);
     oct_subdivide(root, R3D_OCTREE_DEPTH);
+    scene->cells = new triLink_T[countCells(root)];
+    triLink_T* out = scene->cells;
+    moveCells(root, out);
     oct_dump(root, "0");
 }
 
@@ -203,7 +241,7 @@ void oct_traverse(const octNode_T* node, int depth, const PVCamera* camera)
 
 void oct_free(octNode_T* node)
 {
-    freeList(node);
+    node->tris = nullptr;
     for (octNode_T*& c : node->child) {
         if (c) {
             oct_free(c);

@@ -84,6 +84,7 @@ void r3d_freeScene(scene_T* scene)
     if (!scene)
         return;
     oct_free(&scene->root);
+    delete[] scene->cells;
     delete[] scene->srcVerts;
     delete[] scene->workVerts;
     delete[] scene->tris;

@@ -33,6 +33,7 @@ struct scene_T {
     uint32_t* vertexStamps;
     uint32_t* triangleStamps;
     octNode_T root;
+    triLink_T* cells;            // every list's cells, one block once built
     int32_t vertexCount;
     int32_t triangleCount;
 };
@@ -50,4 +51,5 @@ void oct_dump(const octNode_T* node, const char* name);
 // The per-frame walk: cull by the camera's planes, visit the children in
 // childOrder, collect the leaves' visible triangles into visibleTris.
 void oct_traverse(const octNode_T* node, int depth, const PVCamera* camera);
+// Frees the node's children (the cells belong to the scene's block).
 void oct_free(octNode_T* node);
