@@ -9,13 +9,10 @@
 #include "app/console.h"
 #include "app/engine.h"
 #include "effects/bmp_writer.h"
-#include "platform/backend_headless.h"
-#include "platform/display.h"
-#include "platform/main_thread.h"
-#include "platform/messages.h"
 #include "render/r3d_fill.h"
 #include "render/r3d_hw.h"
 #include "render/r3d_tex.h"
+#include "tests/effects/test_ray_headless.h"
 #include "tests/render/render_fixture.h"
 
 namespace {
@@ -47,24 +44,16 @@ class R3dTextures : public testing::Test {
 protected:
     void SetUp() override
     {
-        pf_headlessReset();
-        pf_setBackend(pf_headlessBackend());
-        pf_mainThreadInit();
-        pf_queueOpen();
+        effectTest_openDisplay(nullptr);
         con_init();
         con_setEcho(onLog);
-        logLines.clear();
-        use3dfx = 0;
-        dd_create();
-        dd_setMode(1);
         logLines.clear();
         r3d_loadTextures();   // no data files here: every slot reports its error
     }
     void TearDown() override
     {
         con_setEcho(nullptr);
-        dd_close();
-        pf_queueClose();
+        effectTest_closeDisplay();
     }
 };
 

@@ -1,0 +1,148 @@
+// The whole fly-through on the headless display with the generated data:
+// title picture, 333 frames, Space, a stop, and a run without its files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/console.h"
+#include "app/engine.h"
+#include "geometry/flythrough.h"
+#include "platform/backend_headless.h"
+#include "platform/keyboard.h"
+#include "platform/keyboard_device.h"
+#include "platform/messages.h"
+#include "render/r3d_render.h"
+#include "render/r3d_scene.h"
+#include "tests/effects/test_ray_headless.h"
+
+namespace {
+
+std::vector<std::string> logLines;
+std::vector<uint64_t> frameSums;
+uint32_t spaceAtFrame, stopAtFrame;
+
+void onLog(const char* line) { logLines.push_back(line); }
+
+void onFrame(uint32_t, const uint16_t* pixels, int pitch, int)
+{
+    uint64_t sum = 0;
+    for (int y = 0; y < 240; y++)
+        for (int x = 0; x < 320; x++)
+            sum += pixels[y * pitch + x];
+    frameSums.push_back(sum);
+    if (frameSums.size() == spaceAtFrame)
+        kbdev_key(0x39, 1);
+    if (frameSums.size() == stopAtFrame)
+        pf_postThreadMessage(DEMO_MSG_STOP);
+}
+
+class Flythrough : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        oldDir = std::filesystem::current_path();
+        std::filesystem::current_path(VARNEK_DATA_DIR);
+        effectTest_openDisplay(onFrame);
+        kbdev_reset();
+        kb_init();
+        con_init();
+        con_setEcho(onLog);
+        logLines.clear();
+        frameSums.clear();
+        spaceAtFrame = stopAtFrame = 0;
+        consoleOn = 0;
+    }
+    void TearDown() override
+    {
+        kbdev_key(0x39, 0);
+        con_setEcho(nullptr);
+        effectTest_closeDisplay();
+        std::filesystem::current_path(oldDir);
+    }
+    int count(const std::string& prefix) const
+    {
+        int n = 0;
+        for (const std::string& l : logLines)
+            n += l.rfind(prefix, 0) == 0;
+        return n;
+    }
+    std::filesystem::path oldDir;
+};
+
+}  // namespace
+
+TEST_F(Flythrough, TitleThenThe333FramesOfThePath)
+{
+    if (!std::filesystem::exists("PLAYApr.MAC"))
+        GTEST_SKIP() << "no generated data";
+    uint64_t clockBefore = pf_headlessClock();
+    EXPECT_EQ(flythroughPart(0), 0);
+    // The title blit, then one picture per frame of the path.
+    ASSERT_EQ(frameSums.size(), 334u);
+    EXPECT_GT(frameSums[0], 0u);
+    EXPECT_GE(pf_headlessClock() - clockBefore, 3500u * 60u);
+    EXPECT_EQ(count("Triangles Drawn: "), 333);
+    EXPECT_EQ(count("Render de Frame : "), 333);   // the report comes first each frame
+    EXPECT_GT(flyT, 1.0f);
+    EXPECT_LT(flyT, 1.003f);
+    EXPECT_EQ(demoRunning, 1);
+
+    // The start-up lines, in order, after the octree's log.
+    std::vector<std::string> tail;
+    for (size_t i = 0; i < logLines.size(); i++)
+        if (logLines[i] == "PVCamera initiated...")
+            tail.assign(logLines.begin() + i, logLines.begin() + std::min(logLines.size(), i + 5));
+    const std::vector<std::string> expected = {"PVCamera initiated...", "Leida malla 3d...",
+                                               "Vertices: " + std::to_string(flyScene->vertexCount),
+                                               "Triangulos: " + std::to_string(flyScene->triangleCount),
+                                               "Creadas normales de caras..."};
+    EXPECT_EQ(tail, expected);
+    EXPECT_GT(flyScene->triangleCount, 1000);
+
+    // Frames show terrain: far from black; the last one near the last point.
+    for (size_t f = 1; f < frameSums.size(); f += 50)
+        EXPECT_GT(frameSums[f], 320u * 240u * 1000u) << f;
+    EXPECT_LT(flyCamera.position.distance(vec4_T(643, 659, 176, 1)), 60.0f);
+}
+
+TEST_F(Flythrough, SpaceEndsTheFlightAfterTheCurrentFrame)
+{
+    if (!std::filesystem::exists("PLAYApr.MAC"))
+        GTEST_SKIP() << "no generated data";
+    spaceAtFrame = 21;   // the title and 20 frames shown: Space is down from then on
+    flythroughPart(0);
+    EXPECT_EQ(demoRunning, 0);
+    EXPECT_EQ(frameSums.size(), 22u);
+}
+
+TEST_F(Flythrough, StopMessageEndsTheFlightAtTheNextPoll)
+{
+    if (!std::filesystem::exists("PLAYApr.MAC"))
+        GTEST_SKIP() << "no generated data";
+    stopAtFrame = 11;
+    flythroughPart(0);
+    EXPECT_EQ(frameSums.size(), 11u);
+    EXPECT_EQ(count("Triangles Drawn: "), 10);
+}
+
+TEST_F(Flythrough, WithoutItsFilesItPausesAndDrawsOnlyStars)
+{
+    std::filesystem::path empty = std::filesystem::path(testing::TempDir()) / "r3d_nodata";
+    std::filesystem::create_directories(empty);
+    std::filesystem::current_path(empty);
+    uint64_t clockBefore = pf_headlessClock();
+    flythroughPart(0);
+    EXPECT_GE(pf_headlessClock() - clockBefore, 3500u * 60u);
+    ASSERT_EQ(frameSums.size(), 333u);   // no title picture to show
+    EXPECT_EQ(flyScene->triangleCount, 0);
+    EXPECT_TRUE(std::find(logLines.begin(), logLines.end(), "Vertices: 0") != logLines.end());
+    EXPECT_EQ(count("Triangles Drawn: 0 Cache Hits: 0"), 333);
+    int starFrames = 0;
+    for (uint64_t s : frameSums) {
+        EXPECT_EQ(s % 0xFFFF, 0u);   // white stars on black and nothing else
+        starFrames += s > 0;
+    }
+    EXPECT_GT(starFrames, 0);
+}
