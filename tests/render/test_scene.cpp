@@ -113,6 +113,12 @@ protected:
                 return true;
         return false;
     }
+    // One frame from the camera, with a new stamp.
+    void frame(PVCamera& cam)
+    {
+        frameStamp += 1;
+        r3d_render(scene, &cam);
+    }
     scene_T* scene = nullptr;
 };
 
@@ -207,10 +213,9 @@ TEST_F(R3dScene, WalkExaminesEachTriangleOnceAndCountsTheOtherLeavesAsHits)
     scene = loadMesh(threeOctants(), "r3d_walk.mac");
     PVCamera cam = southOf(-40);
     testSurface_T s;
-    for (uint32_t frame = 1; frame <= 2; frame++) {
-        frameStamp += 1;
+    for (int pass = 0; pass < 2; pass++) {   // the stamps change, the counts do not
         logLines.clear();
-        r3d_render(scene, &cam);
+        frame(cam);
         EXPECT_EQ(trianglesDrawn, 2);
         EXPECT_EQ(cacheHits, 2);
         EXPECT_EQ(visibleTriCount, 2);
@@ -223,16 +228,14 @@ TEST_F(R3dScene, TrianglesNearerThanTwelveAreDroppedAndNodesBehindAreSkipped)
     scene = loadMesh(threeOctants(), "r3d_near.mac");
     testSurface_T s;
     PVCamera close = southOf(-10);   // triangle A's first vertex is 11 ahead
-    frameStamp += 1;
-    r3d_render(scene, &close);
+    frame(close);
     EXPECT_EQ(trianglesDrawn, 2);
     EXPECT_EQ(visibleTriCount, 0);
 
     PVCamera away;
     away.setPosition(5, -40, 5);
     away.lookAt(vec4_T(5, -50, 5, 1));
-    frameStamp += 1;
-    r3d_render(scene, &away);
+    frame(away);
     EXPECT_EQ(trianglesDrawn, 0);
     EXPECT_EQ(cacheHits, 0);
     EXPECT_TRUE(logged("Triangles Drawn: 0 Cache Hits: 0"));
@@ -245,8 +248,7 @@ TEST_F(R3dScene, FacingAwayTrianglesAreExaminedButNotCollected)
     PVCamera north;   // A seen from behind; B, facing down, still seen from below
     north.setPosition(5, 50, 5);
     north.lookAt(vec4_T(5, 40, 5, 1));
-    frameStamp += 1;
-    r3d_render(scene, &north);
+    frame(north);
     EXPECT_EQ(trianglesDrawn, 2);
     ASSERT_EQ(visibleTriCount, 1);
     EXPECT_EQ(visibleTris[0], 1u);
@@ -265,17 +267,15 @@ TEST_F(R3dScene, FrameDrawsShadedTexturedTrianglesAndModeAboveFourOnlyStars)
     cam.lookAt(vec4_T(0, 10, 0, 1));
 
     testSurface_T s;
-    frameStamp += 1;
-    r3d_render(scene, &cam);
+    frame(cam);
     EXPECT_EQ(visibleTriCount, 2);
     EXPECT_NE(s.at(160, 120), 0);
     EXPECT_GT(s.countNot(0), 15000);
 
     testSurface_T stars;
     renderMode = 5;
-    frameStamp += 1;
     logLines.clear();
-    r3d_render(scene, &cam);
+    frame(cam);
     EXPECT_EQ(stars.at(160, 120), 0);
     for (uint16_t p : stars.pixels)
         EXPECT_TRUE(p == 0 || p == 0xFFFF);
@@ -296,8 +296,7 @@ TEST_F(R3dScene, EveryModeDrawsInsideTheBand)
     for (int mode = 0; mode <= 4; mode++) {
         testSurface_T s;
         renderMode = mode;
-        frameStamp += 1;
-        r3d_render(scene, &cam);
+        frame(cam);
         int painted = 0;
         for (int y = 0; y < 240; y++)
             for (int x = 0; x < 320; x++)
