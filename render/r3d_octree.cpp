@@ -222,11 +222,13 @@ void oct_dump(const octNode_T* node, const char* name)
 
 void oct_traverse(const octNode_T* node, int depth, const PVCamera* camera)
 {
+    // Skipped when every corner lies outside one same plane; once no plane
+    // is common to the corners seen so far the rest cannot change that.
     unsigned all = 0x3F;
-    for (const vec4_T& corner : node->corners)
-        all &= outsideMask(camera->planes, corner);
+    for (int k = 0; k < 8 && all; k++)
+        all &= outsideMask(camera->planes, node->corners[k]);
     if (all)
-        return;   // every corner outside one plane
+        return;
     bool leaf = true;
     for (int i = 0; i < 8; i++) {
         const octNode_T* c = node->child[childOrder[i]];
