@@ -13,8 +13,9 @@
 static pfThread_T* engineThreadHandle = nullptr;
 static bool quitPosted = false;
 static bool closedForViewer = false;
-// The module plays for the whole run and is never freed.
-static mpModule_T* musicModule = nullptr;
+// The module plays for the whole run and is never freed. Not static: the
+// pointer must stay in memory for as long as the process lives.
+mpModule_T* musicModule = nullptr;
 
 pfThread_T* app_engineThread() { return engineThreadHandle; }
 

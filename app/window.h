@@ -25,6 +25,9 @@ int app_run();
 // main thread has handled it.
 void app_sendClose();
 
+// The module loaded at start-up (null when it could not be loaded).
+extern struct mpModule_T* musicModule;
+
 // The engine thread, for the entry's final wait; null before WM_CREATE.
 struct pfThread_T* app_engineThread();
 
