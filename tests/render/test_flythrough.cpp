@@ -13,6 +13,7 @@
 #include "platform/keyboard.h"
 #include "platform/keyboard_device.h"
 #include "platform/messages.h"
+#include "render/r3d_hw.h"
 #include "render/r3d_render.h"
 #include "render/r3d_scene.h"
 #include "tests/effects/test_ray_headless.h"
@@ -23,7 +24,14 @@ std::vector<std::string> logLines;
 std::vector<uint64_t> frameSums;
 uint32_t spaceAtFrame, stopAtFrame;
 
-void onLog(const char* line) { logLines.push_back(line); }
+uint32_t statistics, stopAtStatistics;   // post a stop at this many statistics lines
+
+void onLog(const char* line)
+{
+    logLines.push_back(line);
+    if (std::string(line).rfind("Triangles Drawn: ", 0) == 0 && ++statistics == stopAtStatistics)
+        pf_postThreadMessage(DEMO_MSG_STOP);
+}
 
 void onFrame(uint32_t, const uint16_t* pixels, int pitch, int)
 {
@@ -51,12 +59,13 @@ protected:
         con_setEcho(onLog);
         logLines.clear();
         frameSums.clear();
-        spaceAtFrame = stopAtFrame = 0;
+        spaceAtFrame = stopAtFrame = statistics = stopAtStatistics = 0;
         consoleOn = 0;
     }
     void TearDown() override
     {
         kbdev_key(0x39, 0);
+        use3dfx = 0;
         con_setEcho(nullptr);
         effectTest_closeDisplay();
         std::filesystem::current_path(oldDir);
@@ -125,6 +134,21 @@ TEST_F(Flythrough, StopMessageEndsTheFlightAtTheNextPoll)
     flythroughPart(0);
     EXPECT_EQ(frameSums.size(), 11u);
     EXPECT_EQ(count("Triangles Drawn: "), 10);
+}
+
+TEST_F(Flythrough, AcceleratorModeFliesOnPastTheEndOfThePath)
+{
+    if (!std::filesystem::exists("PLAYApr.MAC"))
+        GTEST_SKIP() << "no generated data";
+    use3dfx = 1;
+    r3d_hwInit();
+    r3d_buildGreyRamp(32);
+    stopAtStatistics = 400;
+    flythroughPart(0);
+    EXPECT_EQ(count("Triangles Drawn: "), 400);
+    EXPECT_NEAR(flyT, 400 * 0.0005f, 0.001f);
+    use3dfx = 0;
+    r3d_loadTextures();   // back to the display's format for the tests after
 }
 
 TEST_F(Flythrough, WithoutItsFilesItPausesAndDrawsOnlyStars)
