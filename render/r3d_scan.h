@@ -90,6 +90,13 @@ void r3d_scanTriangle(const meshVertex_T* a, const meshVertex_T* b, const meshVe
         std::swap(mid, bot);
     if (bot->y - top->y < 1.0f)
         return;
+    // Clipped vertices lie inside the rectangle up to rounding; one beyond
+    // the surface itself (absurd coordinates defeating the float clipping)
+    // draws nothing rather than write outside it. A span may write one
+    // pixel past its right end.
+    float minX = std::fmin(std::fmin(a->x, b->x), c->x), maxX = std::fmax(std::fmax(a->x, b->x), c->x);
+    if (!(top->y >= 0 && bot->y <= (float)screenHeight && minX >= 0 && maxX <= (float)(screenWidth - 2)))
+        return;
 
     r3dEdge_T l, r;
     bool pending = false;

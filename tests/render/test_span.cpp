@@ -199,3 +199,36 @@ TEST(R3dSpan, TexturedTriangleMapsTexelsAcrossTheSpan)
     }
     EXPECT_GE(last, 1058);
 }
+
+namespace {
+// Counts the rows a scan conversion hands to its filler.
+struct rowCounter_T {
+    static constexpr bool UV = false, COL = false;
+    int rows = 0;
+    void span(uint16_t*, const r3dEdge_T&, const r3dEdge_T&) { rows++; }
+};
+}  // namespace
+
+TEST(R3dSpan, ScanRefusesVerticesBeyondTheSurface)
+{
+    testSurface_T s;
+    struct {
+        float x0, y0, x1, y1, x2, y2;
+        int rows;
+    } cases[] = {
+        {10, 10, 300, 40, 50, 230, 220},    // inside: rows 10 to 229
+        {0, 0, 318, 0, 0, 240, 240},        // the whole surface, the last column kept free
+        {10, -3, 300, 40, 50, 230, 0},      // above row 0
+        {10, 10, 300, 40, 50, 241, 0},      // below the last row
+        {-1, 10, 300, 40, 50, 230, 0},      // left of column 0
+        {10, 10, 319, 40, 50, 230, 0},      // a word at 319 would write column 320
+        {10, 10, 1e30f, 40, 50, 230, 0},
+    };
+    for (const auto& c : cases) {
+        meshVertex_T a = screenVertex(c.x0, c.y0), b = screenVertex(c.x1, c.y1), d = screenVertex(c.x2, c.y2);
+        rowCounter_T counter;
+        r3d_scanTriangle(&a, &b, &d, counter);
+        EXPECT_EQ(counter.rows, c.rows) << c.x0 << "," << c.y0 << " " << c.x1 << "," << c.y1 << " " << c.x2 << ","
+                                        << c.y2;
+    }
+}
