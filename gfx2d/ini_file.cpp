@@ -18,11 +18,24 @@ void iniFile_T::release()
     loaded = 0;
 }
 
+// Ends the entry whose last line was stored from start to out: blanks at its
+// end go, then one closing quote, and its NUL follows. Returns the new out.
+static int32_t ini_endEntry(char* text, int32_t start, int32_t out)
+{
+    while (out > start && text[out - 1] == ' ')
+        out--;
+    if (out > start && text[out - 1] == '"')
+        out--;
+    text[out++] = '\0';
+    return out;
+}
+
 // Cleans the raw file text in place: entries are never longer than the lines
 // they come from, so the write position never passes the read position.
 static int32_t ini_clean(char* text, int32_t length)
 {
     int32_t in = 0, out = 0;
+    int32_t openLine = -1;   // start of the last line of an entry still open after an LF alone
     while (in < length) {
         char c = text[in++];
         while (c == ' ' && in < length)
@@ -51,17 +64,20 @@ static int32_t ini_clean(char* text, int32_t length)
                 break;
             c = text[in++];
         }
-        if (!terminated && in < length)
+        if (!terminated && in < length) {
+            openLine = entryStart;
             continue;   // LF alone: the entry goes on with the next line
+        }
+        openLine = -1;
         // Trim the entry's end: drop its NUL, trailing blanks, one closing quote.
         if (terminated)
             out--;
-        while (out > entryStart && text[out - 1] == ' ')
-            out--;
-        if (out > entryStart && text[out - 1] == '"')
-            out--;
-        text[out++] = '\0';
+        out = ini_endEntry(text, entryStart, out);
     }
+    // An entry left open by an LF alone, with only comments, blanks or empty
+    // lines after it, still ends inside the buffer.
+    if (openLine >= 0)
+        out = ini_endEntry(text, openLine, out);
     return out;
 }
 

@@ -1,0 +1,266 @@
+// Writes the seed corpus of every fuzz target: the generated data files of
+// its format (the large mesh cut down to a corner of the terrain) and small
+// hand-made files that reach the corners of each format.
+//   varnek-fuzz-seeds DATA_DIR OUT_DIR  ->  OUT_DIR/<target>/<seed>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "effects/bmp_writer.h"
+#include "effects/mesh3ds_writer.h"
+#include "geometry/mac_writer.h"
+#include "gfx2d/font_writer.h"
+#include "gfx2d/pcx_writer.h"
+#include "music/mod_writer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path seedData, seedOut;
+bool seedFailed = false;
+
+void seed_write(const char* target, const char* name, const std::vector<uint8_t>& bytes)
+{
+    fs::path dir = seedOut / target;
+    fs::create_directories(dir);
+    FILE* f = std::fopen((dir / name).c_str(), "wb");
+    if (!f || (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size())
+        || std::fclose(f) != 0) {
+        std::fprintf(stderr, "cannot write %s/%s\n", target, name);
+        seedFailed = true;
+    }
+}
+
+void seed_text(const char* target, const char* name, const std::string& text)
+{
+    seed_write(target, name, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+std::vector<uint8_t> seed_readData(const char* name)
+{
+    std::vector<uint8_t> bytes;
+    FILE* f = std::fopen((seedData / name).c_str(), "rb");
+    if (!f) {
+        std::fprintf(stderr, "missing data file %s\n", name);
+        seedFailed = true;
+        return bytes;
+    }
+    uint8_t buf[65536];
+    size_t got;
+    while ((got = std::fread(buf, 1, sizeof buf, f)) > 0)
+        bytes.insert(bytes.end(), buf, buf + got);
+    std::fclose(f);
+    return bytes;
+}
+
+// A data file as a seed, named after its last path component.
+void seed_copy(const char* target, const char* dataName)
+{
+    seed_write(target, fs::path(dataName).filename().c_str(), seed_readData(dataName));
+}
+
+// Indexed pictures: index = (x + 3 y) mod 256 on a palette of (i, 255 - i, 3 i).
+std::vector<uint8_t> seed_pcx8(int width, int height)
+{
+    std::vector<uint8_t> indices((size_t)width * height);
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++)
+            indices[(size_t)y * width + x] = (uint8_t)(x + 3 * y);
+    uint8_t palette[768];
+    for (int i = 0; i < 256; i++) {
+        palette[i * 3] = (uint8_t)i;
+        palette[i * 3 + 1] = (uint8_t)(255 - i);
+        palette[i * 3 + 2] = (uint8_t)(3 * i);
+    }
+    return pcx_encode8(indices.data(), width, height, palette);
+}
+
+std::vector<uint8_t> seed_pcx24(int width, int height)
+{
+    std::vector<uint32_t> pixels((size_t)width * height);
+    for (size_t i = 0; i < pixels.size(); i++)
+        pixels[i] = (uint32_t)(i * 0x10305);
+    return pcx_encode24(pixels.data(), width, height);
+}
+
+void seed_pictures()
+{
+    for (const char* name : {"zant/theend.pcx", "asdf.pcx", "arenadat/paleta.pcx"})
+        seed_copy("pcx", name);
+    seed_write("pcx", "rgb3x2.pcx", seed_pcx24(3, 2));
+    seed_write("pcx", "index3x2.pcx", seed_pcx8(3, 2));
+    seed_write("pcx", "index1x1.pcx", seed_pcx8(1, 1));
+    std::vector<uint8_t> fourBit = seed_pcx8(3, 2);
+    fourBit[3] = 4;   // bits per pixel: a layout that decodes to nothing
+    seed_write("pcx", "fourbit.pcx", fourBit);
+
+    for (const char* name : {"arenadat/relieve.pcx", "arenadat/dunas.pcx", "arenadat/paleta.pcx"})
+        seed_copy("sand_pcx", name);
+    seed_write("sand_pcx", "index3x2.pcx", seed_pcx8(3, 2));
+    seed_write("sand_pcx", "index17x9.pcx", seed_pcx8(17, 9));
+
+    seed_copy("bmp", "texturas/mave0.bmp");
+    seed_copy("bmp", "pantallazos/bicho.bmp");
+    for (uint32_t size : {0x00000302u, 0x00000101u, 0x00000005u}) {
+        image24_T image = {24, size >> 8, size & 0xFF, nullptr};
+        std::vector<uint8_t> pixels((size_t)image.width * image.height * 3 + 1);
+        for (size_t i = 0; i < pixels.size(); i++)
+            pixels[i] = (uint8_t)(i * 37);
+        image.pixels = pixels.data();
+        char name[32];
+        std::snprintf(name, sizeof name, "%ux%u.bmp", image.width, image.height);
+        seed_write("bmp", name, bmp_encode24(&image));
+    }
+}
+
+// The first 64 vertices of the terrain and the triangles among them.
+void seed_meshes()
+{
+    std::vector<uint8_t> terrain = seed_readData("PLAYApr.MAC");
+    if (terrain.size() >= (size_t)MAC_HEADER_BYTES) {
+        int32_t v, t;
+        std::memcpy(&v, &terrain[8], 4);
+        std::memcpy(&t, &terrain[12], 4);
+        const int32_t keep = v < 64 ? v : 64;
+        const size_t vertexAt = MAC_HEADER_BYTES, triangleAt = vertexAt + (size_t)v * sizeof(meshVertex_T);
+        const size_t normalAt = triangleAt + (size_t)t * sizeof(meshTriangle_T);
+        std::vector<meshVertex_T> vertices(keep);
+        std::vector<meshTriangle_T> triangles;
+        std::vector<vec4_T> normals;
+        if (v >= 0 && t >= 0 && terrain.size() >= normalAt + (size_t)t * sizeof(vec4_T)) {
+            std::memcpy(vertices.data(), &terrain[vertexAt], (size_t)keep * sizeof(meshVertex_T));
+            for (int32_t i = 0; i < t && triangles.size() < 64; i++) {
+                meshTriangle_T tri;
+                std::memcpy(&tri, &terrain[triangleAt + (size_t)i * sizeof tri], sizeof tri);
+                if (tri.vertex[0] < keep && tri.vertex[1] < keep && tri.vertex[2] < keep) {
+                    vec4_T n;
+                    std::memcpy(&n, &terrain[normalAt + (size_t)i * sizeof n], sizeof n);
+                    triangles.push_back(tri);
+                    normals.push_back(n);
+                }
+            }
+        }
+        seed_write("mac", "terrain_corner.mac", mac_encode(keep, (int32_t)triangles.size(), vertices.data(),
+                                                           triangles.data(), normals.data()));
+    }
+    seed_write("mac", "empty.mac", mac_encode(0, 0, nullptr, nullptr, nullptr));
+    meshVertex_T quad[4] = {};
+    const float corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    for (int i = 0; i < 4; i++) {
+        quad[i].x = corners[i][0];
+        quad[i].z = corners[i][1];
+        quad[i].w = 1;
+    }
+    meshTriangle_T halves[2] = {{{0, 1, 2}, 0, {}}, {{2, 3, 0}, 0, {}}};
+    vec4_T up[2] = {vec4_T(0, 1, 0, 1), vec4_T(0, 1, 0, 1)};
+    seed_write("mac", "quad.mac", mac_encode(4, 2, quad, halves, up));
+
+    seed_copy("3ds", "meshes/torus3.3ds");
+    seed_copy("3ds", "meshes/faces2.3ds");
+    const float xyz[3][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    const uint16_t abc[1][3] = {{0, 1, 2}};
+    seed_write("3ds", "triangle.3ds", mesh3ds_encode("tri", xyz, 3, abc, 1));
+    // Two objects, the first with its face list before its vertex list.
+    chunk3dsWriter_T w;
+    chunk3ds_open(&w, CHUNK3DS_MAIN);
+    chunk3ds_open(&w, CHUNK3DS_EDITOR);
+    for (const char* name : {"first", "second"}) {
+        chunk3ds_open(&w, CHUNK3DS_OBJECT);
+        chunk3ds_name(&w, name);
+        chunk3ds_open(&w, CHUNK3DS_TRIMESH);
+        chunk3ds_faceList(&w, abc, 1);
+        chunk3ds_vertexList(&w, xyz, 3);
+        chunk3ds_close(&w);
+        chunk3ds_close(&w);
+    }
+    chunk3ds_close(&w);
+    chunk3ds_close(&w);
+    seed_write("3ds", "two_objects.3ds", w.bytes);
+}
+
+void seed_settings()
+{
+    for (const char* target : {"ini", "font"}) {
+        seed_copy(target, "asdf.jdt");
+        seed_copy(target, "asdfasdf.jdt");
+    }
+    seed_text("ini", "lines.ini", "a = 1\r\n# b = 2\r\n  b=3\r\nname = \"abc\"  \r\nkeyX = 5\r\nb = 4\r\n\r\nlast = 7");
+    seed_text("ini", "lf_only.ini", "a = 1\nb = \"x\"\n#c\r\n");
+    gfontDescription_T small = {"s.pcx", 1, 2, "ABCDEFGH", 8, 8};
+    seed_text("font", "small.jdt", gfont_writeDescription(small, "8 x 8 cells on a 32 x 16 sheet"));
+    gfontDescription_T wide = {"s.pcx", -2, 10, "0123456789", 16, 33};
+    seed_text("font", "too_wide.jdt", gfont_writeDescription(wide, "cells wider than the sheet"));
+}
+
+void seed_scripts()
+{
+    seed_copy("sand_script", "arenadat/arena.scr");
+    seed_text("sand_script", "wait.scr", "# SETWIND 45 1.5 # ESPERA 3 # END");
+    seed_text("sand_script", "all.scr",
+              "# STARTUP h.pcx b.pcx # MODORELLENADO 1 # SETALTURA 40 # CALCARENA\n"
+              "# FADEIN h.pcx - 20\n# FADEOUT 5 # SETWIND -30 2.5e0\n"
+              "# LOAD arenadat\\relieve.pcx arenadat\\dunas.pcx # xLOADy b.pcx h.pcx # ESPERA 1 # END\n");
+}
+
+// A song with one looping sample, every effect once and notes over the whole
+// period table, on `channels` channels signed `tag`.
+std::vector<uint8_t> seed_song(const char* tag, int channels, int patterns)
+{
+    modSong_T song;
+    std::strncpy(song.tag, tag, 4);
+    song.channels = channels;
+    song.title = "fuzz seed";
+    modSample_T& s = song.samples[0];
+    s.name = "saw";
+    for (int i = 0; i < 32; i++)
+        s.data.push_back((int8_t)(i * 8 - 128));
+    s.volume = 64;
+    s.loopStart = 4;
+    s.loopLength = 8;
+    song.samples[1].name = "empty";
+    song.samples[1].volume = 40;
+    song.patterns.resize(patterns);
+    for (int p = 0; p < patterns; p++) {
+        song.orders.push_back((uint8_t)p);
+        for (int row = 0; row < MOD_ROWS; row++) {
+            modCell_T& cell = song.patterns[p].cells[row][row % channels];
+            cell.period = mod_notePeriod((row / 12) % 6, row % 12);
+            cell.sample = (uint8_t)(row % 3 == 2 ? 2 : 1);
+            cell.effect = (uint8_t)(row % 16);
+            cell.param = (uint8_t)(row * 37 + p);
+        }
+    }
+    song.restart = 0;
+    return mod_write(song);
+}
+
+void seed_music()
+{
+    seed_copy("mod", "phased.mod");
+    seed_write("mod", "mk.mod", seed_song("M.K.", 4, 1));
+    seed_write("mod", "octa.mod", seed_song("OCTA", 8, 2));
+    seed_write("mod", "6chn.mod", seed_song("6CHN", 6, 1));
+    seed_write("mod", "12ch.mod", seed_song("12CH", 12, 1));
+    seed_write("mod", "tdz3.mod", seed_song("TDZ3", 3, 1));
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s DATA_DIR OUT_DIR\n", argv[0]);
+        return 2;
+    }
+    seedData = argv[1];
+    seedOut = argv[2];
+    seed_pictures();
+    seed_meshes();
+    seed_settings();
+    seed_scripts();
+    seed_music();
+    return seedFailed ? 1 : 0;
+}

@@ -1,0 +1,80 @@
+#include "fuzz/fuzz_util.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+#include "app/engine.h"
+#include "platform/backend_headless.h"
+#include "platform/display.h"
+#include "platform/main_thread.h"
+#include "platform/messages.h"
+
+namespace fs = std::filesystem;
+
+static void fuzz_removeScratch()
+{
+    std::error_code ignored;
+    fs::remove_all(fuzz_scratchDir(), ignored);
+}
+
+const std::string& fuzz_scratchDir()
+{
+    static std::string dir;
+    if (dir.empty()) {
+        std::string pattern = "/tmp/varnek_fuzz_" + std::to_string(getpid()) + "_XXXXXX";
+        if (!mkdtemp(&pattern[0])) {
+            std::perror("mkdtemp");
+            std::abort();
+        }
+        dir = pattern;
+        std::atexit(fuzz_removeScratch);
+    }
+    return dir;
+}
+
+void fuzz_enterScratchDir()
+{
+    if (chdir(fuzz_scratchDir().c_str()) != 0) {
+        std::perror("chdir");
+        std::abort();
+    }
+}
+
+std::string fuzz_writeFile(const char* name, const uint8_t* data, size_t size)
+{
+    fs::path path = fs::path(fuzz_scratchDir()) / name;
+    fs::create_directories(path.parent_path());
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f || (size && std::fwrite(data, 1, size, f) != size) || std::fclose(f) != 0) {
+        std::perror(path.c_str());
+        std::abort();
+    }
+    return path.string();
+}
+
+bool fuzz_linkData(const char* name)
+{
+    fs::path from = fs::path(VARNEK_DATA_DIR) / name;
+    fs::path to = fs::path(fuzz_scratchDir()) / name;
+    std::error_code error;
+    if (!fs::exists(from, error))
+        return false;
+    fs::create_directories(to.parent_path(), error);
+    fs::remove(to, error);
+    fs::create_symlink(from, to, error);
+    return !error;
+}
+
+void fuzz_openDisplay()
+{
+    pf_headlessReset();
+    pf_setBackend(pf_headlessBackend());
+    pf_mainThreadInit();
+    pf_queueOpen();
+    demoRunning = 1;
+    use3dfx = 0;
+    dd_create();
+    dd_setMode(1);
+}
