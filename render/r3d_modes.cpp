@@ -13,12 +13,9 @@ struct sortKey_T {
     float key;
     uint32_t tri;
 };
+// The sort keys of visibleTris, entry by entry, taken when each triangle
+// is collected (its working vertices are at hand then).
 sortKey_T sortKeys[R3D_MAX_VISIBLE];
-
-float depthKey(uint32_t t)
-{
-    return std::max(std::max(r3d_workVert(t, 0)->z, r3d_workVert(t, 1)->z), r3d_workVert(t, 2)->z);
-}
 
 // s is the level's side minus 1 (mode 3) or minus 2 (mode 4), which keeps
 // the vertices' (u, v) inside the texture.
@@ -37,12 +34,19 @@ int levelOf(uint32_t t)
 
 }  // namespace
 
+void r3d_addVisible(uint32_t t)
+{
+    if (visibleTriCount >= R3D_MAX_VISIBLE)
+        return;
+    float key = std::max(std::max(r3d_workVert(t, 0)->z, r3d_workVert(t, 1)->z), r3d_workVert(t, 2)->z);
+    sortKeys[visibleTriCount] = {key, t};
+    visibleTris[visibleTriCount++] = t;
+}
+
 void r3d_sortVisible()
 {
     // Far to near by the largest z' of each triangle; equal keys in no
     // particular order.
-    for (int32_t i = 0; i < visibleTriCount; i++)
-        sortKeys[i] = {depthKey(visibleTris[i]), visibleTris[i]};
     std::sort(sortKeys, sortKeys + visibleTriCount,
               [](const sortKey_T& a, const sortKey_T& b) { return a.key > b.key; });
     for (int32_t i = 0; i < visibleTriCount; i++)

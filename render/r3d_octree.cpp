@@ -135,8 +135,8 @@ void examineLeaf(const octNode_T* node, const PVCamera* camera)
             // (camera z 12) anywhere is dropped whole.
             nearOk = nearOk && w.z >= 0.01f;
         }
-        if (nearOk && visibleTriCount < R3D_MAX_VISIBLE)
-            visibleTris[visibleTriCount++] = t;
+        if (nearOk)
+            r3d_addVisible(t);
     }
 }
 

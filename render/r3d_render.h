@@ -71,7 +71,10 @@ inline const meshVertex_T* r3d_srcVert(uint32_t t, int k)
     return &r3dSrcVerts[r3dTris[t].vertex[k]];
 }
 
-// Emitters (r3d_modes.cpp, r3d_modes_hw.cpp).
+// Emitters (r3d_modes.cpp, r3d_modes_hw.cpp). A collected triangle goes
+// into visibleTris through r3d_addVisible (a full list takes no more), which
+// keeps its depth key, the largest z' of its working vertices, for the sort.
+void r3d_addVisible(uint32_t t);
 void r3d_sortVisible();
 int r3d_levelByArea(const meshVertex_T* a, const meshVertex_T* b, const meshVertex_T* c);
 int r3d_mode4Shade(float d, float zp);

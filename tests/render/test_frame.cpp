@@ -131,9 +131,9 @@ TEST(R3dFrame, DepthSortPutsTheFarthestLargestZFirst)
             tris[t].vertex[k] = idx[t][k];
     r3dWorkVerts = verts;
     r3dTris = tris;
-    visibleTriCount = 4;
+    visibleTriCount = 0;
     for (int t = 0; t < 4; t++)
-        visibleTris[t] = (uint32_t)t;
+        r3d_addVisible((uint32_t)t);
     r3d_sortVisible();
     const uint32_t expected[4] = {2, 1, 3, 0};
     for (int i = 0; i < 4; i++)
