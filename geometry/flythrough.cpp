@@ -32,6 +32,7 @@ const float flyPath[FLY_POINTS][3] = {
 constexpr float FLY_STEP = 0.003f;      // per frame: 333 frames to the end of the path
 constexpr float FLY_STEP_HW = 0.0005f;  // accelerator mode: the path repeats
 constexpr uint32_t TITLE_MS = 3500;
+const char* const FLY_MESH = "PLAYApr.MAC";
 constexpr float LIGHT_TURN_DEGREES = 3.0f;
 
 // In windowed mode the clipped primary refuses a fast blit and nothing
@@ -113,7 +114,14 @@ int flythroughPart(int)
     showTitle();
     spline_T* path = fly_makePath();
     r3d_freeScene(flyScene);
-    flyScene = r3d_loadScene("PLAYApr.MAC");
+    flyScene = r3d_loadScene(FLY_MESH);
+    if (!flyScene) {
+        // Nothing to fly over: the effect ends after its title.
+        con_log("No se pudo cargar la malla %s", FLY_MESH);
+        tmr_lowRes();
+        delete path;
+        return 0;
+    }
     con_log("PVCamera initiated...");
     con_log("Leida malla 3d...");
     con_log("Vertices: %i", flyScene->vertexCount);

@@ -35,8 +35,11 @@ scene_T* r3d_loadScene(const char* fileName)
 {
     scene_T* s = new scene_T();
     vec4_T* fileNormals = nullptr;
-    // A file that cannot be read leaves the counts at 0: an empty scene.
-    mac_load(fileName, &s->vertexCount, &s->triangleCount, &s->srcVerts, &s->tris, &fileNormals);
+    // The reader has said why on the error stream; the caller decides.
+    if (mac_load(fileName, &s->vertexCount, &s->triangleCount, &s->srcVerts, &s->tris, &fileNormals) != 0) {
+        delete s;
+        return nullptr;
+    }
     delete[] fileNormals;
     int32_t nv = s->vertexCount, nt = s->triangleCount;
 

@@ -40,8 +40,8 @@ struct scene_T {
 
 constexpr int R3D_OCTREE_DEPTH = 6;   // subdivision depth, and the walk's
 
-// Reads the mesh and builds everything; a file that cannot be read gives an
-// empty scene, which draws only the stars.
+// Reads the mesh and builds everything; null when the file cannot be read.
+// An empty mesh gives an empty scene, which draws only the stars.
 scene_T* r3d_loadScene(const char* fileName);
 void r3d_freeScene(scene_T* scene);
 
