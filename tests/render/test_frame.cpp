@@ -143,6 +143,16 @@ TEST(R3dFrame, DepthSortPutsTheFarthestLargestZFirst)
     visibleTriCount = 0;
 }
 
+TEST(R3dFrame, FullVisibleListTakesNoMore)
+{
+    visibleTriCount = R3D_MAX_VISIBLE;
+    visibleTris[R3D_MAX_VISIBLE - 1] = 5;
+    r3d_addVisible(77);
+    EXPECT_EQ(visibleTriCount, R3D_MAX_VISIBLE);
+    EXPECT_EQ(visibleTris[R3D_MAX_VISIBLE - 1], 5u);
+    visibleTriCount = 0;
+}
+
 TEST(R3dFrame, TextureLevelByScreenArea)
 {
     struct {
