@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/console.h"
 #include "gfx2d/blit.h"
 #include "gfx2d/credits_entries.h"
 #include "gfx2d/font.h"
@@ -18,6 +19,7 @@ enum {
     CREDIT_JUMP_PERIOD = 60,
 };
 
+static const char* const CREDIT_FONT = "asdfasdf.jdt";
 static gfont_T creditFont;
 static gbuffer_T creditSprites[CREDIT_SPRITES];
 static particleSystem_T creditParticles;
@@ -47,7 +49,10 @@ int credits_init(gbuffer_T* work)
 {
     int32_t w = work->width;
     int32_t h = work->height;
-    creditFont.init("asdfasdf.jdt");
+    // Without its font the screen still runs, with sprites and no text.
+    creditFont.init(CREDIT_FONT);
+    if (!creditFont.initialized)
+        con_log("No se pudo cargar la fuente %s", CREDIT_FONT);
     for (gbuffer_T& sprite : creditSprites)
         makeSprite(&sprite);
 

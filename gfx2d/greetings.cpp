@@ -1,5 +1,6 @@
 #include "gfx2d/greetings.h"
 
+#include "app/console.h"
 #include "gfx2d/blit.h"
 #include "gfx2d/font.h"
 #include "gfx2d/gbuffer.h"
@@ -19,6 +20,8 @@ enum {
     GREET_CLOSING_FROM = 1040,  // after this one the closing picture shows
 };
 
+static const char* const GREET_FONT = "asdf.jdt";
+static const char* const GREET_CLOSING_PICTURE = "zant\\theend.pcx";
 static gfont_T greetFont;
 static gbuffer_T closingPicture;   // kept until process end
 static gbuffer_T greetSprites[GREET_SPRITES];
@@ -59,9 +62,15 @@ int greetings_init(gbuffer_T* work)
 {
     int32_t w = work->width;
     int32_t h = work->height;
-    greetFont.init("asdf.jdt");
-    if (gpl_loadPcx("zant\\theend.pcx", &closingPicture) != 0)
+    // Without its font the screen still runs, with sparks and no text;
+    // without the closing picture the demo cannot end as it should.
+    greetFont.init(GREET_FONT);
+    if (!greetFont.initialized)
+        con_log("No se pudo cargar la fuente %s", GREET_FONT);
+    if (gpl_loadPcx(GREET_CLOSING_PICTURE, &closingPicture) != 0) {
+        con_log("No se pudo cargar %s", GREET_CLOSING_PICTURE);
         return -1;
+    }
     for (gbuffer_T& sprite : greetSprites)
         makeSprite(&sprite);
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/console.h"
 #include "gfx2d/ini_file.h"
 
 namespace {
@@ -117,6 +118,7 @@ void sandEffect_T::interpret()
             uint8_t* map = new uint8_t[SAND_W * SAND_H];
             if (!loadHeightMap(arg1.c_str(), map)) {
                 delete[] map;   // nothing to fade to: the command is skipped
+                con_log("No se pudo cargar %s", arg1.c_str());
                 break;
             }
             delete[] heightMap;
@@ -160,7 +162,11 @@ void sandEffect_T::interpret()
 void sandEffect_T::loadMaps(const char* heightFile, const char* backgroundFile)
 {
     uint8_t* map = new uint8_t[SAND_W * SAND_H];
-    if (loadHeightMap(heightFile, map) && loadBackground(backgroundFile)) {
+    if (!loadHeightMap(heightFile, map)) {
+        con_log("No se pudo cargar %s", heightFile);
+    } else if (!loadBackground(backgroundFile)) {
+        con_log("No se pudo cargar %s", backgroundFile);
+    } else {
         for (int i = 0; i < SAND_W * SAND_H; i++) {
             cells[i].terrain = (uint8_t)(map[i] / 2);
             cells[i].total = (uint32_t)cells[i].terrain + cells[i].sand;

@@ -1,10 +1,14 @@
 // Set-up, the per-frame sequence and the release of the sand effect.
 #include "sand/sand_effect.h"
 
+#include "app/console.h"
 #include "platform/crand.h"
 #include "platform/files.h"
 
 uint8_t sandDone = 0;
+
+static const char* const SAND_PALETTE = "arenadat\\paleta.pcx";
+static const char* const SAND_SCRIPT = "arenadat\\arena.scr";
 
 sandEffect_T::sandEffect_T()
 {
@@ -41,7 +45,10 @@ void sandEffect_T::setup(uint32_t greenMask)
         cells[i].sand = 0;
         cells[i].total = cells[i].terrain;
     }
-    if (!loadPalette("arenadat\\paleta.pcx")) {
+    if (!loadPalette(SAND_PALETTE)) {
+        // Said once: the effect's second set-up finds it finished already.
+        if (sandState != SAND_FINISHED)
+            con_log("No se pudo cargar %s", SAND_PALETTE);
         sandState = SAND_FINISHED;
         return;
     }
@@ -74,9 +81,11 @@ void sandEffect_T::openScript()
     frameCounter = 0;
     sandDone = 0;
     if (!script)
-        script = pf_fopen("arenadat\\arena.scr", "rb");
-    if (!script)
+        script = pf_fopen(SAND_SCRIPT, "rb");
+    if (!script) {
+        con_log("No se pudo abrir %s", SAND_SCRIPT);
         sandState = SAND_FINISHED;
+    }
 }
 
 int sandEffect_T::step()
