@@ -27,6 +27,12 @@ void setTexCoords(uint32_t t, float s)
     }
 }
 
+// lightDir . n as vec4_T::dot forms it, written out so it inlines.
+inline float lightDot(const vec4_T& n)
+{
+    return lightDir.x * n.x + lightDir.y * n.y + lightDir.z * n.z;
+}
+
 int levelOf(uint32_t t)
 {
     return r3d_levelByArea(r3d_workVert(t, 0), r3d_workVert(t, 1), r3d_workVert(t, 2));
@@ -67,31 +73,18 @@ int r3d_levelByArea(const meshVertex_T* a, const meshVertex_T* b, const meshVert
     return 3;   // negative areas included
 }
 
-// Shade 0 is the brightest of the 32. The lit shade s0 comes from the light
-// term; past z' 0.6 (distance 720) it fades toward 29 at the far distance.
-int r3d_mode4Shade(float d, float zp)
-{
-    int s0 = 1 - r3d_truncLimit(-31.0f * d, -64, 64);
-    s0 = std::min(std::max(s0, 0), 31);
-    if (zp > 0.6f) {
-        float f = 31.0f - (1.0f - std::min(zp, 1.0f)) * 2.5f * (float)(31 - s0);
-        return r3d_truncLimit(f, 2, 29);
-    }
-    return s0;
-}
-
 void r3d_prepGouraud(uint32_t t)
 {
     for (int k = 0; k < 3; k++) {
         meshVertex_T* w = r3d_workVert(t, k);
-        float d = lightDir.dot(r3d_srcVert(t, k)->normal);
+        float d = lightDot(r3d_srcVert(t, k)->normal);
         w->colour = (int16_t)(w->z <= 0.5f ? 3 + r3d_truncLimit(10.0f * d, 0, 28) : 0);
     }
 }
 
 int r3d_prepTextured(uint32_t t)
 {
-    int shade = r3d_truncLimit(31.0f * lightDir.dot(r3dTriNormals[t]), 0, 31);
+    int shade = r3d_truncLimit(31.0f * lightDot(r3dTriNormals[t]), 0, 31);
     int level = levelOf(t);
     r3d_selectTexture((uint32_t)r3dTris[t].texture, level, shade);
     setTexCoords(t, (float)((64 >> level) - 1));
@@ -102,7 +95,7 @@ int r3d_prepShaded(uint32_t t)
 {
     for (int k = 0; k < 3; k++) {
         meshVertex_T* w = r3d_workVert(t, k);
-        w->colour = (int16_t)r3d_mode4Shade(lightDir.dot(r3d_srcVert(t, k)->normal), w->z);
+        w->colour = (int16_t)r3d_mode4Shade(lightDot(r3d_srcVert(t, k)->normal), w->z);
     }
     int level = levelOf(t);
     r3d_selectShadeSet((uint32_t)r3dTris[t].texture, level);

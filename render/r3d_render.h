@@ -61,6 +61,20 @@ inline int32_t r3d_truncLimit(float f, int32_t lo, int32_t hi)
     return (int32_t)f;
 }
 
+// Mode 4's shade of a vertex from the light term d and its z'. Shade 0 is
+// the brightest of the 32. The lit shade s0 comes from the light term; past
+// z' 0.6 (distance 720) it fades toward 29 at the far distance.
+inline int r3d_mode4Shade(float d, float zp)
+{
+    int s0 = 1 - r3d_truncLimit(-31.0f * d, -64, 64);
+    s0 = s0 < 0 ? 0 : s0 > 31 ? 31 : s0;
+    if (zp > 0.6f) {
+        float f = 31.0f - (1.0f - (zp < 1.0f ? zp : 1.0f)) * 2.5f * (float)(31 - s0);
+        return r3d_truncLimit(f, 2, 29);
+    }
+    return s0;
+}
+
 // Vertex k of triangle t: the working copy and the source.
 inline meshVertex_T* r3d_workVert(uint32_t t, int k)
 {
@@ -77,7 +91,6 @@ inline const meshVertex_T* r3d_srcVert(uint32_t t, int k)
 void r3d_addVisible(uint32_t t);
 void r3d_sortVisible();
 int r3d_levelByArea(const meshVertex_T* a, const meshVertex_T* b, const meshVertex_T* c);
-int r3d_mode4Shade(float d, float zp);
 // Per-triangle preparation of modes 2, 3 and 4, shared with the
 // accelerator twins: the working colours (shades) of the three vertices, and
 // for the textured modes the selection and texture coordinates; these
