@@ -14,17 +14,18 @@ clipList_T clipListA, clipListB;
 
 int r3d_outcode(float x, float y)
 {
-    // Compared as truncated floats: a vertex far outside (or behind the eye)
-    // has no meaningful integer value.
-    float tx = std::trunc(x), ty = std::trunc(y);
+    // The codes of trunc(x) and trunc(y), compared as floats so that a
+    // vertex far outside (or behind the eye) needs no integer value: with
+    // bounds of 1 or more, trunc(v) < B is v < B and trunc(v) > B is
+    // v >= B + 1.
     int code = 0;
-    if (ty < (float)clipMinY)
+    if (y < (float)clipMinY)
         code = R3D_OUT_ABOVE;
-    else if (ty > (float)clipMaxY)
+    else if (y >= (float)(clipMaxY + 1))
         code = R3D_OUT_BELOW;
-    if (tx > (float)clipMaxX)
+    if (x >= (float)(clipMaxX + 1))
         code |= R3D_OUT_RIGHT;
-    else if (tx < (float)clipMinX)
+    else if (x < (float)clipMinX)
         code |= R3D_OUT_LEFT;
     return code;
 }
