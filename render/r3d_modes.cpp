@@ -17,13 +17,28 @@ struct sortKey_T {
 // is collected (its working vertices are at hand then).
 sortKey_T sortKeys[R3D_MAX_VISIBLE];
 
+// A triangle's record and its three working and source vertices, looked up
+// once.
+struct triVerts_T {
+    const meshTriangle_T* tri;
+    meshVertex_T* w[3];
+    const meshVertex_T* s[3];
+    explicit triVerts_T(uint32_t t) : tri(&r3dTris[t])
+    {
+        for (int k = 0; k < 3; k++) {
+            w[k] = &r3dWorkVerts[tri->vertex[k]];
+            s[k] = &r3dSrcVerts[tri->vertex[k]];
+        }
+    }
+};
+
 // s is the level's side minus 1 (mode 3) or minus 2 (mode 4), which keeps
 // the vertices' (u, v) inside the texture.
-void setTexCoords(uint32_t t, float s)
+void setTexCoords(const triVerts_T& v, float s)
 {
     for (int k = 0; k < 3; k++) {
-        r3d_workVert(t, k)->u = r3dTris[t].uv[k][0] * s;
-        r3d_workVert(t, k)->v = r3dTris[t].uv[k][1] * s;
+        v.w[k]->u = v.tri->uv[k][0] * s;
+        v.w[k]->v = v.tri->uv[k][1] * s;
     }
 }
 
@@ -33,9 +48,9 @@ inline float lightDot(const vec4_T& n)
     return lightDir.x * n.x + lightDir.y * n.y + lightDir.z * n.z;
 }
 
-int levelOf(uint32_t t)
+int levelOf(const triVerts_T& v)
 {
-    return r3d_levelByArea(r3d_workVert(t, 0), r3d_workVert(t, 1), r3d_workVert(t, 2));
+    return r3d_levelByArea(v.w[0], v.w[1], v.w[2]);
 }
 
 }  // namespace
@@ -75,31 +90,31 @@ int r3d_levelByArea(const meshVertex_T* a, const meshVertex_T* b, const meshVert
 
 void r3d_prepGouraud(uint32_t t)
 {
+    triVerts_T v(t);
     for (int k = 0; k < 3; k++) {
-        meshVertex_T* w = r3d_workVert(t, k);
-        float d = lightDot(r3d_srcVert(t, k)->normal);
-        w->colour = (int16_t)(w->z <= 0.5f ? 3 + r3d_truncLimit(10.0f * d, 0, 28) : 0);
+        float d = lightDot(v.s[k]->normal);
+        v.w[k]->colour = (int16_t)(v.w[k]->z <= 0.5f ? 3 + r3d_truncLimit(10.0f * d, 0, 28) : 0);
     }
 }
 
 int r3d_prepTextured(uint32_t t)
 {
+    triVerts_T v(t);
     int shade = r3d_truncLimit(31.0f * lightDot(r3dTriNormals[t]), 0, 31);
-    int level = levelOf(t);
-    r3d_selectTexture((uint32_t)r3dTris[t].texture, level, shade);
-    setTexCoords(t, (float)((64 >> level) - 1));
+    int level = levelOf(v);
+    r3d_selectTexture((uint32_t)v.tri->texture, level, shade);
+    setTexCoords(v, (float)((64 >> level) - 1));
     return level;
 }
 
 int r3d_prepShaded(uint32_t t)
 {
-    for (int k = 0; k < 3; k++) {
-        meshVertex_T* w = r3d_workVert(t, k);
-        w->colour = (int16_t)r3d_mode4Shade(lightDot(r3d_srcVert(t, k)->normal), w->z);
-    }
-    int level = levelOf(t);
-    r3d_selectShadeSet((uint32_t)r3dTris[t].texture, level);
-    setTexCoords(t, (float)((64 >> level) - 2));
+    triVerts_T v(t);
+    for (int k = 0; k < 3; k++)
+        v.w[k]->colour = (int16_t)r3d_mode4Shade(lightDot(v.s[k]->normal), v.w[k]->z);
+    int level = levelOf(v);
+    r3d_selectShadeSet((uint32_t)v.tri->texture, level);
+    setTexCoords(v, (float)((64 >> level) - 2));
     return level;
 }
 
@@ -111,18 +126,19 @@ void r3d_emitSoftware()
         r3d_sortVisible();
     for (int32_t i = 0; i < visibleTriCount; i++) {
         uint32_t t = visibleTris[i];
-        meshVertex_T* a = r3d_workVert(t, 0);
-        meshVertex_T* b = r3d_workVert(t, 1);
-        meshVertex_T* c = r3d_workVert(t, 2);
+        triVerts_T v(t);
+        meshVertex_T* a = v.w[0];
+        meshVertex_T* b = v.w[1];
+        meshVertex_T* c = v.w[2];
         switch (renderMode) {
         case 0:
             for (int k = 0; k < 3; k++)
-                r3d_workVert(t, k)->colour = r3d_srcVert(t, k)->colour;
+                v.w[k]->colour = v.s[k]->colour;
             r3d_wireTriangle(a, b, c);
             break;
         case 1:
             for (int k = 0; k < 3; k++)
-                r3d_workVert(t, k)->colour = t == highlightTri ? (int16_t)0xFFFF : r3d_srcVert(t, k)->colour;
+                v.w[k]->colour = t == highlightTri ? (int16_t)0xFFFF : v.s[k]->colour;
             r3d_triFlat(a, b, c);
             break;
         case 2:

@@ -94,8 +94,9 @@ void r3d_scanTriangle(const meshVertex_T* a, const meshVertex_T* b, const meshVe
     // the surface itself (absurd coordinates defeating the float clipping)
     // draws nothing rather than write outside it. A span may write one
     // pixel past its right end.
-    float minX = std::fmin(std::fmin(a->x, b->x), c->x), maxX = std::fmax(std::fmax(a->x, b->x), c->x);
-    if (!(top->y >= 0 && bot->y <= (float)screenHeight && minX >= 0 && maxX <= (float)(screenWidth - 2)))
+    float lastX = (float)(screenWidth - 2);
+    if (!(top->y >= 0 && bot->y <= (float)screenHeight && a->x >= 0 && a->x <= lastX && b->x >= 0 &&
+          b->x <= lastX && c->x >= 0 && c->x <= lastX))
         return;
 
     r3dEdge_T l, r;
