@@ -22,6 +22,10 @@ static bool sizeFits(int32_t width, int32_t height, long available)
 {
     if (width < 0 || height < 0 || available < 0)
         return false;
+    // Rows without a single pixel take no bytes, so the file cannot bound
+    // their count: such a picture holds nothing and is refused.
+    if (width == 0 && height != 0)
+        return false;
     unsigned long long rowBytes = bmp_rowBytes((uint32_t)width);
     unsigned long long pixelBytes = (unsigned long long)width * (unsigned long long)height * 4;
     return width <= 0xFFFFFF && rowBytes * (unsigned long long)height <= (unsigned long long)available
