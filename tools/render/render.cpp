@@ -2,7 +2,9 @@
 // writing what it shows and plays to files.
 //
 //   varnek-render [--data DIR] [--out DIR] [--every N] [--wav FILE]
-//                 [--keys FILE] [--format 555] [--steps LIST] [--log]
+//                 [--keys FILE] [--format 555] [--steps LIST] [--only A-B,...] [--log]
+//
+// --only writes the PNG files of those video frames alone.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +13,8 @@
 #include <mutex>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/console.h"
 #include "app/engine.h"
@@ -32,6 +36,7 @@ bool outputsOpen = true;
 uint64_t frameHash = 1469598103934665603ull;   // FNV-1a over every presented frame
 uint32_t lastStepFrames = 0;
 uint32_t videoFrames = 0;
+std::vector<std::pair<uint32_t, uint32_t>> ranges;   // video frames to write, all when empty
 bool wavWanted = false;
 std::string wavPath;
 
@@ -48,6 +53,16 @@ void onFrame(uint32_t, const uint16_t* pixels, int pitch, int)
         }
 }
 
+bool inRanges(uint32_t frame)
+{
+    if (ranges.empty())
+        return true;
+    for (const auto& r : ranges)
+        if (frame >= r.first && frame <= r.second)
+            return true;
+    return false;
+}
+
 // PNG files follow real time: one per 1/60 s, held pictures repeated.
 void onVideo(uint32_t frame, const uint16_t* pixels, int pitch, int format)
 {
@@ -55,7 +70,7 @@ void onVideo(uint32_t frame, const uint16_t* pixels, int pitch, int format)
     if (!outputsOpen)
         return;
     videoFrames = frame;
-    if (!outDir.empty() && frame % every == 0) {
+    if (!outDir.empty() && frame % every == 0 && inRanges(frame)) {
         char name[64];
         std::snprintf(name, sizeof(name), "/frame%05u.png", frame);
         png_write16((outDir + name).c_str(), pixels, pitch, 320, 240, format == PF_FORMAT_555);
@@ -82,7 +97,7 @@ void onAudio(const uint8_t* data, uint32_t bytes)
 void onStep(int step, const char* name)
 {
     uint32_t now = dd_framesPresented();
-    std::printf("step %d %s: %u frames\n", step, name, now - lastStepFrames);
+    std::printf("step %d %s: %u frames, ends at video frame %u\n", step, name, now - lastStepFrames, videoFrames);
     std::fflush(stdout);
     lastStepFrames = now;
 }
@@ -101,8 +116,21 @@ int usage()
 {
     std::fprintf(stderr,
                  "usage: varnek-render [--data DIR] [--out DIR] [--every N] [--wav FILE] [--keys FILE]\n"
-                 "                     [--format 555] [--steps 1,2,...] [--log]\n");
+                 "                     [--format 555] [--steps 1,2,...] [--only A-B,C-D] [--log]\n");
     return 2;
+}
+
+int parseRanges(const char* list)
+{
+    std::stringstream s(list);
+    std::string item;
+    while (std::getline(s, item, ',')) {
+        unsigned a, b;
+        if (std::sscanf(item.c_str(), "%u-%u", &a, &b) != 2 || a > b)
+            return -1;
+        ranges.emplace_back(a, b);
+    }
+    return ranges.empty() ? -1 : 0;
 }
 
 int parseSteps(const char* list, uint32_t& mask)
@@ -141,6 +169,10 @@ int main(int argc, char** argv)
         else if (a == "--every") every = (uint32_t)std::max(1, std::atoi(v));
         else if (a == "--wav") { wavWanted = true; wavPath = v; }
         else if (a == "--keys") keysPath = v;
+        else if (a == "--only") {
+            if (parseRanges(v) != 0)
+                return usage();
+        }
         else if (a == "--format" && std::strcmp(v, "555") == 0) pf_setPixelFormat(PF_FORMAT_555);
         else if (a == "--format" && std::strcmp(v, "565") == 0) pf_setPixelFormat(PF_FORMAT_565);
         else if (a == "--steps") {

@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# The whole demo in the real window under Xvfb (SDL's dummy audio driver),
+# from the first frame until it closes by itself with exit code 0. Keys are
+# pressed along the way; a screenshot of every effect must show the same
+# picture as the offline renderer at the same moment, allowing for timing.
+set -uo pipefail
+BUILD="$(cd "$1" && pwd)"
+WORK="$(mktemp -d)"
+for tool in Xvfb openbox xdotool xwininfo xprop import convert xdpyinfo; do
+    command -v "$tool" >/dev/null || { echo "missing $tool (test.sh installs it)"; exit 1; }
+done
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+wait_for() {
+    local limit=$(( $1 * 10 )); shift
+    for _ in $(seq "$limit"); do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
+}
+now() { date +%s.%N; }
+
+# The offline run: the video frame (1/60 s) at which each step ends.
+"$BUILD/bin/varnek-render" --data "$BUILD/data" >"$WORK/headless.out" 2>/dev/null
+declare -A ends
+while read -r step video; do ends[$step]=$video; done < <(
+    grep -ao 'step [0-9] [a-z0-9]*: [0-9]* frames, ends at video frame [0-9]*' "$WORK/headless.out" |
+    sed 's/step \([0-9]\) .* video frame \([0-9]*\)/\1 \2/')
+[ "${#ends[@]}" -eq 8 ] || { echo "offline run incomplete"; cat "$WORK/headless.out"; exit 1; }
+
+display=""
+for n in $(seq 141 190); do
+    if [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+done
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY="$display"
+demo_pid=""
+openbox_pid=""
+trap 'kill $demo_pid $openbox_pid $xvfb_pid 2>/dev/null; wait 2>/dev/null; [ -n "${KEEP_WORK:-}" ] || rm -rf "$WORK"' EXIT
+wait_for 10 xdpyinfo || { echo "Xvfb did not start"; exit 1; }
+openbox >/dev/null 2>&1 &
+openbox_pid=$!
+wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window'
+
+launched=$(now)
+(cd "$BUILD/data" && SDL_AUDIODRIVER=dummy exec "$BUILD/bin/varnek") >"$WORK/demo.log" 2>&1 &
+demo_pid=$!
+wait_for 60 grep -q "window open" "$WORK/demo.log" || { fail "no window"; cat "$WORK/demo.log"; exit 1; }
+wait_for 30 sh -c 'xdotool search --name "Torven" >/dev/null' || { fail "window not found"; exit 1; }
+win=$(xdotool search --name "Torven" | head -1)
+xdotool windowactivate --sync "$win" >/dev/null 2>&1
+# A window, so screenshots hold the picture pixel for pixel.
+xdotool key alt+Return
+wait_for 10 sh -c "xwininfo -id $win | grep -q 'Width: 320'" || fail "Alt+Enter did not make a window"
+
+# step_end_time STEP: seconds after start when the demo said the step ended.
+step_end_time() {
+    grep -ao "step $1 [a-z0-9]* ended, [0-9.]* s after start" "$WORK/demo.log" | sed 's/.*ended, \([0-9.]*\) s.*/\1/'
+}
+
+# Moments to look at: seconds after the previous step ended (after the
+# program started, for the sand).
+declare -A after=([1]=10 [2]=4 [3]=1.5 [4]=9 [5]=1.2 [6]=6 [7]=3 [8]=5)
+declare -A estimate
+
+shot() {   # shot STEP: a screenshot, and the offline video frame of that moment
+    local step=$1 since=0 start=0 taken
+    if [ "$step" -gt 1 ]; then
+        since=$(step_end_time $((step - 1)))
+        start=${ends[$((step - 1))]}
+    fi
+    taken=$(now)
+    import -window "$win" "$WORK/shot$step.png" 2>/dev/null
+    convert "$WORK/shot$step.png" -crop 320x240+0+0 +repage ppm:"$WORK/shot$step.ppm"
+    estimate[$step]=$(awk "BEGIN {print int($start + ($taken - $launched - $since) * 60)}")
+}
+
+for step in 1 2 3 4 5 6 7 8; do
+    if [ "$step" -gt 1 ]; then
+        wait_for 120 grep -q "step $((step - 1)) [a-z0-9]* ended" "$WORK/demo.log" ||
+            { fail "step $((step - 1)) never ended"; break; }
+        since=$(step_end_time $((step - 1)))
+        wait=$(awk "BEGIN {w = $launched + $since + ${after[$step]} - $(now); print (w > 0 ? w : 0)}")
+    else
+        wait=${after[1]}
+    fi
+    sleep "$wait"
+    shot "$step"
+    case $step in
+        3) xdotool key c; sleep 0.3; xdotool key c ;;   # the console twice: back as it was
+        8) xdotool key 3; sleep 0.5; xdotool key 3 ;;   # accelerator mode and back
+    esac
+done
+
+# It ends by itself about 3 s after the last frame, with code 0.
+code="still running"
+for _ in $(seq 300); do
+    if ! kill -0 "$demo_pid" 2>/dev/null; then wait "$demo_pid"; code=$?; break; fi
+    sleep 0.1
+done
+demo_pid=""
+[ "$code" == "0" ] || fail "end of the demo: exit code $code"
+grep -q "step 8 greetings0 ended" "$WORK/demo.log" || fail "the timeline did not reach its end"
+echo "played for $(awk "BEGIN {print int($(now) - $launched)}") s"
+
+# The offline frames around each moment, compared with what was on screen.
+ranges=""
+for step in 1 2 3 4 5 6 7 8; do
+    [ -n "${estimate[$step]:-}" ] || continue
+    lo=$(( estimate[$step] - 75 )); [ "$lo" -lt 1 ] && lo=1
+    ranges="$ranges,$lo-$(( estimate[$step] + 75 ))"
+done
+"$BUILD/bin/varnek-render" --data "$BUILD/data" --out "$WORK/frames" --only "${ranges#,}" >/dev/null 2>&1
+for step in 1 2 3 4 5 6 7 8; do
+    [ -n "${estimate[$step]:-}" ] || { fail "no screenshot of step $step"; continue; }
+    frames=()
+    for f in $(seq $(( estimate[$step] - 75 )) $(( estimate[$step] + 75 ))); do
+        png="$WORK/frames/frame$(printf %05d "$f").png"
+        [ -f "$png" ] && frames+=("$png")
+    done
+    result=$("$BUILD/bin/varnek-imgmatch" "$WORK/shot$step.ppm" "${frames[@]}")
+    diff=${result##* }
+    best=${result% *}
+    best=${best##*frame}
+    echo "step $step: screenshot at offline frame ${estimate[$step]}, closest ${best%.png} (mean difference $diff)"
+    awk "BEGIN {exit !($diff < 8)}" || fail "step $step: the screenshot matches no offline frame near that moment"
+done
+
+if [ "$failures" -ne 0 ]; then
+    cat "$WORK/demo.log"
+    exit 1
+fi
+echo "xvfb playthrough: all checks passed"
