@@ -13,6 +13,7 @@
 #include "platform/display.h"
 #include "platform/keyboard.h"
 #include "platform/messages.h"
+#include "render/r3d_hw.h"
 #include "sand/sand.h"
 
 const char* const engineStepNames[ENGINE_STEPS] = {
@@ -86,6 +87,9 @@ int engine_thread(void*)
         return 0;
     }
     frameCount++;
+    // The renderer's pre-shaded textures follow the pixel format of every
+    // display mode set-up.
+    dd_setModeHook(r3d_modeHook);
     if (dd_create() != 0 || dd_setMode(1) != 0) {
         pf_queueClose();
         return -1;

@@ -6,6 +6,7 @@
 #include "app/timers.h"
 #include "effects/pixel_tables.h"
 #include "effects/surface16.h"
+#include "geometry/fly_path.h"
 #include "geometry/spline.h"
 #include "platform/clock.h"
 #include "platform/display.h"
@@ -20,14 +21,6 @@ scene_T* flyScene;
 float flyT;
 
 namespace {
-
-// The camera path's control points; z is the height.
-constexpr int FLY_POINTS = 15;
-const float flyPath[FLY_POINTS][3] = {
-    {30, 82, 62},      {162, 185, 64},    {355, 276, 65},    {658, 323, 73},    {1071, 476, 76},
-    {1416, 644, 80},   {1532, 918, 94},   {1706, 1065, 198}, {1860, 1260, 283}, {1753, 1714, 297},
-    {1446, 1725, 263}, {1105, 1363, 254}, {895, 1294, 322},  {753, 1054, 294},  {643, 659, 176},
-};
 
 constexpr float FLY_STEP = 0.003f;      // per frame: 333 frames to the end of the path
 constexpr float FLY_STEP_HW = 0.0005f;  // accelerator mode: the path repeats
@@ -86,10 +79,7 @@ bool flyFrame(const spline_T& path)
 
 spline_T* fly_makePath()
 {
-    vec4_T points[FLY_POINTS];
-    for (int i = 0; i < FLY_POINTS; i++)
-        points[i].set(flyPath[i][0], flyPath[i][1], flyPath[i][2], 1);
-    return new spline_T(FLY_POINTS, points);
+    return new spline_T(FLY_PATH_POINTS, flyPath);
 }
 
 void fly_aimCamera(const spline_T& path, float t)
@@ -105,9 +95,8 @@ int flythroughPart(int)
 {
     tmr_highRes();
 
-    // The textures follow every display mode set-up from now on; the
-    // first set is built here if no mode set-up has built one yet.
-    dd_setModeHook(r3d_modeHook);
+    // The engine reloads the textures after every display mode set-up; a
+    // run without one (a test) builds the first set here.
     if (texSet == nullptr)
         r3d_loadTextures();
 
