@@ -92,11 +92,11 @@ void gfont_T::init(const char* fileName)
         return;
     }
 
-    space = (int32_t)description.getNum("fontSpace");
-    dumpID = (int32_t)description.getNum("fontDumpID");
+    space = gpl_truncInt32(description.getNum("fontSpace"));
+    dumpID = gpl_truncInt32(description.getNum("fontDumpID"));
     const char* order = description.getString("fontOrder");
-    matrixHeight = (int32_t)description.getNum("fontMatrixHeight");
-    matrixWidth = (int32_t)description.getNum("fontMatrixWidth");
+    matrixHeight = gpl_truncInt32(description.getNum("fontMatrixHeight"));
+    matrixWidth = gpl_truncInt32(description.getNum("fontMatrixWidth"));
     // A cell that is empty or does not fit the sheet cannot be cut from it:
     // such a font stays unloaded and draws nothing.
     if (matrixWidth <= 0 || matrixWidth > picture->width || matrixHeight <= 0 ||
@@ -118,7 +118,10 @@ int32_t gfont_T::drawText(int32_t x, int32_t y, int clipMode, gbuffer_T* dst, co
     for (const char* p = text; *p; p++) {
         const gfontCell_T& cell = glyphs[(unsigned char)*p];
         gpl_blit(clipMode, dumpID, cell.width, matrixHeight, dst, x, y, picture, cell.x, cell.y, dst, x, y);
-        x += cell.width + space;
+        // The description may give any space: the pen stops at the ends of
+        // the 32-bit range instead of wrapping.
+        const int64_t next = (int64_t)x + cell.width + space;
+        x = next > INT32_MAX ? INT32_MAX : next < INT32_MIN ? INT32_MIN : (int32_t)next;
     }
     return x;
 }

@@ -192,12 +192,20 @@ double gpl_parseNumber(const char* text, const char** end)
     return std::strtod(span.c_str(), nullptr);
 }
 
+int32_t gpl_truncInt32(double value)
+{
+    if (value >= 2147483647.0)
+        return INT32_MAX;
+    if (value <= -2147483648.0)
+        return INT32_MIN;
+    return value == value ? (int32_t)value : 0;
+}
+
 double iniFile_T::getNum(const char* key)
 {
     const char* value = findKey(key);
     double number = value ? gpl_parseNumber(value, nullptr) : 0.0;
-    double clamped = number > 2147483647.0 ? 2147483647.0 : number < -2147483648.0 ? -2147483648.0 : number;
-    gpl_trace("iniFile_T::getNum(%s) = %d \n", key ? key : "", (int)clamped);
+    gpl_trace("iniFile_T::getNum(%s) = %d \n", key ? key : "", (int)gpl_truncInt32(number));
     return number;
 }
 

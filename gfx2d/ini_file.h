@@ -42,3 +42,7 @@ struct iniFile_T {
 // character after it; text that does not start with a number reads as 0
 // with *end = text.
 double gpl_parseNumber(const char* text, const char** end);
+
+// A settings number as an integer, the way callers take them: truncated
+// toward zero, and held to the 32-bit range (a file may say 1e38).
+int32_t gpl_truncInt32(double value);
