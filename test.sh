@@ -17,3 +17,6 @@ build_tree build-asan -DCMAKE_BUILD_TYPE=Debug -DVARNEK_SANITIZE=ON -DVARNEK_BEN
 echo "== tests with sanitizers"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --output-on-failure -j2 -LE xvfb)
+
+echo "== fuzzing every reader, 3 s a target (build-fuzz/)"
+fuzz/run.sh 3
