@@ -21,8 +21,9 @@ inline std::string regression_writeFile(const std::vector<uint8_t>& bytes, const
     FILE* f = std::fopen(path.c_str(), "wb");
     EXPECT_NE(f, nullptr) << path;
     if (f) {
-        if (!bytes.empty())
+        if (!bytes.empty()) {
             EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+        }
         std::fclose(f);
     }
     return path;
