@@ -6,19 +6,6 @@
 set -uo pipefail
 BUILD="$(cd "$1" && pwd)"
 WORK="$(mktemp -d)"
-for tool in Xvfb openbox xdotool xwininfo xprop import convert xdpyinfo; do
-    command -v "$tool" >/dev/null || { echo "missing $tool (test.sh installs it)"; exit 1; }
-done
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-wait_for() {
-    local limit=$(( $1 * 10 )); shift
-    for _ in $(seq "$limit"); do
-        "$@" >/dev/null 2>&1 && return 0
-        sleep 0.1
-    done
-    return 1
-}
 now() { date +%s.%N; }
 
 # The offline run: the video frame (1/60 s) at which each step ends.
@@ -29,28 +16,9 @@ while read -r step video; do ends[$step]=$video; done < <(
     sed 's/step \([0-9]\) .* video frame \([0-9]*\)/\1 \2/')
 [ "${#ends[@]}" -eq 8 ] || { echo "offline run incomplete"; cat "$WORK/headless.out"; exit 1; }
 
-display=""
-for n in $(seq 141 190); do
-    if [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY="$display"
-demo_pid=""
-openbox_pid=""
-trap 'kill $demo_pid $openbox_pid $xvfb_pid 2>/dev/null; wait 2>/dev/null; [ -n "${KEEP_WORK:-}" ] || rm -rf "$WORK"' EXIT
-wait_for 10 xdpyinfo || { echo "Xvfb did not start"; exit 1; }
-openbox >/dev/null 2>&1 &
-openbox_pid=$!
-wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window'
+source "$(dirname "$0")/xserver.bash"
 
-launched=$(now)
-(cd "$BUILD/data" && SDL_AUDIODRIVER=dummy exec "$BUILD/bin/varnek") >"$WORK/demo.log" 2>&1 &
-demo_pid=$!
-wait_for 60 grep -q "window open" "$WORK/demo.log" || { fail "no window"; cat "$WORK/demo.log"; exit 1; }
-wait_for 30 sh -c 'xdotool search --name "Torven" >/dev/null' || { fail "window not found"; exit 1; }
-win=$(xdotool search --name "Torven" | head -1)
-xdotool windowactivate --sync "$win" >/dev/null 2>&1
+start_demo "$WORK/demo.log" || exit 1
 # A window, so screenshots hold the picture pixel for pixel.
 xdotool key alt+Return
 wait_for 10 sh -c "xwininfo -id $win | grep -q 'Width: 320'" || fail "Alt+Enter did not make a window"
@@ -95,12 +63,7 @@ for step in 1 2 3 4 5 6 7 8; do
 done
 
 # It ends by itself about 3 s after the last frame, with code 0.
-code="still running"
-for _ in $(seq 300); do
-    if ! kill -0 "$demo_pid" 2>/dev/null; then wait "$demo_pid"; code=$?; break; fi
-    sleep 0.1
-done
-demo_pid=""
+demo_exit_code 30
 [ "$code" == "0" ] || fail "end of the demo: exit code $code"
 grep -q "step 8 greetings0 ended" "$WORK/demo.log" || fail "the timeline did not reach its end"
 echo "played for $(awk "BEGIN {print int($(now) - $launched)}") s"

@@ -1,0 +1,62 @@
+# Shared by the tests that run the real window: an X server (Xvfb with the
+# openbox window manager) of their own, and the demo started in it.
+# Source it after setting BUILD and WORK; it sets DISPLAY.
+
+for tool in Xvfb openbox xdotool xwininfo xprop import convert xdpyinfo; do
+    command -v "$tool" >/dev/null || { echo "missing $tool (test.sh installs it)"; exit 1; }
+done
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# wait_for SECONDS COMMAND...: poll until the command succeeds.
+wait_for() {
+    local limit=$(( $1 * 10 )); shift
+    for _ in $(seq "$limit"); do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+demo_pid=""
+openbox_pid=""
+xvfb_pid=""
+cleanup() {
+    [ -n "$demo_pid" ] && kill "$demo_pid" 2>/dev/null
+    kill $openbox_pid $xvfb_pid 2>/dev/null
+    wait 2>/dev/null
+    [ -n "${KEEP_WORK:-}" ] || rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+for n in $(seq 91 190); do
+    if [ ! -e "/tmp/.X$n-lock" ]; then export DISPLAY=":$n"; break; fi
+done
+Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+xvfb_pid=$!
+wait_for 10 xdpyinfo || { echo "Xvfb did not start"; exit 1; }
+openbox >"$WORK/openbox.log" 2>&1 &
+openbox_pid=$!
+wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window'
+
+# start_demo LOG: the demo with SDL's dummy audio; its window id in $win.
+start_demo() {
+    launched=$(date +%s.%N)
+    (cd "$BUILD/data" && SDL_AUDIODRIVER=dummy exec "$BUILD/bin/varnek") >"$1" 2>&1 &
+    demo_pid=$!
+    # Look the window up only once the program says it is open.
+    wait_for 60 grep -q "window open" "$1" || { fail "no window"; cat "$1"; return 1; }
+    wait_for 30 sh -c 'xdotool search --name "Torven" >/dev/null' || { fail "window not found"; return 1; }
+    win=$(xdotool search --name "Torven" | head -1)
+    xdotool windowactivate --sync "$win" >/dev/null 2>&1
+}
+
+# demo_exit_code SECONDS: wait for the demo to end; its code in $code.
+demo_exit_code() {
+    code="still running"
+    for _ in $(seq $(( $1 * 10 ))); do
+        if ! kill -0 "$demo_pid" 2>/dev/null; then wait "$demo_pid"; code=$?; demo_pid=""; return; fi
+        sleep 0.1
+    done
+}
