@@ -13,7 +13,7 @@ echo "== tests"
 (cd build && ctest --output-on-failure -j2)
 
 echo "== build with sanitizers (build-asan/)"
-build_tree build-asan -DCMAKE_BUILD_TYPE=Debug -DVARNEK_SANITIZE=ON -DVARNEK_BENCH=OFF
+build_tree build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNEK_SANITIZE=ON -DVARNEK_BENCH=OFF
 echo "== tests with sanitizers"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --output-on-failure -j2 -LE xvfb)
