@@ -44,10 +44,11 @@ benchFly_T& fly()
         dd_create();
         dd_setMode(1);
         const std::filesystem::path oldDir = std::filesystem::current_path();
-        std::filesystem::current_path(VARNEK_DATA_DIR);
+        std::error_code ec;
+        std::filesystem::current_path(VARNEK_DATA_DIR, ec);
         r3d_loadTextures();
         f.scene = r3d_loadScene("PLAYApr.MAC");
-        std::filesystem::current_path(oldDir);
+        std::filesystem::current_path(oldDir, ec);
         f.path = fly_makePath();
         use3dfx = 0;
         renderMode = 4;
@@ -72,7 +73,7 @@ double threadMs()
 void BM_renderPath(benchmark::State& state)
 {
     benchFly_T& f = fly();
-    if (f.scene->triangleCount == 0) {
+    if (!f.scene || f.scene->triangleCount == 0) {
         state.SkipWithError("no terrain: build the data target first");
         return;
     }
