@@ -21,8 +21,8 @@ run() {   # run NAME [options...]: output in $WORK/NAME.out, exit code in $WORK/
 frames() { grep -ao "step $2 [a-z0-9]*: [0-9]* frames" "$WORK/$1.out" | sed 's/.*: \([0-9]*\) frames/\1/'; }
 field() { grep -a "^$2" "$WORK/$1.out" | head -1; }
 
-# 1. No keys: every step in order with its frame count.
-run plain
+# 1. No keys: every step in order with its frame count, and the sound.
+run plain --wav "$WORK/plain.wav"
 check "plain exit code" "$(cat "$WORK/plain.rc")" 0
 check "step order" "$(grep -ao 'step [0-9] [a-z0-9]*:' "$WORK/plain.out" | tr -d : | tr '\n' ' ')" \
     "step 1 sand step 2 credits step 3 tunnel step 4 scene3ds step 5 raytracer step 6 flythrough step 7 greetings1 step 8 greetings0 "
@@ -40,9 +40,38 @@ sum=$((sand + 599 + 180 + scene + 150 + 334 + 480 + 920))
 check "total" "$(field plain total:)" "total: $sum frames"
 check "final state" "$(field plain state:)" "state: console 0, full screen 1, accelerator 0, running 1"
 
-# 2. The same run again gives the same pictures.
-run again
+# The sound lasts as long as the pictures (one video frame per 1/60 s), has
+# no stretch of digital silence and no run of clipped samples.
+video=$(field plain video: | sed 's/video: \([0-9]*\).*/\1/')
+sound=$(python3 - "$WORK/plain.wav" "${video:-0}" <<'PY'
+import array, sys, wave
+w = wave.open(sys.argv[1])
+rate, channels, frames = w.getframerate(), w.getnchannels(), w.getnframes()
+s = array.array("h", w.readframes(frames))
+expected = int(sys.argv[2]) * rate / 60
+silent = longest = clipped = run = 0
+for i in range(0, len(s), channels):
+    if i >= rate * channels // 2:   # the song's own start is a little quiet
+        silent = silent + 1 if all(v == 0 for v in s[i:i + channels]) else 0
+        longest = max(longest, silent)
+    run = run + 1 if any(abs(v) >= 32767 for v in s[i:i + channels]) else 0
+    clipped = max(clipped, run)
+problems = []
+if abs(frames - expected) > rate / 60:
+    problems.append("sound %.3f s for %.3f s of pictures" % (frames / rate, expected / rate))
+if longest > rate // 4:
+    problems.append("%.3f s of digital silence" % (longest / rate))
+if clipped > 2:
+    problems.append("%d clipped samples in a row" % clipped)
+print("; ".join(problems) if problems else "ok")
+PY
+)
+check "sound of the whole demo" "$sound" ok
+
+# 2. The same run again gives the same pictures and the same sound.
+run again --wav "$WORK/again.wav"
 check "identical frames" "$(field again 'frames hash')" "$(field plain 'frames hash')"
+cmp -s "$WORK/plain.wav" "$WORK/again.wav" || fail "two runs gave different sound"
 
 # 3. Keys: console, window, the ignored letters, accelerator mode for 50
 #    frames, Space in the fly-through, then 'c' ignored.
