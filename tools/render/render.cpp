@@ -150,7 +150,7 @@ int parseSteps(const char* list, uint32_t& mask)
 
 int main(int argc, char** argv)
 {
-    std::string dataDir = "build/data";
+    std::string dataDir;   // by default, found as the demo finds it
     std::string keysPath;
     uint32_t stepMask = 0xFFFFFFFFu;
     pf_headlessReset();
@@ -204,10 +204,14 @@ int main(int argc, char** argv)
     }
     if (wavWanted)
         wavPath = std::filesystem::absolute(wavPath, ec).string();
-    std::filesystem::current_path(dataDir, ec);
-    if (ec) {
-        std::fprintf(stderr, "varnek-render: no data directory %s\n", dataDir.c_str());
-        return 1;
+    if (dataDir.empty()) {
+        app_findData(argv[0]);
+    } else {
+        std::filesystem::current_path(dataDir, ec);
+        if (ec) {
+            std::fprintf(stderr, "varnek-render: no data directory %s\n", dataDir.c_str());
+            return 1;
+        }
     }
     pf_headlessSetFrameHook(onFrame);
     pf_headlessSetVideoHook(onVideo);
