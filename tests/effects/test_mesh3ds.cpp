@@ -44,19 +44,19 @@ const uint16_t kPyramidFaces[6][3] = {{0, 1, 4}, {1, 2, 4}, {2, 3, 4}, {3, 0, 4}
 
 // main > editor > objects..., each object a name and a triangle mesh holding
 // the given chunks in order.
-struct objectSpec_T {
+struct objectDesc_T {
     std::string name;
     std::vector<float> xyz;          // 3 per vertex
     std::vector<uint16_t> abc;       // 3 per face
     bool facesFirst;
 };
 
-std::vector<uint8_t> encodeObjects(const std::vector<objectSpec_T>& objects)
+std::vector<uint8_t> encodeObjects(const std::vector<objectDesc_T>& objects)
 {
     chunk3dsWriter_T w;
     chunk3ds_open(&w, CHUNK3DS_MAIN);
     chunk3ds_open(&w, CHUNK3DS_EDITOR);
-    for (const objectSpec_T& o : objects) {
+    for (const objectDesc_T& o : objects) {
         chunk3ds_open(&w, CHUNK3DS_OBJECT);
         chunk3ds_name(&w, o.name.c_str());
         chunk3ds_open(&w, CHUNK3DS_TRIMESH);
@@ -76,7 +76,7 @@ std::vector<uint8_t> encodeObjects(const std::vector<objectSpec_T>& objects)
     return w.bytes;
 }
 
-objectSpec_T triangleObject(const std::string& name)
+objectDesc_T triangleObject(const std::string& name)
 {
     return {name, {0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}, false};
 }
@@ -140,14 +140,14 @@ TEST(Mesh3ds, NameOf31CharactersIsKept32IsRejected)
 
 TEST(Mesh3ds, FaceListBeforeVertexListIsRejected)
 {
-    objectSpec_T o = triangleObject("swapped");
+    objectDesc_T o = triangleObject("swapped");
     o.facesFirst = true;
     EXPECT_EQ(loadBytes(encodeObjects({o})), nullptr);
 }
 
 TEST(Mesh3ds, OnlyTheFirstOfTwoObjectsIsRead)
 {
-    objectSpec_T second = {"second", {5, 5, 5, 6, 5, 5, 5, 6, 5, 7, 7, 7}, {0, 1, 2, 1, 2, 3}, false};
+    objectDesc_T second = {"second", {5, 5, 5, 6, 5, 5, 5, 6, 5, 7, 7, 7}, {0, 1, 2, 1, 2, 3}, false};
     mesh3ds_T* mesh = loadBytes(encodeObjects({triangleObject("first"), second}));
     ASSERT_NE(mesh, nullptr);
     EXPECT_STREQ(mesh->name, "first");
