@@ -49,14 +49,24 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "varnek-modrender: cannot write %s\n", argv[2]);
         return 1;
     }
-    std::vector<int16_t> block(2 * 882);
+    // The end of the song is looked for every 882 frames (a tick at the
+    // usual tempo); the sound goes to the file in blocks of 18 of those, as
+    // small writes cost more than the mixing.
+    const uint32_t step = 882, stepsPerWrite = 18;
+    std::vector<int16_t> block(2 * step * stepsPerWrite);
+    uint32_t filled = 0;
     uint64_t done = 0;
     while (code == 0 && done < limit && (seconds > 0 || mpr_loopCount() == 0)) {
-        uint32_t n = (uint32_t)(limit - done < 882 ? limit - done : 882);
-        code = mpr_render(block.data(), n);
-        wav_write(&wav, block.data(), n * 4);
+        uint32_t n = (uint32_t)(limit - done < step ? limit - done : step);
+        code = mpr_render(block.data() + 2 * filled, n);
+        filled += n;
         done += n;
+        if (filled > step * (stepsPerWrite - 1)) {
+            wav_write(&wav, block.data(), filled * 4);
+            filled = 0;
+        }
     }
+    wav_write(&wav, block.data(), filled * 4);
     if (code != 0) {
         std::fprintf(stderr, "Player Error: %s\n", mp_errorMessage(code));
         return 1;
