@@ -83,6 +83,18 @@ static dsmPos_T stepOf(uint32_t rate)
     return (dsmPos_T)(rate / r) * 65536 + ((dsmPos_T)(rate % r) * 65536) / r;
 }
 
+// The routine for a stereo voice whose sides add the values the zeroL and
+// zeroR flags tell are always zero: one side alone, or none (nullptr: the
+// voice only advances).
+static dsmRoutine_T routineFor(int integer, int type, int pan, bool zeroL, bool zeroR)
+{
+    if (pan != DSM_PAN_GENERAL)              // centre and surround add the left value
+        return zeroL ? nullptr : dsm_routine(integer, type, 1, pan);
+    if (zeroL && zeroR)
+        return nullptr;
+    return dsm_routine(integer, type, 1, zeroL ? DSM_PAN_RIGHT : zeroR ? DSM_PAN_LEFT : DSM_PAN_GENERAL);
+}
+
 static dsmRoutine_T setUpVoice(const dsmChannel_T* ch, dsmVoice_T* v)
 {
     int stereo = (dsmMode & DSM_STEREO) != 0;
@@ -93,17 +105,25 @@ static dsmRoutine_T setUpVoice(const dsmChannel_T* ch, dsmVoice_T* v)
         v->facR = (float)(ch->rightVol * scale);
         if (ch->panning == DSM_SURROUND)
             v->facR = -v->facR;
-        return dsm_routine(0, ch->type, stereo, DSM_PAN_GENERAL);
+        // A zero factor adds +0 or -0, which leaves every sum as it was: the
+        // buffer starts at +0 and a sum of floats is -0 only when both are.
+        if (!stereo)
+            return v->facL == 0.0f ? nullptr : dsm_routine(0, ch->type, 0, DSM_PAN_GENERAL);
+        return routineFor(0, ch->type, DSM_PAN_GENERAL, v->facL == 0.0f, v->facR == 0.0f);
     }
-    // Level = round(vol / 131072), one of 33.
-    int levelL = ((ch->leftVol >> 7) + 512) >> 10;
-    int levelR = ((ch->rightVol >> 7) + 512) >> 10;
-    v->tabL = dsmVolumeTable[std::min(levelL, 32)];
-    v->tabR = dsmVolumeTable[std::min(levelR, 32)];
+    // Level = round(vol / 131072), one of 33; level 0 is a row of zeros.
+    int levelL = std::min(((ch->leftVol >> 7) + 512) >> 10, 32);
+    int levelR = std::min(((ch->rightVol >> 7) + 512) >> 10, 32);
+    v->tabL = dsmVolumeTable[levelL];
+    v->tabR = dsmVolumeTable[levelR];
     v->mulL = (int32_t)(((int64_t)ch->leftVol * dsmAmplification / n) >> 20);
     v->mulR = (int32_t)(((int64_t)ch->rightVol * dsmAmplification / n) >> 20);
+    bool zeroL = ch->type == DSM_SMP_16BIT ? v->mulL == 0 : levelL == 0;
+    bool zeroR = ch->type == DSM_SMP_16BIT ? v->mulR == 0 : levelR == 0;
+    if (!stereo)
+        return zeroL ? nullptr : dsm_routine(1, ch->type, 0, DSM_PAN_GENERAL);
     int pan = ch->panning == DSM_SURROUND ? DSM_PAN_SURROUND : ch->panning == 0 ? DSM_PAN_CENTRE : DSM_PAN_GENERAL;
-    return dsm_routine(1, ch->type, stereo, pan);
+    return routineFor(1, ch->type, pan, zeroL, zeroR);
 }
 
 void dsm_mixChannel(int channel, void* buffer, uint32_t frames)
@@ -131,13 +151,13 @@ void dsm_mixChannel(int channel, void* buffer, uint32_t frames)
             v.data = ch->data;
             v.pos = p;
             v.step = backward ? -step : step;
-            if (ch->leftVol == 0 && ch->rightVol == 0) {
+            dsmRoutine_T routine = ch->leftVol == 0 && ch->rightVol == 0 ? nullptr : setUpVoice(ch, &v);
+            if (!routine)
                 p += v.step * count;
-            } else if (dsmInteger) {
-                p = setUpVoice(ch, &v)(v, (int32_t*)buffer + done * valuesPerFrame, count);
-            } else {
-                p = setUpVoice(ch, &v)(v, (float*)buffer + done * valuesPerFrame, count);
-            }
+            else if (dsmInteger)
+                p = routine(v, (int32_t*)buffer + done * valuesPerFrame, count);
+            else
+                p = routine(v, (float*)buffer + done * valuesPerFrame, count);
             done += count;
         }
         if (backward ? p < boundary : p >= boundary)

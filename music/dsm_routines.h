@@ -21,9 +21,14 @@ struct dsmVoice_T {
 // Adds count frames into out (interleaved when stereo); returns the new position.
 using dsmRoutine_T = dsmPos_T (*)(const dsmVoice_T& v, void* out, uint32_t count);
 
-enum { DSM_PAN_GENERAL = 0, DSM_PAN_CENTRE = 1, DSM_PAN_SURROUND = 2 };
+// How a stereo voice reaches the two sides: both with their own volumes;
+// centred and surround (integer path) with the left value on both sides,
+// added or subtracted; or one side alone when the other's value is always
+// zero (hard panning), which saves the additions of nothing.
+enum { DSM_PAN_GENERAL = 0, DSM_PAN_CENTRE = 1, DSM_PAN_SURROUND = 2, DSM_PAN_LEFT = 3, DSM_PAN_RIGHT = 4 };
 
-// integer: 1/0; sampleType: 1 8-bit, 2 16-bit; stereo: 1/0; pan: DSM_PAN_*.
+// integer: 1/0; sampleType: 1 8-bit, 2 16-bit; stereo: 1/0; pan: DSM_PAN_*
+// (mono output always mixes the left value).
 dsmRoutine_T dsm_routine(int integer, int sampleType, int stereo, int pan);
 
 extern int32_t dsmVolumeTable[33][256];
