@@ -6,22 +6,9 @@
 
 #include "effects/bmp.h"
 #include "effects/bmp_writer.h"
+#include "tests/test_tmp.h"
 
 namespace {
-
-std::string tempPath(const char* name)
-{
-    return ::testing::TempDir() + "varnek_bmp_" + ::testing::UnitTest::GetInstance()->current_test_info()->name()
-        + "_" + name;
-}
-
-void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
-    std::fclose(f);
-}
 
 // A 3 x 2 picture whose six pixels are (b, g, r) = (i, 10 + i, 20 + i).
 image24_T* makeSmallImage(std::vector<uint8_t>& storage)
@@ -61,8 +48,7 @@ TEST(Bmp, ReaderDropsThePaddingAndTurnsTheRowsOver)
     std::vector<uint8_t> file = bmp_encode24(makeSmallImage(storage));
     // Garbage in the padding must not reach the picture.
     file[54 + 9] = file[54 + 10] = file[54 + 11] = 0xEE;
-    std::string path = tempPath("pad.bmp");
-    writeBytes(path, file);
+    std::string path = testTmp_writeFile("pad.bmp", file);
     image24_T* image = loadBmp24(path.c_str());
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->bitsPerPixel, 24);
@@ -80,7 +66,7 @@ TEST(Bmp, WriterAndReaderRoundTripOddWidths)
         for (size_t i = 0; i < pixels.size(); i++)
             pixels[i] = (uint8_t)(i * 37 + width);
         image24_T source{24, width, 3, pixels.data()};
-        std::string path = tempPath("round.bmp");
+        std::string path = testTmp_path("round.bmp");
         ASSERT_EQ(bmp_save24(path.c_str(), &source), 0);
         image24_T* back = loadBmp24(path.c_str());
         ASSERT_NE(back, nullptr) << width;
@@ -116,8 +102,7 @@ TEST(Bmp, RejectsWhatIsNotAnUncompressed24BitFile)
         bytes[c.offset] = c.value;
         if (c.truncateTo)
             bytes.resize(c.truncateTo);
-        std::string path = tempPath("bad.bmp");
-        writeBytes(path, bytes);
+        std::string path = testTmp_writeFile("bad.bmp", bytes);
         EXPECT_EQ(loadBmp24(path.c_str()), nullptr) << c.what;
         std::remove(path.c_str());
     }
@@ -128,7 +113,7 @@ TEST(Bmp, RejectsWhatIsNotAnUncompressed24BitFile)
 TEST(Bmp, ZeroHeightGivesAnImageWithoutRows)
 {
     image24_T empty{24, 4, 0, nullptr};
-    std::string path = tempPath("empty.bmp");
+    std::string path = testTmp_path("empty.bmp");
     ASSERT_EQ(bmp_save24(path.c_str(), &empty), 0);
     image24_T* image = loadBmp24(path.c_str());
     ASSERT_NE(image, nullptr);

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "effects/bmp.h"
-#include "tests/regression_file.h"
+#include "tests/test_tmp.h"
 
 // Width 0 and height 0x6F000005: rows of no bytes cost nothing to "read",
 // so the reader went through 1.8 billion of them.
@@ -16,12 +16,12 @@ TEST(BmpRegressions, ZeroWidthWithRowsIsRefusedAtOnce)
         0x00, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x6f, 0x01, 0x00, 0x18, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
         0x00, 0x00, 0x13, 0x0b, 0x00, 0x00, 0x13, 0x0b, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
     };
-    EXPECT_EQ(loadBmp24(regression_writeFile(bytes, ".bmp").c_str()), nullptr);
+    EXPECT_EQ(loadBmp24(testTmp_writeForTest(bytes, ".bmp").c_str()), nullptr);
 
     // A picture of no size at all still loads, as an empty image.
     std::vector<uint8_t> empty = bytes;
     empty[22] = empty[25] = 0;
-    image24_T* image = loadBmp24(regression_writeFile(empty, ".bmp").c_str());
+    image24_T* image = loadBmp24(testTmp_writeForTest(empty, ".bmp").c_str());
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->width, 0u);
     EXPECT_EQ(image->height, 0u);

@@ -10,26 +10,14 @@
 
 #include "effects/mesh3ds.h"
 #include "effects/mesh3ds_writer.h"
+#include "tests/test_tmp.h"
 
 namespace {
-
-std::string tempPath()
-{
-    return ::testing::TempDir() + "varnek_3ds_" + ::testing::UnitTest::GetInstance()->current_test_info()->name()
-           + ".3ds";
-}
 
 // Writes the bytes to a scratch file and reads it back as a mesh.
 mesh3ds_T* loadBytes(const std::vector<uint8_t>& bytes)
 {
-    const std::string path = tempPath();
-    FILE* f = std::fopen(path.c_str(), "wb");
-    EXPECT_NE(f, nullptr);
-    if (!f)
-        return nullptr;
-    if (!bytes.empty())
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
+    const std::string path = testTmp_writeFile("mesh.3ds", bytes);
     mesh3ds_T* mesh = load3ds(path.c_str());
     std::remove(path.c_str());
     return mesh;

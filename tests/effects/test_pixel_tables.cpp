@@ -10,6 +10,7 @@
 #include "effects/surface16.h"
 #include "platform/backend.h"
 #include "tests/effects/test_ray_headless.h"
+#include "tests/test_tmp.h"
 
 namespace {
 
@@ -101,7 +102,7 @@ TEST_F(Surface16, LoadBmpSurfaceHoldsThePictureInTheDisplayFormat)
     pixels[2] = 255;            // top-left red
     pixels[5 * 3 + 0] = 255;    // bottom-right blue
     image24_T image{24, 3, 2, pixels};
-    std::string path = ::testing::TempDir() + "varnek_surface16.bmp";
+    std::string path = testTmp_path("surface16.bmp");
     ASSERT_EQ(bmp_save24(path.c_str(), &image), 0);
     surfacePitch = 0;
     ddSurface_T* surface = loadBmpSurface(path.c_str());

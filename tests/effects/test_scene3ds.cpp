@@ -19,6 +19,7 @@
 #include "tests/effects/test_ray_headless.h"
 #include "platform/display.h"
 #include "platform/messages.h"
+#include "tests/test_tmp.h"
 
 namespace {
 
@@ -142,9 +143,7 @@ TEST_F(Scene3dsPart, StopWhileTheTitleWaitsShowsNoMeshFrame)
 
 TEST_F(Scene3dsPart, MissingFilesEndTheSceneCleanly)
 {
-    const std::filesystem::path empty = std::filesystem::path(testing::TempDir()) / "varnek_scene3ds_empty";
-    std::filesystem::create_directories(empty);
-    std::filesystem::current_path(empty);
+    std::filesystem::current_path(testTmp_folder("scene3ds_empty"));
     con_init();
     static int logged;
     logged = 0;

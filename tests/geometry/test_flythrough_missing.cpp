@@ -11,6 +11,7 @@
 #include "effects/bmp_writer.h"
 #include "geometry/flythrough.h"
 #include "tests/effects/test_ray_headless.h"
+#include "tests/test_tmp.h"
 
 namespace {
 
@@ -26,8 +27,7 @@ constexpr uint64_t TICKS_PER_MS = 60;   // the virtual clock counts 1/60000 s
 uint64_t flyWithoutTerrain()
 {
     const std::filesystem::path oldDir = std::filesystem::current_path();
-    const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "varnek_fly_title_only";
-    std::filesystem::remove_all(dir);
+    const std::filesystem::path dir = testTmp_folder("fly_title_only");
     std::filesystem::create_directories(dir / "pantallazos");
     std::vector<uint8_t> bgr(320 * 240 * 4, 0x80);
     image24_T title{24, 320, 240, bgr.data()};

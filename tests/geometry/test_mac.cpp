@@ -9,6 +9,7 @@
 #include "geometry/mac.h"
 #include "geometry/mac_writer.h"
 #include "platform/crand.h"
+#include "tests/test_tmp.h"
 
 namespace {
 
@@ -63,19 +64,9 @@ struct Loaded_T {
     }
 };
 
-std::string tempPath()
-{
-    return ::testing::TempDir() + "varnek_mac_" + ::testing::UnitTest::GetInstance()->current_test_info()->name()
-        + ".mac";
-}
-
 void load(const std::vector<uint8_t>& bytes, Loaded_T& out)
 {
-    std::string path = tempPath();
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
+    std::string path = testTmp_writeFile("mesh.mac", bytes);
     ::testing::internal::CaptureStderr();
     out.result = mac_load(path.c_str(), &out.vertexCount, &out.triangleCount, &out.vertices, &out.triangles,
                           &out.normals);

@@ -1,63 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "gfx2d/gfile.h"
-#include "tests/gfx2d/test_gfile_tmp.h"
-
-static std::string gfxTest_dir()
-{
-    static std::string dir;
-    if (dir.empty()) {
-        char pattern[] = "/tmp/varnek_gfx2d_XXXXXX";
-        const char* made = mkdtemp(pattern);
-        dir = made ? made : "/tmp";
-    }
-    return dir;
-}
-
-std::string gfxTest_writeFile(const char* name, const std::vector<uint8_t>& bytes)
-{
-    std::string path = gfxTest_dir() + "/" + name;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (f) {
-        if (!bytes.empty())
-            std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
-    return path;
-}
-
-std::string gfxTest_writeText(const char* name, const std::string& text)
-{
-    return gfxTest_writeFile(name, std::vector<uint8_t>(text.begin(), text.end()));
-}
-
-std::vector<uint8_t> gfxTest_readFile(const std::string& path)
-{
-    std::vector<uint8_t> bytes;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return bytes;
-    int c;
-    while ((c = std::fgetc(f)) != EOF)
-        bytes.push_back((uint8_t)c);
-    std::fclose(f);
-    return bytes;
-}
+#include "tests/test_tmp.h"
 
 TEST(Gfile, MissingFileSetsOpenBit)
 {
     gfile_T file;
-    file.open((gfxTest_writeText("present.bin", "x") + ".missing").c_str(), GFILE_READ);
+    file.open((testTmp_writeText("present.bin", "x") + ".missing").c_str(), GFILE_READ);
     EXPECT_EQ(file.errorFlags, (uint32_t)GFILE_ERR_OPEN);
     EXPECT_EQ(file.handle, nullptr);
 }
 
 TEST(Gfile, ReadPastTheEndSetsEofAndBitsAccumulate)
 {
-    std::string path = gfxTest_writeText("four.bin", "abcd");
+    std::string path = testTmp_writeText("four.bin", "abcd");
     gfile_T file;
     file.open(path.c_str(), GFILE_READ);
     char bytes[8] = {};
@@ -76,7 +32,7 @@ TEST(Gfile, ReadPastTheEndSetsEofAndBitsAccumulate)
 
 TEST(Gfile, HighestModeBitWins)
 {
-    std::string path = gfxTest_writeText("modes.bin", "old");
+    std::string path = testTmp_writeText("modes.bin", "old");
     {
         gfile_T file;
         file.open(path.c_str(), GFILE_READ | GFILE_WRITE);   // "wb": truncates
@@ -84,8 +40,8 @@ TEST(Gfile, HighestModeBitWins)
         file.close();
         file.close();
     }
-    EXPECT_TRUE(gfxTest_readFile(path).empty());
-    gfxTest_writeText("modes.bin", "12345");
+    EXPECT_TRUE(testTmp_readFile(path).empty());
+    testTmp_writeText("modes.bin", "12345");
     gfile_T file;
     file.open(path.c_str(), GFILE_READ);
     file.seek(1, GFILE_SEEK_SET);
@@ -100,7 +56,7 @@ TEST(Gfile, ReadAllReportsMissingAndReturnsBytes)
 {
     std::vector<uint8_t> bytes;
     EXPECT_EQ(gfile_readAll("/nonexistent/varnek/none.bin", &bytes), (uint32_t)GFILE_ERR_OPEN);
-    std::string path = gfxTest_writeFile("all.bin", {1, 2, 0xFF});
+    std::string path = testTmp_writeFile("all.bin", {1, 2, 0xFF});
     EXPECT_EQ(gfile_readAll(path.c_str(), &bytes), 0u);
     EXPECT_EQ(bytes, (std::vector<uint8_t>{1, 2, 0xFF}));
 }

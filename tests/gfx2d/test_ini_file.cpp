@@ -4,7 +4,7 @@
 
 #include "gfx2d/gpl_trace.h"
 #include "gfx2d/ini_file.h"
-#include "tests/gfx2d/test_gfile_tmp.h"
+#include "tests/test_tmp.h"
 
 namespace {
 struct iniCase_T {
@@ -48,7 +48,7 @@ class IniCases : public ::testing::TestWithParam<iniCase_T> {};
 TEST_P(IniCases, Value)
 {
     const iniCase_T& c = GetParam();
-    std::string path = gfxTest_writeText("case.ini", c.text);
+    std::string path = testTmp_writeText("case.ini", c.text);
     iniFile_T ini;
     ini.init(path.c_str());
     ASSERT_EQ(ini.errorFlags, 0u) << c.what;
@@ -84,8 +84,8 @@ TEST(IniFile, MissingFileSetsBitAndFindsNothing)
 TEST(IniFile, ReloadReplacesTheText)
 {
     iniFile_T ini;
-    ini.init(gfxTest_writeText("one.ini", "a = 1\r\n").c_str());
-    ini.init(gfxTest_writeText("two.ini", "b = 2\r\n").c_str());
+    ini.init(testTmp_writeText("one.ini", "a = 1\r\n").c_str());
+    ini.init(testTmp_writeText("two.ini", "b = 2\r\n").c_str());
     EXPECT_EQ(ini.getNum("a"), 0.0);
     EXPECT_EQ(ini.getNum("b"), 2.0);
     ini.release();
@@ -95,8 +95,8 @@ TEST(IniFile, ReloadReplacesTheText)
 
 TEST(GplTrace, IndentedBlocksWhenSwitchedOn)
 {
-    std::string iniPath = gfxTest_writeText("trace.ini", "a = 1\r\n");
-    std::string tracePath = gfxTest_writeText("trace.txt", "");
+    std::string iniPath = testTmp_writeText("trace.ini", "a = 1\r\n");
+    std::string tracePath = testTmp_writeText("trace.txt", "");
     gpl_traceSet(0, tracePath.c_str());
     iniFile_T ini;
     ini.init(iniPath.c_str());
@@ -109,7 +109,7 @@ TEST(GplTrace, IndentedBlocksWhenSwitchedOn)
     gpl_trace("end\n");
     gpl_traceSet(0, nullptr);
     gpl_trace("not written\n");
-    std::vector<uint8_t> bytes = gfxTest_readFile(tracePath);
+    std::vector<uint8_t> bytes = testTmp_readFile(tracePath);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
               "iniFile_T::init()\n"
               "{\n"

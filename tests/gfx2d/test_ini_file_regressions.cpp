@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "gfx2d/ini_file.h"
-#include "tests/gfx2d/test_gfile_tmp.h"
+#include "tests/test_tmp.h"
 
 namespace {
 struct iniRegression_T {
@@ -35,7 +35,7 @@ TEST_P(IniRegressions, EveryEntryEndsInsideTheText)
 {
     const iniRegression_T& c = GetParam();
     iniFile_T ini;
-    ini.init(gfxTest_writeFile("regression.ini", c.bytes).c_str());
+    ini.init(testTmp_writeFile("regression.ini", c.bytes).c_str());
     ASSERT_EQ(ini.errorFlags, 0u);
     ASSERT_EQ(ini.loaded, 1u);
     ASSERT_GT(ini.size, 0);

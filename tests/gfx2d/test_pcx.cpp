@@ -2,7 +2,7 @@
 
 #include "gfx2d/gbuffer.h"
 #include "gfx2d/pcx.h"
-#include "tests/gfx2d/test_gfile_tmp.h"
+#include "tests/test_tmp.h"
 
 namespace {
 // A PCX file by hand: header fields, raw (already encoded) image data and,
@@ -43,7 +43,7 @@ uint32_t paletteColour(int i)
 
 int load(const std::vector<uint8_t>& file, gbuffer_T* dst)
 {
-    return gpl_loadPcx(gfxTest_writeFile("pic.pcx", file).c_str(), dst);
+    return gpl_loadPcx(testTmp_writeFile("pic.pcx", file).c_str(), dst);
 }
 
 struct indexedCase_T {

@@ -3,7 +3,7 @@
 #include "gfx2d/gbuffer.h"
 #include "gfx2d/pcx.h"
 #include "gfx2d/pcx_writer.h"
-#include "tests/gfx2d/test_gfile_tmp.h"
+#include "tests/test_tmp.h"
 
 namespace {
 // Deterministic test content with long runs, single bytes and values of 0xC0
@@ -35,7 +35,7 @@ TEST(PcxWriter, EightBitRoundTrip)
     EXPECT_EQ(file[file.size() - 769], 0x0C);
 
     gbuffer_T dst;
-    ASSERT_EQ(gpl_loadPcx(gfxTest_writeFile("round8.pcx", file).c_str(), &dst), PCX_OK);
+    ASSERT_EQ(gpl_loadPcx(testTmp_writeFile("round8.pcx", file).c_str(), &dst), PCX_OK);
     ASSERT_EQ(dst.width, w);
     ASSERT_EQ(dst.height, h);
     for (int i = 0; i < w * h; i++) {
@@ -54,7 +54,7 @@ TEST(PcxWriter, TwentyFourBitRoundTrip)
                                         ((uint32_t)patternByte(x + 3, y, 2) << 8) | patternByte(x, y + 1, 3);
     std::vector<uint8_t> file = pcx_encode24(pixels.data(), w, h);
     gbuffer_T dst;
-    ASSERT_EQ(gpl_loadPcx(gfxTest_writeFile("round24.pcx", file).c_str(), &dst), PCX_OK);
+    ASSERT_EQ(gpl_loadPcx(testTmp_writeFile("round24.pcx", file).c_str(), &dst), PCX_OK);
     ASSERT_EQ(dst.width, w);
     ASSERT_EQ(dst.height, h);
     for (int i = 0; i < w * h; i++)

@@ -6,18 +6,12 @@
 #include <cstdio>
 
 #include "music/mp_errors.h"
+#include "tests/test_tmp.h"
 
 std::string fx_writeTemp(const std::vector<uint8_t>& bytes)
 {
     static int counter = 0;
-    std::string path = testing::TempDir() + "varnek_music_" + std::to_string(counter++) + ".mod";
-    FILE* f = std::fopen(path.c_str(), "wb");
-    EXPECT_NE(f, nullptr);
-    if (f) {
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
-    return path;
+    return testTmp_writeFile("music_" + std::to_string(counter++) + ".mod", bytes);
 }
 
 mpModule_T* fx_load(const std::vector<uint8_t>& bytes, int32_t* code)

@@ -8,7 +8,7 @@
 #include "music/mod_writer.h"
 #include "music/mp_module.h"
 
-// Writes bytes to a fresh file in the test's temporary folder; returns its path.
+// Writes bytes to a fresh file in the process's scratch folder; returns its path.
 std::string fx_writeTemp(const std::vector<uint8_t>& bytes);
 // Loads bytes through mp_loadModule; null with *code set on failure.
 mpModule_T* fx_load(const std::vector<uint8_t>& bytes, int32_t* code = nullptr);

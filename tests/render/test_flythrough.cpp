@@ -17,6 +17,7 @@
 #include "render/r3d_render.h"
 #include "render/r3d_scene.h"
 #include "tests/effects/test_ray_headless.h"
+#include "tests/test_tmp.h"
 
 namespace {
 
@@ -153,9 +154,7 @@ TEST_F(Flythrough, AcceleratorModeFliesOnPastTheEndOfThePath)
 
 TEST_F(Flythrough, WithoutItsFilesItPausesAndEndsWithALogLine)
 {
-    std::filesystem::path empty = std::filesystem::path(testing::TempDir()) / "r3d_nodata";
-    std::filesystem::create_directories(empty);
-    std::filesystem::current_path(empty);
+    std::filesystem::current_path(testTmp_folder("r3d_nodata"));
     uint64_t clockBefore = pf_headlessClock();
     EXPECT_EQ(flythroughPart(0), 0);
     // The title's pause, then nothing to fly over: no frame at all.

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -18,6 +17,7 @@
 #include "render/r3d_scene.h"
 #include "render/r3d_tex.h"
 #include "tests/render/render_fixture.h"
+#include "tests/test_tmp.h"
 
 namespace {
 
@@ -46,11 +46,7 @@ scene_T* loadMesh(const meshSpec_T& m, const char* name)
     std::vector<vec4_T> normals(tris.size(), vec4_T(0, 0, 1, 1));
     std::vector<uint8_t> bytes =
         mac_encode((int32_t)verts.size(), (int32_t)tris.size(), verts.data(), tris.data(), normals.data());
-    std::string path = testing::TempDir() + name;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    return r3d_loadScene(path.c_str());
+    return r3d_loadScene(testTmp_writeFile(name, bytes).c_str());
 }
 
 // Triangle A has one vertex in each of children 0, 3 and 6 of the root
@@ -72,7 +68,7 @@ void loadTestTextures()
     texBlue = {0x001F, 0, 5};
     std::vector<uint8_t> bgr(64 * 64 * 4, 0x90);
     image24_T image{24, 64, 64, bgr.data()};
-    std::string path = testing::TempDir() + "r3d_grey.bmp";
+    std::string path = testTmp_path("r3d_grey.bmp");
     ASSERT_EQ(bmp_save24(path.c_str(), &image), 0);
     for (int slot = 0; slot < 8; slot++)
         ASSERT_EQ(r3d_loadBmpTexture(slot, path.c_str()), 0);

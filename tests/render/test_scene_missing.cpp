@@ -2,25 +2,15 @@
 // fly-through can tell it from a mesh that is merely empty.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/console.h"
 #include "geometry/mac_writer.h"
 #include "render/r3d_scene.h"
+#include "tests/test_tmp.h"
 
 namespace {
-
-std::string writeFile(const char* name, const std::vector<uint8_t>& bytes)
-{
-    std::string path = testing::TempDir() + name;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!bytes.empty())
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    return path;
-}
 
 // One triangle over three vertices, as the generator writes them.
 std::vector<uint8_t> oneTriangle()
@@ -56,21 +46,21 @@ TEST_F(R3dSceneMissing, UnreadableFilesGiveNoScene)
         {"inside the normals", whole.size() - 1},
     };
     for (const auto& c : cuts) {
-        std::string path = writeFile("r3d_cut.MAC", std::vector<uint8_t>(whole.begin(), whole.begin() + c.keep));
+        std::string path = testTmp_writeFile("r3d_cut.MAC", std::vector<uint8_t>(whole.begin(), whole.begin() + c.keep));
         EXPECT_EQ(r3d_loadScene(path.c_str()), nullptr) << c.what;
     }
-    EXPECT_EQ(r3d_loadScene((testing::TempDir() + "no such terrain.MAC").c_str()), nullptr);
+    EXPECT_EQ(r3d_loadScene(testTmp_path("no such terrain.MAC").c_str()), nullptr);
 }
 
 TEST_F(R3dSceneMissing, WholeAndEmptyMeshesStillGiveScenes)
 {
-    scene_T* scene = r3d_loadScene(writeFile("r3d_whole.MAC", oneTriangle()).c_str());
+    scene_T* scene = r3d_loadScene(testTmp_writeFile("r3d_whole.MAC", oneTriangle()).c_str());
     ASSERT_NE(scene, nullptr);
     EXPECT_EQ(scene->vertexCount, 3);
     EXPECT_EQ(scene->triangleCount, 1);
     r3d_freeScene(scene);
 
-    scene = r3d_loadScene(writeFile("r3d_empty.MAC", mac_encode(0, 0, nullptr, nullptr, nullptr)).c_str());
+    scene = r3d_loadScene(testTmp_writeFile("r3d_empty.MAC", mac_encode(0, 0, nullptr, nullptr, nullptr)).c_str());
     ASSERT_NE(scene, nullptr);
     EXPECT_EQ(scene->vertexCount, 0);
     EXPECT_EQ(scene->triangleCount, 0);

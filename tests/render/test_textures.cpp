@@ -2,7 +2,6 @@
 // picture, the grey ramp and the accelerator's descriptors.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "render/r3d_tex.h"
 #include "tests/effects/test_ray_headless.h"
 #include "tests/render/render_fixture.h"
+#include "tests/test_tmp.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ std::string writeBmp(const char* name, uint32_t bottom, uint32_t rest)
         }
     }
     image24_T image{24, 64, 64, bgr.data()};
-    std::string path = testing::TempDir() + name;
+    std::string path = testTmp_path(name);
     EXPECT_EQ(bmp_save24(path.c_str(), &image), 0);
     return path;
 }
@@ -133,12 +133,7 @@ TEST_F(R3dTextures, FilesFirstStoredRowBecomesTextureRowZero)
 
 TEST_F(R3dTextures, ShortFileKeepsItsSlotAllocatedAndReportsTheRead)
 {
-    std::string path = testing::TempDir() + "r3d_short.bmp";
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::vector<uint8_t> bytes(54 + 300, 0xFF);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
+    std::string path = testTmp_writeFile("r3d_short.bmp", std::vector<uint8_t>(54 + 300, 0xFF));
     logLines.clear();
     EXPECT_EQ(r3d_loadBmpTexture(4, path.c_str()), -1);
     ASSERT_EQ(logLines.size(), 1u);
