@@ -62,30 +62,34 @@ TEST(Blit, ClipToDestinationLeftEdge)
     EXPECT_EQ(at(dst, 22, 5), 0u);
 }
 
-TEST(Blit, ClipRectangleCutsRightAndBottom)
+// A 20 x 20 tagged picture blitted across one corner of the clip rectangle:
+// how many pixels are left, the source pixel at the corner, and nothing just
+// outside it on either side.
+TEST(Blit, ClipRectangleCutsThePicture)
 {
-    gbuffer_T src, dst;
-    fillTagged(src, 20, 20);
-    dst.init(200, 200);
-    gpl_setClip(0, 100, 0, 100);
-    gpl_blit(GPL_CLIP_RECT, GPL_KEYED, 20, 20, &dst, 90, 95, &src, 0, 0, &dst, 90, 95);
-    EXPECT_EQ(countNonZero(dst), 10 * 5);
-    EXPECT_EQ(at(dst, 99, 99), tag(9, 4));
-    EXPECT_EQ(at(dst, 100, 99), 0u);
-    EXPECT_EQ(at(dst, 99, 100), 0u);
-}
-
-TEST(Blit, ClipRectangleCutsLeftAndTopWithSourceShift)
-{
-    gbuffer_T src, dst;
-    fillTagged(src, 20, 20);
-    dst.init(200, 200);
-    gpl_setClip(50, 150, 60, 160);   // x bounds first, then y bounds
-    gpl_blit(GPL_CLIP_RECT, GPL_COPY, 20, 20, &dst, 45, 52, &src, 0, 0, &dst, 45, 52);
-    EXPECT_EQ(countNonZero(dst), 15 * 12);
-    EXPECT_EQ(at(dst, 50, 60), tag(5, 8));
-    EXPECT_EQ(at(dst, 49, 60), 0u);
-    EXPECT_EQ(at(dst, 50, 59), 0u);
+    struct Case {
+        const char* what;
+        int32_t xmin, xmax, ymin, ymax;   // gpl_setClip: x bounds first, then y bounds
+        int mode, x, y;                   // where the picture goes
+        int kept;                         // pixels drawn
+        int cornerX, cornerY;             // the clip corner inside the picture
+        uint32_t cornerTag;               // the source pixel drawn there
+        int step;                         // towards the outside of the corner
+    } cases[] = {
+        {"right and bottom", 0, 100, 0, 100, GPL_KEYED, 90, 95, 10 * 5, 99, 99, tag(9, 4), 1},
+        {"left and top, with a source shift", 50, 150, 60, 160, GPL_COPY, 45, 52, 15 * 12, 50, 60, tag(5, 8), -1},
+    };
+    for (const Case& c : cases) {
+        gbuffer_T src, dst;
+        fillTagged(src, 20, 20);
+        dst.init(200, 200);
+        gpl_setClip(c.xmin, c.xmax, c.ymin, c.ymax);
+        gpl_blit(GPL_CLIP_RECT, c.mode, 20, 20, &dst, c.x, c.y, &src, 0, 0, &dst, c.x, c.y);
+        EXPECT_EQ(countNonZero(dst), c.kept) << c.what;
+        EXPECT_EQ(at(dst, c.cornerX, c.cornerY), c.cornerTag) << c.what;
+        EXPECT_EQ(at(dst, c.cornerX + c.step, c.cornerY), 0u) << c.what;
+        EXPECT_EQ(at(dst, c.cornerX, c.cornerY + c.step), 0u) << c.what;
+    }
 }
 
 TEST(Blit, EntirelyOutsideDrawsNothing)
