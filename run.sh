@@ -6,7 +6,7 @@ source "$(dirname "$0")/scripts/setup.sh"
 cd "$VARNEK_ROOT"
 
 install_packages "${BUILD_PACKAGES[@]}" googletest libgtest-dev libbenchmark-dev
-build_tree build -DCMAKE_BUILD_TYPE=Release
+build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && { [ -n "${WAYLAND_DISPLAY:-}" ] || xset q >/dev/null 2>&1 || xdpyinfo >/dev/null 2>&1; }; then
     exec build/bin/varnek "$@"

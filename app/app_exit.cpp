@@ -14,6 +14,8 @@ int app_finish(int code)
     std::fflush(stderr);
     if (!engine)
         return code;
+    if (!app_closeHandled())
+        std::_Exit(code);
     // Real time, whatever the backend: the thread only has to return.
     for (int i = 0; i < 50 && !pf_threadEnded(engine); i++)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -35,7 +37,11 @@ void app_findData(const char* argv0)
     std::error_code ec;
     if (holdsData(fs::current_path(ec)))
         return;
-    fs::path exe = fs::weakly_canonical(fs::path(argv0), ec).parent_path();
+    // Where the program itself lies, also when it was started through PATH.
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        exe = fs::weakly_canonical(fs::path(argv0), ec);
+    exe = exe.parent_path();
     for (const fs::path& dir : {exe / ".." / "data", exe / ".." / "share" / "varnek"}) {
         if (holdsData(dir)) {
             fs::current_path(dir, ec);

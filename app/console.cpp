@@ -86,8 +86,7 @@ void con_printAt(int x, int y, const char* format, ...)
     drawText(x, y, text);
 }
 
-// The accelerator back end has no frame buffer to draw into here, so this
-// lays the text out and draws nothing.
+// The accelerator back end has no frame buffer here: nothing is drawn.
 void con_printAt3dfx(int, int, const char*, ...) {}
 
 void con_render()

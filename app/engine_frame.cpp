@@ -7,9 +7,9 @@
 #include "app/console.h"
 #include "app/timers.h"
 #include "gfx2d/gbuffer.h"
-#include "platform/backend.h"
 #include "platform/display.h"
 #include "platform/messages.h"
+#include "platform/pixel_pack.h"
 #include "render/r3d_hw.h"
 
 gbuffer_T* workBuffer = nullptr;
@@ -91,7 +91,7 @@ int engine_endFrame()
         dd_unlock();
         dd_present();
     } else {
-        pf_backend()->idleFrame();
+        dd_idleFrame();
     }
     surfaceLocked = false;
     tmr_stop(TMR_PRESENT);
@@ -104,16 +104,8 @@ void engine_convertFrame()
         return;
     if (workBuffer->width != screenWidth || workBuffer->pixelCount < (uint32_t)(screenWidth * screenHeight))
         return;
-    const int32_t rb = redBits, gb = greenBits, bb = blueBits;
-    const int32_t rs = redShift, gs = greenShift, bs = blueShift;
-    const int32_t w = screenWidth, h = screenHeight;
-    const uint32_t* src = workBuffer->pixels;
-    for (int32_t y = 0; y < h; y++) {
-        uint16_t* dst = surfacePixels + (std::size_t)y * surfacePitch;
-        for (int32_t x = w; x > 0; x--) {
-            uint32_t p = *src++;
-            *dst++ = (uint16_t)((((p & 0xFF0000) >> (24 - rb)) << rs) | (((p & 0xFF00) >> (16 - gb)) << gs) |
-                                (((p & 0xFF) >> (8 - bb)) << bs));
-        }
-    }
+    const pixelPack_T format = pack_fromDisplay();
+    for (int32_t y = 0; y < screenHeight; y++)
+        pack_row(format, workBuffer->pixels + (std::size_t)y * screenWidth, surfacePixels + (std::size_t)y * surfacePitch,
+                 screenWidth);
 }

@@ -13,11 +13,13 @@
 static pfThread_T* engineThreadHandle = nullptr;
 static bool quitPosted = false;
 static bool closedForViewer = false;
+static bool closeHandled = false;
 // The module plays for the whole run and is never freed. Not static: the
 // pointer must stay in memory for as long as the process lives.
 mpModule_T* musicModule = nullptr;
 
 pfThread_T* app_engineThread() { return engineThreadHandle; }
+int app_closeHandled() { return closeHandled; }
 
 static void postQuitMessage() { quitPosted = true; }
 
@@ -43,6 +45,7 @@ static void onCreate()
 
 static void onClose()
 {
+    closeHandled = true;
     mus_stop();
     if (engineThreadHandle) {
         if (!pf_postThreadMessage(DEMO_MSG_STOP)) {
@@ -150,6 +153,7 @@ int app_run()
     kbdev_reset();
     quitPosted = false;
     closedForViewer = false;
+    closeHandled = false;
     if (backend->openWindow("Torven's Juice!!!") != 0) {
         backend->messageBox("Error al crear ventana principal", "Error");
         return -1;

@@ -31,9 +31,13 @@ extern struct mpModule_T* musicModule;
 // The engine thread, for the entry's final wait; null before WM_CREATE.
 struct pfThread_T* app_engineThread();
 
-// After app_run: join the engine thread if it has ended and return code;
-// otherwise (Esc, or a close that ran out of its wait) end the process at
-// once with code, as the engine thread would die with it.
+// 1 once the window's close (music stop, engine stop) has run.
+int app_closeHandled();
+
+// After app_run: when the window was closed and the engine thread has
+// ended, join it and return code; otherwise (Esc, or a close that ran out
+// of its wait) end the process at once with code: the engine thread and the
+// music end with it, as nothing asked them to stop.
 int app_finish(int code);
 
 // Change into the data directory when the current one does not hold the

@@ -1,6 +1,6 @@
 #include "effects/ray_upscale.h"
 
-#include "effects/ray_pack.h"
+#include "platform/pixel_pack.h"
 #include "effects/ray_scene.h"
 
 // Screen pixels 2i and 2i + 1 of a row pair from image pixels a0, a1 (row A,

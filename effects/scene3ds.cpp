@@ -57,7 +57,11 @@ void scene3ds_draw(const mesh3ds_T* mesh)
 void scene3ds_present(const scene3dsState_T& st)
 {
     const ddRect_T whole = {0, 0, screenWidth - 1, screenHeight - 1};
-    if (st.blendPresent)
+    // Without a display (accelerator mode) nothing is shown, but the frame
+    // still passes, so the clock the phases run on keeps moving.
+    if (!dd_primarySurface())
+        dd_idleFrame();
+    else if (st.blendPresent)
         dd_bltBlend(dd_primarySurface(), 0, 0, dd_backSurface(), &whole, SCENE3DS_PRESENT_ALPHA);
     else
         dd_bltFast(dd_primarySurface(), 0, 0, dd_backSurface(), &whole);

@@ -1,6 +1,6 @@
 #include "effects/tunnel_frame.h"
 
-#include "effects/ray_pack.h"
+#include "platform/pixel_pack.h"
 #include "effects/tunnel_texture.h"
 
 uint32_t tunnelImage[TUNNEL_W * TUNNEL_H];

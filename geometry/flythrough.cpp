@@ -28,8 +28,9 @@ constexpr uint32_t TITLE_MS = 3500;
 const char* const FLY_MESH = "PLAYApr.MAC";
 constexpr float LIGHT_TURN_DEGREES = 3.0f;
 
-// In windowed mode the clipped primary refuses a fast blit and nothing
-// shows; the pause happens either way.
+// The title shows in a window too (a clipped primary surface on the
+// original hardware refused the fast blit there); the pause happens either
+// way, picture or not.
 void showTitle()
 {
     initPixelTables();

@@ -63,10 +63,7 @@ void playAudioUntil(uint64_t ticks)
             // The queue ran dry: ask the producer for a polling pass, then
             // take what it made; what is still missing is silence.
             pf_audioRefill();
-            got += pf_audioConsume(buffer + got, bytes - got);
-            uint8_t silence = fmt->bits == 8 ? 0x80 : 0;
-            for (uint32_t i = got; i < bytes; i++)
-                buffer[i] = silence;
+            pf_audioConsume(buffer + got, bytes - got);
         }
         if (audioHook)
             audioHook(buffer, bytes);

@@ -242,6 +242,11 @@ void sdlVblank()
     nextRefresh += period;
 }
 
+// A frame with nothing to show (accelerator mode) still takes its refresh,
+// as the accelerator's own buffer swap waited for one: the effects keep
+// their speed instead of spinning.
+void sdlIdleFrame() { sdlVblank(); }
+
 void sdlFrameDone(const uint16_t* pixels, int pitch, int format)
 {
     {
@@ -254,14 +259,10 @@ void sdlFrameDone(const uint16_t* pixels, int pitch, int format)
     pushUser(0);
 }
 
-// Without a picture to show there is no refresh to wait for.
-void sdlIdleFrame() {}
 
 void audioCallback(void*, Uint8* stream, int len)
 {
-    uint32_t got = pf_audioConsume(stream, (uint32_t)len);
-    const pfAudioFormat_T* fmt = pf_audioFormat();
-    std::memset(stream + got, fmt && fmt->bits == 8 ? 0x80 : 0, (size_t)len - got);
+    pf_audioConsume(stream, (uint32_t)len);
 }
 
 int sdlAudioDevices()

@@ -54,8 +54,12 @@ int buildSurfaces(int full)
     pf_runOnMain(setFullScreenOnMain, &on);
     primary = dd_createSurface(screenWidth, screenHeight);
     back = dd_createSurface(screenWidth, screenHeight);
-    if (!primary || !back)
+    if (!primary || !back) {
+        dd_releaseSurface(primary);
+        dd_releaseSurface(back);
+        primary = back = nullptr;
         return -1;
+    }
     primary->isPrimary = 1;
     dd_clearBack();
     if (modeHook)
@@ -81,6 +85,7 @@ bool clipBlit(ddSurface_T* dst, int32_t& x, int32_t& y, ddSurface_T* src, const 
 }
 
 void dd_setModeHook(void (*hook)()) { modeHook = hook; }
+void dd_idleFrame() { pf_backend()->idleFrame(); }
 void dd_setDesktopBits(int bits) { desktopBits = bits; }
 uint32_t dd_framesPresented() { return framesPresented; }
 ddSurface_T* dd_primarySurface() { return primary; }

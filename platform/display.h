@@ -61,5 +61,8 @@ int dd_bltFast(ddSurface_T* dst, int32_t x, int32_t y, ddSurface_T* src, const d
 // The same copy blended over what dst holds: dst = (src * alpha + dst * (255 - alpha)) / 255.
 int dd_bltBlend(ddSurface_T* dst, int32_t x, int32_t y, ddSurface_T* src, const ddRect_T* srcRect, int alpha);
 
+// A frame that ends with nothing to show (no display: accelerator mode).
+void dd_idleFrame();
+
 // Frames put on screen since start (every update of the primary surface).
 uint32_t dd_framesPresented();

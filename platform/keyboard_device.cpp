@@ -5,12 +5,14 @@
 #include "platform/keyboard_device.h"
 
 #include <atomic>
+#include <mutex>
 
 namespace {
 std::atomic<uint8_t> keys[256];
 std::atomic<int> foreground{1};
 std::atomic<int> acquired{0};
 std::atomic<int> lost{0};
+std::mutex deviceMutex;
 }
 
 void kbdev_reset()
@@ -30,6 +32,7 @@ void kbdev_key(int scan, int down)
 
 void kbdev_focus(int isForeground)
 {
+    std::lock_guard<std::mutex> lock(deviceMutex);
     foreground = isForeground ? 1 : 0;
     if (!isForeground) {
         if (acquired.exchange(0))
@@ -46,6 +49,9 @@ int kbdev_isForeground()
 
 int kbdev_acquire()
 {
+    // Under the lock, so a focus change cannot fall between the test and
+    // the acquire and leave the device held in the background.
+    std::lock_guard<std::mutex> lock(deviceMutex);
     if (!foreground)
         return -1;
     acquired = 1;

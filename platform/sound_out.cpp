@@ -92,9 +92,10 @@ const pfAudioFormat_T* pf_audioFormat()
     return isOpen ? &openFormat : nullptr;
 }
 
-uint32_t pf_audioConsume(uint8_t* out, uint32_t bytes)
+namespace {
+// Copies queued sound, marking finished blocks done; the caller holds the lock.
+uint32_t consumeLocked(uint8_t* out, uint32_t bytes)
 {
-    std::lock_guard<std::mutex> lock(queueMutex);
     uint32_t copied = 0;
     while (copied < bytes && head) {
         uint32_t n = head->length - head->consumed;
@@ -111,5 +112,15 @@ uint32_t pf_audioConsume(uint8_t* out, uint32_t bytes)
             finished->done = 1;
         }
     }
+    return copied;
+}
+}
+
+uint32_t pf_audioConsume(uint8_t* out, uint32_t bytes)
+{
+    std::lock_guard<std::mutex> lock(queueMutex);
+    uint32_t copied = consumeLocked(out, bytes);
+    // What the queue could not give is silence of the format being played.
+    std::memset(out + copied, openFormat.bits == 8 ? 0x80 : 0, bytes - copied);
     return copied;
 }

@@ -27,8 +27,9 @@ void pf_audioClose();                           // reset, then close the output
 // virtual clock moves on; the player answers by running a polling pass.
 void pf_audioSetRefill(void (*refill)());
 
-// Output side (backends): copy up to bytes of queued sound into out,
-// returning how many were copied; marks finished blocks done.
+// Output side (backends): fill out with bytes of queued sound, silence
+// where the queue has none; returns how many bytes were sound. Marks
+// finished blocks done.
 uint32_t pf_audioConsume(uint8_t* out, uint32_t bytes);
 void pf_audioRefill();
 const pfAudioFormat_T* pf_audioFormat();   // format of the open output, or null

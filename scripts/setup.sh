@@ -22,7 +22,7 @@ install_packages() {
 
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libsdl2-dev)
 TEST_PACKAGES=(python3 googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
-               xvfb xdotool openbox x11-utils imagemagick sox)
+               xvfb xdotool openbox x11-utils imagemagick)
 
 # build_tree DIR [cmake options...]: configure once, build incrementally.
 build_tree() {

@@ -74,7 +74,8 @@ check "identical frames" "$(field again 'frames hash')" "$(field plain 'frames h
 cmp -s "$WORK/plain.wav" "$WORK/again.wav" || fail "two runs gave different sound"
 
 # 3. Keys: console, window, the ignored letters, accelerator mode for 50
-#    frames, Space in the fly-through, then 'c' ignored.
+#    frames in the credits and 100 in the 3DS scene (whose clock must keep
+#    moving), Space in the fly-through, then 'c' ignored.
 fly=$((sand + 599 + 180 + scene + 150))
 cat >"$WORK/keys.txt" <<KEYS
 $((sand + 10)) c
@@ -85,6 +86,8 @@ $((sand + 27)) n
 $((sand + 28)) C
 $((sand + 100)) 3
 $((sand + 150)) 3
+$((sand + 599 + 180 + 300)) 3
+$((sand + 599 + 180 + 400)) 3
 $((fly + 50)) space
 $((fly + 120)) c
 $((fly + 130)) alt+enter
@@ -92,6 +95,7 @@ KEYS
 run keys --keys "$WORK/keys.txt"
 check "keys exit code" "$(cat "$WORK/keys.rc")" 0
 check "credits presented outside accelerator mode" "$(frames keys 2)" 549
+check "3DS scene presented outside accelerator mode" "$(frames keys 4)" $((scene - 100))
 f6=$(frames keys 6)
 [ "${f6:-999}" -lt 100 ] || fail "Space ends the fly-through early, got ${f6:-none} frames"
 check "greetings after the skip" "$(frames keys 7)/$(frames keys 8)" "480/920"

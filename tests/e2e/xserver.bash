@@ -30,12 +30,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-for n in $(seq 91 190); do
-    if [ ! -e "/tmp/.X$n-lock" ]; then export DISPLAY=":$n"; break; fi
-done
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+# The server picks a free display number itself and writes it once ready.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
 xvfb_pid=$!
-wait_for 10 xdpyinfo || { echo "Xvfb did not start"; exit 1; }
+wait_for 10 test -s "$WORK/display" || { echo "Xvfb did not start"; cat "$WORK/xvfb.log"; exit 1; }
+export DISPLAY=":$(head -1 "$WORK/display")"
+wait_for 10 xdpyinfo || { echo "Xvfb does not answer on $DISPLAY"; exit 1; }
 openbox >"$WORK/openbox.log" 2>&1 &
 openbox_pid=$!
 wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window'

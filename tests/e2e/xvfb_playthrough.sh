@@ -2,7 +2,8 @@
 # The whole demo in the real window under Xvfb (SDL's dummy audio driver),
 # from the first frame until it closes by itself with exit code 0. Keys are
 # pressed along the way; a screenshot of every effect must show the same
-# picture as the offline renderer at the same moment, allowing for timing.
+# picture as the offline renderer at the same moment, allowing for timing
+# (two seconds either way).
 set -uo pipefail
 BUILD="$(cd "$1" && pwd)"
 WORK="$(mktemp -d)"
@@ -72,14 +73,14 @@ echo "played for $(awk "BEGIN {print int($(now) - $launched)}") s"
 ranges=""
 for step in 1 2 3 4 5 6 7 8; do
     [ -n "${estimate[$step]:-}" ] || continue
-    lo=$(( estimate[$step] - 75 )); [ "$lo" -lt 1 ] && lo=1
-    ranges="$ranges,$lo-$(( estimate[$step] + 75 ))"
+    lo=$(( estimate[$step] - 120 )); [ "$lo" -lt 1 ] && lo=1
+    ranges="$ranges,$lo-$(( estimate[$step] + 120 ))"
 done
 "$BUILD/bin/varnek-render" --data "$BUILD/data" --out "$WORK/frames" --only "${ranges#,}" >/dev/null 2>&1
 for step in 1 2 3 4 5 6 7 8; do
     [ -n "${estimate[$step]:-}" ] || { fail "no screenshot of step $step"; continue; }
     frames=()
-    for f in $(seq $(( estimate[$step] - 75 )) $(( estimate[$step] + 75 ))); do
+    for f in $(seq $(( estimate[$step] - 120 )) $(( estimate[$step] + 120 ))); do
         png="$WORK/frames/frame$(printf %05d "$f").png"
         [ -f "$png" ] && frames+=("$png")
     done

@@ -1,7 +1,7 @@
 #pragma once
-// Packing of 0x00RRGGBB pixels into the display's 16-bit format. Each channel
-// keeps its top bits (no rounding, no dithering), the same conversion the
-// engine applies to the work buffer. The six channel values are copied into
+// Packing of 0x00RRGGBB pixels into the display's 16-bit format: the
+// engine's conversion of the work buffer, and the effects that draw in 32
+// bits first. Each channel keeps its top bits (no rounding, no dithering). The six channel values are copied into
 // a pixelPack_T once per frame so the per-pixel loops read locals.
 #include <cstdint>
 
