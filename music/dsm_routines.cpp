@@ -68,8 +68,9 @@ inline void mixFrame(const dsmVoice_T& v, typename Kind::Out* out, dsmPos_T p)
 // position p + k x step, then one at a time: the same positions and sums as
 // the plain loop.
 template <typename Kind, int Pan, bool Stereo>
-dsmPos_T mix(const dsmVoice_T& v, void* outv, uint32_t count)
+dsmPos_T mix(const dsmVoice_T& voice, void* outv, uint32_t count)
 {
+    const dsmVoice_T v = voice;     // a copy the buffer cannot alias: factors stay in registers
     typename Kind::Out* out = (typename Kind::Out*)outv;
     const int values = Stereo ? 2 : 1;
     const dsmPos_T step = v.step;
