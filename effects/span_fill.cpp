@@ -9,7 +9,7 @@ namespace {
 // Texel (or light-map) index of a pair of 24.8 coordinates: row b, column a.
 inline uint32_t span_texel(uint32_t a, uint32_t b)
 {
-    return ((a >> 8) & 255) | (((b >> 8) & 255) << 8);
+    return ((a >> SPAN_ATTR_SHIFT) & 255) | (((b >> SPAN_ATTR_SHIFT) & 255) << 8);
 }
 
 // Both pixels halved channel by channel (no borrow between channels) and added.

@@ -4,10 +4,6 @@
 // each row to the viewport and hands the visible part of the row to the
 // filler's span loop (SPAN::row), which is all that differs between fillers.
 //
-// Fixed point: edges walk in 16.16 (value * SPAN_EDGE_ONE) down the sides of
-// the triangle; a span steps its attributes in 24.8 (value << 8) along a row,
-// so a texel coordinate is (value >> 8) & 255.
-//
 // Screen corners are whole int16 values, so an edge difference in 16.16 needs
 // 33 bits: edges and set-up products are held in 64 bits. Span attributes are
 // unsigned 32-bit so that a long span wraps instead of overflowing; only bits
@@ -19,11 +15,16 @@
 #include "effects/span_fill.h"
 #include "platform/display.h"
 
-const int64_t SPAN_EDGE_ONE = 65536;   // 1.0 in 16.16
+// Fixed point: edges walk in 16.16 down the sides of the triangle; a span
+// steps its attributes in 24.8 along a row, so a texel coordinate is
+// (value >> SPAN_ATTR_SHIFT) & 255.
+constexpr int SPAN_EDGE_SHIFT = 16;
+constexpr int64_t SPAN_EDGE_ONE = int64_t(1) << SPAN_EDGE_SHIFT;
+constexpr int SPAN_ATTR_SHIFT = 8;
 
 // A triangle narrower than 1/16 pixel at its middle row is widened to that, so
 // that the attribute steps stay bounded.
-const int64_t SPAN_MIN_WIDTH = 4096;
+const int64_t SPAN_MIN_WIDTH = SPAN_EDGE_ONE / 16;
 
 template <int N>
 struct spanEdge_T {
@@ -88,7 +89,7 @@ inline void span_triangle(uint16_t* surface, const spanVertex_T* v0, const spanV
         const int64_t across = (bot->at[i] - top->at[i]) * SPAN_EDGE_ONE * r
                                + (top->at[i] - mid->at[i]) * SPAN_EDGE_ONE * SPAN_EDGE_ONE;
         const int64_t q = std::clamp<int64_t>(across / w, INT32_MIN, INT32_MAX);
-        step[i] = static_cast<int32_t>(q) >> 8;
+        step[i] = static_cast<int32_t>(q) >> (SPAN_EDGE_SHIFT - SPAN_ATTR_SHIFT);
     }
 
     // w >= 0: the long edge is on the right and the short edges carry the
@@ -117,11 +118,11 @@ inline void span_triangle(uint16_t* surface, const spanVertex_T* v0, const spanV
         for (; y < yEnd; y++) {
             if (y > clipY1)
                 return;
-            int32_t start = static_cast<int32_t>(left.x >> 16);
-            const int32_t end = static_cast<int32_t>(right.x >> 16);
+            int32_t start = static_cast<int32_t>(left.x >> SPAN_EDGE_SHIFT);
+            const int32_t end = static_cast<int32_t>(right.x >> SPAN_EDGE_SHIFT);
             uint32_t at[N];
             for (int i = 0; i < N; i++)
-                at[i] = static_cast<uint32_t>(left.a[i] >> 8);
+                at[i] = static_cast<uint32_t>(left.a[i] >> (SPAN_EDGE_SHIFT - SPAN_ATTR_SHIFT));
             if (start < clipX0) {
                 for (int i = 0; i < N; i++)
                     at[i] += static_cast<uint32_t>(static_cast<int64_t>(clipX0 - start) * step[i]);

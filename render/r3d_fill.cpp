@@ -31,15 +31,15 @@ struct flatFill_T {
     void span(uint16_t* row, const r3dEdge_T& l, const r3dEdge_T& r)
     {
         flatPix_T p{colour};
-        r3d_spanRule(row, l.x >> 16, r.x >> 16, p);
+        r3d_spanRule(row, l.x >> R3D_FIX_SHIFT, r.x >> R3D_FIX_SHIFT, p);
     }
 };
 
 struct gouraudPix_T {
     uint32_t c, dc, cl;
-    uint16_t cur() const { return (uint16_t)(c >> 16); }
-    uint16_t back() const { return (uint16_t)((c - dc) >> 16); }
-    uint16_t leftEnd() const { return (uint16_t)(cl >> 16); }
+    uint16_t cur() const { return (uint16_t)(c >> R3D_FIX_SHIFT); }
+    uint16_t back() const { return (uint16_t)((c - dc) >> R3D_FIX_SHIFT); }
+    uint16_t leftEnd() const { return (uint16_t)(cl >> R3D_FIX_SHIFT); }
     void step1() { c -= dc; }
     void step2() { c -= 2 * dc; }
 };
@@ -47,7 +47,7 @@ struct gouraudPix_T {
 // The colour (and shade) step divides by the span width plus 2.0.
 inline uint32_t colourStep(const r3dEdge_T& l, const r3dEdge_T& r)
 {
-    return (uint32_t)r3d_mulDiv(fixDiff(r.c, l.c), 65536, r.x - l.x + 0x20000);
+    return (uint32_t)r3d_mulDiv(fixDiff(r.c, l.c), R3D_FIX_ONE, r.x - l.x + 2 * R3D_FIX_ONE);
 }
 
 struct gouraudFill_T {
@@ -55,7 +55,7 @@ struct gouraudFill_T {
     void span(uint16_t* row, const r3dEdge_T& l, const r3dEdge_T& r)
     {
         gouraudPix_T p{(uint32_t)r.c, colourStep(l, r), (uint32_t)l.c};
-        r3d_spanRule(row, l.x >> 16, r.x >> 16, p);
+        r3d_spanRule(row, l.x >> R3D_FIX_SHIFT, r.x >> R3D_FIX_SHIFT, p);
     }
 };
 
@@ -81,8 +81,8 @@ struct texPix_T {
 // Texture steps divide by the exact width; a zero width gives -1.
 inline void texSteps(const r3dEdge_T& l, const r3dEdge_T& r, uint32_t* du, uint32_t* dv)
 {
-    *du = (uint32_t)r3d_mulDiv(fixDiff(r.u, l.u), 65536, r.x - l.x);
-    *dv = (uint32_t)r3d_mulDiv(fixDiff(r.v, l.v), 65536, r.x - l.x);
+    *du = (uint32_t)r3d_mulDiv(fixDiff(r.u, l.u), R3D_FIX_ONE, r.x - l.x);
+    *dv = (uint32_t)r3d_mulDiv(fixDiff(r.v, l.v), R3D_FIX_ONE, r.x - l.x);
 }
 
 template <int L>
@@ -93,7 +93,7 @@ struct texFill_T {
     {
         texPix_T<L> p{tex, (uint32_t)r.u, (uint32_t)r.v, 0, 0, (uint32_t)l.u, (uint32_t)l.v};
         texSteps(l, r, &p.du, &p.dv);
-        r3d_spanRule(row, l.x >> 16, r.x >> 16, p);
+        r3d_spanRule(row, l.x >> R3D_FIX_SHIFT, r.x >> R3D_FIX_SHIFT, p);
     }
 };
 
@@ -104,9 +104,9 @@ struct shadedPix_T {
     const uint16_t* const* set;
     uint32_t u, v, du, dv, ul, vl;
     uint32_t c, dc, cl;
-    uint16_t cur() const { return set[(c >> 16) & 31][r3d_texelIndex<L>(u, v)]; }
-    uint16_t back() const { return set[((c - dc) >> 16) & 31][r3d_texelIndex<L>(u - du, v - dv)]; }
-    uint16_t leftEnd() const { return set[(cl >> 16) & 31][r3d_texelIndex<L>(ul, vl)]; }
+    uint16_t cur() const { return set[(c >> R3D_FIX_SHIFT) & 31][r3d_texelIndex<L>(u, v)]; }
+    uint16_t back() const { return set[((c - dc) >> R3D_FIX_SHIFT) & 31][r3d_texelIndex<L>(u - du, v - dv)]; }
+    uint16_t leftEnd() const { return set[(cl >> R3D_FIX_SHIFT) & 31][r3d_texelIndex<L>(ul, vl)]; }
     void step1()
     {
         u -= du;
@@ -130,7 +130,7 @@ struct shadedFill_T {
         shadedPix_T<L> p{set, (uint32_t)r.u, (uint32_t)r.v, 0, 0, (uint32_t)l.u, (uint32_t)l.v,
                          (uint32_t)r.c, colourStep(l, r), (uint32_t)l.c};
         texSteps(l, r, &p.du, &p.dv);
-        r3d_spanRule(row, l.x >> 16, r.x >> 16, p);
+        r3d_spanRule(row, l.x >> R3D_FIX_SHIFT, r.x >> R3D_FIX_SHIFT, p);
     }
 };
 

@@ -1,8 +1,7 @@
 #pragma once
 // Scan conversion shared by every filler: the y sort, the two edges walked
-// in 16.16 fixed point (value x 65536, integer part in the high half), the
-// second half that continues from the first, and the span pixel rule that
-// writes a row right to left two pixels per 32-bit word.
+// in fixed point, the second half that continues from the first, and the span
+// pixel rule that writes a row right to left two pixels per 32-bit word.
 // Internal to the renderer's fillers.
 #include <cmath>
 #include <cstdint>
@@ -13,7 +12,10 @@
 #include "platform/display.h"
 #include "render/r3d_clip.h"
 
-constexpr float R3D_FIX_ONE = 65536.0f;   // 16.16: 1.0 is 1 << 16
+// Edge and span values (x, u, v, colour) in 16.16 fixed point: value x 65536,
+// the integer part in the high half.
+constexpr int R3D_FIX_SHIFT = 16;
+constexpr int32_t R3D_FIX_ONE = 1 << R3D_FIX_SHIFT;
 
 // One edge of the walk. UV and COL tell which values a filler carries.
 struct r3dEdge_T {
@@ -27,16 +29,16 @@ struct r3dEdge_T {
 template <bool UV, bool COL>
 inline void r3d_edgeStart(r3dEdge_T& e, const meshVertex_T* s)
 {
-    e.x = (int32_t)s->x * 65536;
+    e.x = (int32_t)s->x * R3D_FIX_ONE;
     if (UV) {
         e.u = (int32_t)(s->u * R3D_FIX_ONE);
         e.v = (int32_t)(s->v * R3D_FIX_ONE);
     }
     if (COL)
-        e.c = s->colour * 65536;
+        e.c = s->colour * R3D_FIX_ONE;
 }
 
-// Per-row steps from s to t: trunc((t - s) / (t.y - s.y) x 65536).
+// Per-row steps from s to t: trunc((t - s) / (t.y - s.y) x R3D_FIX_ONE).
 template <bool UV, bool COL>
 inline void r3d_edgeSteps(r3dEdge_T& e, const meshVertex_T* s, const meshVertex_T* t)
 {

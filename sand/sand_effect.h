@@ -34,6 +34,9 @@ struct sandCell_T {
 
 // Grain positions and speeds are 16.16 fixed point (cell = value >> 16) while
 // the grain moves; a free grain holds plain cell coordinates.
+constexpr int SAND_FIX_SHIFT = 16;
+constexpr int32_t SAND_FIX_ONE = 1 << SAND_FIX_SHIFT;
+
 struct sandGrain_T {
     int32_t x, y;
     int32_t vx, vy;     // per hop

@@ -11,7 +11,7 @@ namespace {
 // position sums inside 32 bits whatever the script says.
 int32_t sand_fixed(double v)
 {
-    const double limit = 256.0 * 65536.0;
+    const double limit = 256.0 * SAND_FIX_ONE;
     if (!(v > -limit))
         return v != v ? 0 : (int32_t)-limit;
     if (v > limit)
@@ -23,15 +23,15 @@ int32_t sand_fixed(double v)
 void sandEffect_T::simulate()
 {
     for (int i = 0; i < SAND_JITTER; i++) {
-        jitter1[i] = crt_rand() * 4 - 65536;
-        jitter2[i] = crt_rand() * 4 - 65536;
+        jitter1[i] = crt_rand() * 4 - SAND_FIX_ONE;
+        jitter2[i] = crt_rand() * 4 - SAND_FIX_ONE;
     }
     // Gust: the wind swings by up to 40 degrees, 10 degrees of phase a frame.
     int gust = crt_rand() % 40;
     float angle = windAngle + (float)(std::sin(frameCounter * 0.17453292522222222) * gust);
     double a = angle * 0.017453292;
-    const int32_t windX = sand_fixed(std::cos(a) * windStrength * 65536.0);
-    const int32_t windY = sand_fixed(std::sin(a) * windStrength * 65536.0);
+    const int32_t windX = sand_fixed(std::cos(a) * windStrength * SAND_FIX_ONE);
+    const int32_t windY = sand_fixed(std::sin(a) * windStrength * SAND_FIX_ONE);
 
     // When little moves the threshold sinks, so more cells give up grains.
     if (movedCount <= 4000 && altura > INT32_MIN)
@@ -50,11 +50,11 @@ void sandEffect_T::simulate()
             if (rx < SAND_W)
                 g->x = rx;
             else if (g->x >= SAND_W)
-                g->x >>= 16;
+                g->x >>= SAND_FIX_SHIFT;
             if (ry < SAND_H)
                 g->y = ry;
             else if (g->y >= SAND_H)
-                g->y >>= 16;
+                g->y >>= SAND_FIX_SHIFT;
             int index = g->y * SAND_W + g->x;
             sandCell_T* c = &cells[index];
             if (fillMode) {
@@ -76,20 +76,20 @@ void sandEffect_T::simulate()
             g->vy = jitter1[r] + windY;
             g->colour = c->colour;
             g->stamp = c->total;
-            g->x <<= 16;
-            g->y <<= 16;
+            g->x <<= SAND_FIX_SHIFT;
+            g->y <<= SAND_FIX_SHIFT;
         }
 
         // Hop.
         int r = crt_rand() & 63;
         int32_t nx = g->x + g->vx + jitter1[r];
         int32_t ny = g->y + g->vy + jitter2[r];
-        uint32_t dx = (uint32_t)(nx >> 16), dy = (uint32_t)(ny >> 16);
+        uint32_t dx = (uint32_t)(nx >> SAND_FIX_SHIFT), dy = (uint32_t)(ny >> SAND_FIX_SHIFT);
         if (dx >= SAND_W || dy >= SAND_H) {
             g->state = 3;   // off the field: free again, position kept
             continue;
         }
-        int srcIndex = (g->y >> 16) * SAND_W + (g->x >> 16);
+        int srcIndex = (g->y >> SAND_FIX_SHIFT) * SAND_W + (g->x >> SAND_FIX_SHIFT);
         int dstIndex = (int)(dy * SAND_W + dx);
         sandCell_T* src = &cells[srcIndex];
         sandCell_T* dst = &cells[dstIndex];
@@ -133,7 +133,7 @@ void sandEffect_T::drawGrains()
 {
     const sandGrain_T* g = grains;
     for (int n = 0; n < SAND_GRAINS; n++, g++) {
-        int index = (g->y >> 16) * SAND_W + (g->x >> 16);
+        int index = (g->y >> SAND_FIX_SHIFT) * SAND_W + (g->x >> SAND_FIX_SHIFT);
         if (g->stamp == cells[index].total)
             frameImage[index] = shadedPalettes[g->stamp & 255][g->colour];
     }
