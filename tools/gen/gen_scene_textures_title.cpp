@@ -62,9 +62,9 @@ void bead(std::vector<gtRgb_T>& pixels, float cx, float cy, float r, gtRgb_T bas
                 continue;
             const float dz = std::sqrt(q);
             const float lambert = std::max(0.0f, (-dx - dy + dz) * 0.577f);
-            const float spec = std::pow(std::max(0.0f, (-dx * 0.4f - dy * 0.4f + dz * 0.82f)), 24.0f);
+            const float specular = std::pow(std::max(0.0f, (-dx * 0.4f - dy * 0.4f + dz * 0.82f)), 24.0f);
             gtRgb_T c = gt_scale(base, 0.3f + 0.8f * lambert);
-            c = gt_mix(c, {255, 255, 255}, spec);
+            c = gt_mix(c, {255, 255, 255}, specular);
             pixels[y * W + x] = c;
         }
 }
