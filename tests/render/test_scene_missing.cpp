@@ -46,7 +46,8 @@ TEST_F(R3dSceneMissing, UnreadableFilesGiveNoScene)
         {"inside the normals", whole.size() - 1},
     };
     for (const auto& c : cuts) {
-        std::string path = testTmp_writeFile("r3d_cut.MAC", std::vector<uint8_t>(whole.begin(), whole.begin() + c.keep));
+        const std::vector<uint8_t> cut(whole.begin(), whole.begin() + c.keep);
+        std::string path = testTmp_writeFile("r3d_cut.MAC", cut);
         EXPECT_EQ(r3d_loadScene(path.c_str()), nullptr) << c.what;
     }
     EXPECT_EQ(r3d_loadScene(testTmp_path("no such terrain.MAC").c_str()), nullptr);
