@@ -250,7 +250,7 @@ static int processRow(gmpPlayState_T* st)
         gmpChannel_T* ch = &st->channels[c];
         if (ch->flags & GMP_F_INSTRUMENT) {
             ch->instrument = ch->newInstrument;
-            const mpSample_T* s = st->module->samples[ch->instrument];
+            const mpSample_T* s = sampleOf(st, ch);
             ch->sampleNum = 0;
             ch->startOffset = 0;
             if (s) {

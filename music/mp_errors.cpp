@@ -45,10 +45,13 @@ void mp_reportError(int32_t code) { reportWithPrefix("Player Error: ", code); }
 
 void mp_reportCloseError(int32_t code) { reportWithPrefix("FATAL player uninitialization failure: ", code); }
 
+// Called from the player thread while other threads run: the process ends
+// at once, without running static destructors under their feet.
 void mp_fatalError(const char* text)
 {
     std::fprintf(stderr, "%s\n", text);
-    std::exit(1);
+    std::fflush(stderr);
+    std::_Exit(1);
 }
 
 int32_t mp_errnoCode(int err)

