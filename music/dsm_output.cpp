@@ -77,15 +77,17 @@ static __m128i filtered4(const int32_t* buf, int64_t k)
     }
     if (Mode == 2) {
         __m128i x2 = _mm_loadu_si128((const __m128i*)(buf + k - 2 * Channels));
-        __m128i x3 = _mm_add_epi32(_mm_add_epi32(x1, x1), x1);
-        return _mm_srai_epi32(_mm_add_epi32(_mm_add_epi32(_mm_slli_epi32(x, 2), x3), x2), 3);
+        __m128i threeX1 = _mm_add_epi32(_mm_add_epi32(x1, x1), x1);
+        return _mm_srai_epi32(_mm_add_epi32(_mm_add_epi32(_mm_slli_epi32(x, 2), threeX1), x2), 3);
     }
     return x;
 }
 
-// Floats are held to -32768..32767 before rounding, which ends the same as
-// toInt and then the limits (NaN, which lrintf turns into 0 here, is made
-// 0 first); CVTPS2DQ rounds by the rounding mode, as lrintf does.
+// Floats are held to -32768..32767 before rounding, which gives every value
+// the result of rounding first and limiting after, as toInt and the limits
+// do. NaN, which the one-by-one code turns into 0 (lrintf's out-of-range
+// answer cut to 32 bits), is made 0 first. CVTPS2DQ rounds by the current
+// rounding mode, as lrintf does.
 template <int Mode, int Channels>
 static __m128i filtered4(const float* buf, int64_t k)
 {
