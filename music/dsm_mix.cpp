@@ -26,6 +26,8 @@ static int trackerSampleChange(dsmChannel_T* ch, dsmPos_T* p)
 {
     if (!ch->sampleChanged || !isTrackerMode(ch->loopMode))
         return 0;
+    if (ch->sample < 1 || ch->sample > DSM_MAX_SAMPLES)
+        return 0;
     const dsmSample_T& s = dsmSamples[ch->sample - 1];
     if (!s.inUse || !isTrackerMode(s.loopMode))
         return 0;

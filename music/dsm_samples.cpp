@@ -79,6 +79,7 @@ int dsm_removeSample(int handle)
             ch.data = nullptr;
             ch.present = 0;
             ch.sample = 0;
+            ch.sampleChanged = 0;
         }
     }
     if (s.owned)
