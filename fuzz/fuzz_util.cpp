@@ -5,11 +5,7 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "app/engine.h"
-#include "platform/backend_headless.h"
-#include "platform/display.h"
-#include "platform/main_thread.h"
-#include "platform/messages.h"
+#include "tests/effects/test_ray_headless.h"
 
 namespace fs = std::filesystem;
 
@@ -69,12 +65,5 @@ bool fuzz_linkData(const char* name)
 
 void fuzz_openDisplay()
 {
-    pf_headlessReset();
-    pf_setBackend(pf_headlessBackend());
-    pf_mainThreadInit();
-    pf_queueOpen();
-    demoRunning = 1;
-    use3dfx = 0;
-    dd_create();
-    dd_setMode(1);
+    effectTest_openDisplay(nullptr);   // the whole-effect tests' set-up; no frame is kept
 }

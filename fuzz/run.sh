@@ -9,9 +9,10 @@
 #
 # Fails when any target finds a crash, a leak, an input slower than 10 s or
 # more than 2 GB of memory; the input is kept in build-fuzz/fuzz/artifacts/
-# and replays with build-fuzz/bin/fuzz_<name> <file>. Corpora grow from run to
-# run in build-fuzz/fuzz/corpus/<name>; the seeds are rewritten by the build
-# into build-fuzz/fuzz/seeds/<name>.
+# and replays with build-fuzz/bin/fuzz_<name> <file>. The seeds are rewritten
+# by the build into build-fuzz/fuzz/seeds/<name>. Runs of a minute or more a
+# target grow a corpus from run to run in build-fuzz/fuzz/corpus/<name>;
+# shorter ones start from the seeds alone, so that their time stays bounded.
 set -euo pipefail
 source "$(dirname "$0")/../scripts/setup.sh"
 cd "$VARNEK_ROOT"
@@ -35,7 +36,12 @@ work="$build/fuzz"
 mkdir -p "$work/artifacts"
 failed=()
 for name in $targets; do
-    corpus="$work/corpus/$name"
+    if [ "$seconds" -ge 60 ]; then
+        corpus="$work/corpus/$name"
+    else
+        corpus="$work/short/$name"
+        rm -rf "$corpus"
+    fi
     mkdir -p "$corpus"
     options=(-max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1
              -close_fd_mask=3 -artifact_prefix="$work/artifacts/$name-")
