@@ -7,9 +7,12 @@ BUILD="${1:-build}"
 REPS="${2:-5}"
 echo "| Benchmark | median CPU per run | runs per second | counters |"
 echo "|---|---|---|---|"
+json="$(mktemp)"
+trap 'rm -f "$json"' EXIT
 for bench in "$BUILD"/bin/bench_*; do
+    # The results go to a file: some programs print progress of their own.
     "$bench" --benchmark_repetitions="$REPS" --benchmark_report_aggregates_only=true \
-        --benchmark_format=json 2>/dev/null |
+        --benchmark_out="$json" --benchmark_out_format=json >/dev/null 2>&1
     python3 -c '
 import json, sys
 data = json.load(sys.stdin)
@@ -23,5 +26,5 @@ for b in data["benchmarks"]:
     ms = b["cpu_time"] * scale[b["time_unit"]]
     counters = ", ".join("%s %.4g" % (k, v) for k, v in b.items() if k not in skip and isinstance(v, (int, float)))
     print("| %s | %.3f ms | %.0f | %s |" % (b["run_name"], ms, 1000.0 / ms if ms > 0 else 0, counters))
-'
+' <"$json"
 done

@@ -54,7 +54,6 @@ const char* const padStab = "* ~2 * ~2 * ~1 * ~2 * ~2 * ~1";
 
 // ---- drums (channel 0) ----
 const char* const dHatsSoft = "H/C10 . H/C18 . H/C10 . H/C20 . H/C10 . H/C18 . H/C10 . H/C20 .";
-const char* const dHats = "H/C18 . H . H/C18 . H . H/C18 . H . H/C18 . O .";
 const char* const dFour = "K . H . K . H . K . H . K . H .";
 const char* const dFourRoll = "K . H . K . H . S/C20 . S/C28 . S/E93 S/E93 S/E92 S/E92";
 const char* const dBeat = "K . H . S . H K . K H . S . O .";
