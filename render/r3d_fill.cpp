@@ -19,10 +19,8 @@ inline int32_t fixDiff(int32_t a, int32_t b)
 struct flatPix_T {
     uint16_t colour;
     uint16_t cur() const { return colour; }
-    uint16_t back() const { return colour; }
     uint16_t leftEnd() const { return colour; }
     void step1() {}
-    void step2() {}
 };
 
 struct flatFill_T {
@@ -38,10 +36,8 @@ struct flatFill_T {
 struct gouraudPix_T {
     uint32_t c, dc, cl;
     uint16_t cur() const { return (uint16_t)(c >> R3D_FIX_SHIFT); }
-    uint16_t back() const { return (uint16_t)((c - dc) >> R3D_FIX_SHIFT); }
     uint16_t leftEnd() const { return (uint16_t)(cl >> R3D_FIX_SHIFT); }
     void step1() { c -= dc; }
-    void step2() { c -= 2 * dc; }
 };
 
 // The colour (and shade) step divides by the span width plus 2.0.
@@ -64,17 +60,11 @@ struct texPix_T {
     const uint16_t* tex;
     uint32_t u, v, du, dv, ul, vl;
     uint16_t cur() const { return tex[r3d_texelIndex<L>(u, v)]; }
-    uint16_t back() const { return tex[r3d_texelIndex<L>(u - du, v - dv)]; }
     uint16_t leftEnd() const { return tex[r3d_texelIndex<L>(ul, vl)]; }
     void step1()
     {
         u -= du;
         v -= dv;
-    }
-    void step2()
-    {
-        u -= 2 * du;
-        v -= 2 * dv;
     }
 };
 
@@ -105,19 +95,12 @@ struct shadedPix_T {
     uint32_t u, v, du, dv, ul, vl;
     uint32_t c, dc, cl;
     uint16_t cur() const { return set[(c >> R3D_FIX_SHIFT) & 31][r3d_texelIndex<L>(u, v)]; }
-    uint16_t back() const { return set[((c - dc) >> R3D_FIX_SHIFT) & 31][r3d_texelIndex<L>(u - du, v - dv)]; }
     uint16_t leftEnd() const { return set[(cl >> R3D_FIX_SHIFT) & 31][r3d_texelIndex<L>(ul, vl)]; }
     void step1()
     {
         u -= du;
         v -= dv;
         c -= dc;
-    }
-    void step2()
-    {
-        u -= 2 * du;
-        v -= 2 * dv;
-        c -= 2 * dc;
     }
 };
 

@@ -18,8 +18,6 @@ void setBox(octNode_T* node, float x0, float x1, float y0, float y1, float z0, f
     node->y1 = y1;
     node->z0 = z0;
     node->z1 = z1;
-    for (int k = 0; k < 8; k++)
-        node->corners[k].set(k & 1 ? x1 : x0, k & 2 ? y1 : y0, k & 4 ? z1 : z0, 1);
     node->tris = nullptr;
     for (octNode_T*& c : node->child)
         c = nullptr;
@@ -91,14 +89,16 @@ void moveCells(octNode_T* node, triLink_T*& out)
             moveCells(c, out);
 }
 
-// Bit i set when the point lies outside culling plane i.
-unsigned outsideMask(const float planes[6][4], const vec4_T& p)
+// True when every corner of the box lies outside the plane. The corner
+// that goes furthest along the plane's normal decides it: each product and
+// sum of the test only grows with the coordinate it is given, so no other
+// corner can score higher, and the box is out exactly when that corner is.
+bool boxOutside(const float plane[4], const octNode_T* node)
 {
-    unsigned mask = 0;
-    for (int i = 0; i < 6; i++)
-        if (planes[i][0] * p.x + planes[i][1] * p.y + planes[i][2] * p.z + planes[i][3] < 0)
-            mask |= 1u << i;
-    return mask;
+    float x = plane[0] >= 0 ? node->x1 : node->x0;
+    float y = plane[1] >= 0 ? node->y1 : node->y0;
+    float z = plane[2] >= 0 ? node->z1 : node->z0;
+    return plane[0] * x + plane[1] * y + plane[2] * z + plane[3] < 0;
 }
 
 void examineLeaf(const octNode_T* node, const PVCamera* camera)
@@ -222,13 +222,10 @@ void oct_dump(const octNode_T* node, const char* name)
 
 void oct_traverse(const octNode_T* node, int depth, const PVCamera* camera)
 {
-    // Skipped when every corner lies outside one same plane; once no plane
-    // is common to the corners seen so far the rest cannot change that.
-    unsigned all = 0x3F;
-    for (int k = 0; k < 8 && all; k++)
-        all &= outsideMask(camera->planes, node->corners[k]);
-    if (all)
-        return;
+    // Skipped when every corner lies outside one same plane.
+    for (int i = 0; i < 6; i++)
+        if (boxOutside(camera->planes[i], node))
+            return;
     bool leaf = true;
     for (int i = 0; i < 8; i++) {
         const octNode_T* c = node->child[childOrder[i]];

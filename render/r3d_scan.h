@@ -141,8 +141,8 @@ void r3d_scanTriangle(const meshVertex_T* a, const meshVertex_T* b, const meshVe
 }
 
 // The span pixel rule. P holds the values at the right end and knows how to
-// step them left: cur() is the pixel at the current values, back() the pixel
-// one step further left, leftEnd() the pixel at the left end's values.
+// step them left: cur() is the pixel at the current values, step1() moves
+// them one pixel left, leftEnd() is the pixel at the left end's values.
 // Word k holds pixels 2k (low half, left) and 2k + 1. When R is even the
 // first word also writes pixel R + 1, inside the band past the rectangle.
 template <class P>
@@ -160,9 +160,11 @@ inline void r3d_spanRule(uint16_t* row, int32_t left, int32_t right, P& p)
     // >= rather than an equality test: rounding can put the right end two
     // or more columns left of the left end, and such a row ends here.
     for (int32_t k = right >> 1; k >= left >> 1; k--) {
-        uint32_t word = (uint32_t)p.back() | (uint32_t)p.cur() << 16;
+        uint32_t word = (uint32_t)p.cur() << 16;
+        p.step1();
+        word |= p.cur();
+        p.step1();
         std::memcpy(row + 2 * k, &word, 4);
-        p.step2();
     }
 }
 

@@ -20,7 +20,6 @@ struct triLink_T {
 // bit 1 high y, bit 2 high z. Siblings share their mid-planes.
 struct octNode_T {
     float x0, x1, y0, y1, z0, z1;
-    vec4_T corners[8];
     triLink_T* tris;
     octNode_T* child[8];
 };
