@@ -55,16 +55,36 @@ struct gouraudFill_T {
     }
 };
 
+// Inside a span v and the shade step with their bits shifted left: a
+// shifted value wraps in the bits it keeps exactly as the 16.16 value does,
+// so the bits a pixel reads sit at the top of the word and come out with a
+// single shift. v keeps its texel bits (16 up to 27 - 2L, the column part of
+// r3d_texelIndex) at the top, the shade its integer part (bits 16..20).
+template <int L>
+constexpr int TEX_V_BITS = 12 - 2 * L;
+template <int L>
+constexpr int TEX_V_TOP = 32 - R3D_FIX_SHIFT - TEX_V_BITS<L>;
+constexpr int SHADE_BITS = 5;
+static_assert(1 << SHADE_BITS == R3D_TEX_SHADES, "one shaded copy per shade value");
+constexpr int SHADE_TOP = 32 - R3D_FIX_SHIFT - SHADE_BITS;
+
+// r3d_texelIndex<L>(u, v) with v given as v << TEX_V_TOP<L>.
+template <int L>
+inline uint32_t texelIndexTop(uint32_t u, uint32_t vTop)
+{
+    return ((u & r3dTexUMask[L]) >> (10 + L)) | vTop >> (32 - TEX_V_BITS<L>);
+}
+
 template <int L>
 struct texPix_T {
     const uint16_t* tex;
-    uint32_t u, v, du, dv, ul, vl;
-    uint16_t cur() const { return tex[r3d_texelIndex<L>(u, v)]; }
+    uint32_t u, vTop, du, dvTop, ul, vl;
+    uint16_t cur() const { return tex[texelIndexTop<L>(u, vTop)]; }
     uint16_t leftEnd() const { return tex[r3d_texelIndex<L>(ul, vl)]; }
     void step1()
     {
         u -= du;
-        v -= dv;
+        vTop -= dvTop;
     }
 };
 
@@ -81,26 +101,31 @@ struct texFill_T {
     const uint16_t* tex;
     void span(uint16_t* row, const r3dEdge_T& l, const r3dEdge_T& r)
     {
-        texPix_T<L> p{tex, (uint32_t)r.u, (uint32_t)r.v, 0, 0, (uint32_t)l.u, (uint32_t)l.v};
-        texSteps(l, r, &p.du, &p.dv);
+        uint32_t du, dv;
+        texSteps(l, r, &du, &dv);
+        texPix_T<L> p{tex, (uint32_t)r.u, (uint32_t)r.v << TEX_V_TOP<L>, du, dv << TEX_V_TOP<L>,
+                      (uint32_t)l.u, (uint32_t)l.v};
         r3d_spanRule(row, l.x >> R3D_FIX_SHIFT, r.x >> R3D_FIX_SHIFT, p);
     }
 };
 
-// The shade's integer part picks one of the 32 shaded copies; & 31 keeps a
-// degenerate row's stepped value inside the table.
+// The shade's integer part picks one of the 32 shaded copies; keeping only
+// its five bits keeps a degenerate row's stepped value inside the table.
 template <int L>
 struct shadedPix_T {
     const uint16_t* const* set;
-    uint32_t u, v, du, dv, ul, vl;
-    uint32_t c, dc, cl;
-    uint16_t cur() const { return set[(c >> R3D_FIX_SHIFT) & 31][r3d_texelIndex<L>(u, v)]; }
-    uint16_t leftEnd() const { return set[(cl >> R3D_FIX_SHIFT) & 31][r3d_texelIndex<L>(ul, vl)]; }
+    uint32_t u, vTop, du, dvTop, ul, vl;
+    uint32_t cTop, dcTop, cl;
+    uint16_t cur() const { return set[cTop >> (32 - SHADE_BITS)][texelIndexTop<L>(u, vTop)]; }
+    uint16_t leftEnd() const
+    {
+        return set[(cl >> R3D_FIX_SHIFT) & (R3D_TEX_SHADES - 1)][r3d_texelIndex<L>(ul, vl)];
+    }
     void step1()
     {
         u -= du;
-        v -= dv;
-        c -= dc;
+        vTop -= dvTop;
+        cTop -= dcTop;
     }
 };
 
@@ -110,9 +135,11 @@ struct shadedFill_T {
     const uint16_t* const* set;
     void span(uint16_t* row, const r3dEdge_T& l, const r3dEdge_T& r)
     {
-        shadedPix_T<L> p{set, (uint32_t)r.u, (uint32_t)r.v, 0, 0, (uint32_t)l.u, (uint32_t)l.v,
-                         (uint32_t)r.c, colourStep(l, r), (uint32_t)l.c};
-        texSteps(l, r, &p.du, &p.dv);
+        uint32_t du, dv;
+        texSteps(l, r, &du, &dv);
+        shadedPix_T<L> p{set, (uint32_t)r.u, (uint32_t)r.v << TEX_V_TOP<L>, du, dv << TEX_V_TOP<L>,
+                         (uint32_t)l.u, (uint32_t)l.v, (uint32_t)r.c << SHADE_TOP,
+                         colourStep(l, r) << SHADE_TOP, (uint32_t)l.c};
         r3d_spanRule(row, l.x >> R3D_FIX_SHIFT, r.x >> R3D_FIX_SHIFT, p);
     }
 };
