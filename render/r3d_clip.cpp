@@ -12,24 +12,6 @@ meshVertex_T clipPool[R3D_CLIP_POOL];
 int32_t clipPoolCount;
 clipList_T clipListA, clipListB;
 
-int r3d_outcode(float x, float y)
-{
-    // The codes of trunc(x) and trunc(y), compared as floats so that a
-    // vertex far outside (or behind the eye) needs no integer value: with
-    // bounds of 1 or more, trunc(v) < B is v < B and trunc(v) > B is
-    // v >= B + 1.
-    int code = 0;
-    if (y < (float)clipMinY)
-        code = R3D_OUT_ABOVE;
-    else if (y >= (float)(clipMaxY + 1))
-        code = R3D_OUT_BELOW;
-    if (x >= (float)(clipMaxX + 1))
-        code |= R3D_OUT_RIGHT;
-    else if (x < (float)clipMinX)
-        code |= R3D_OUT_LEFT;
-    return code;
-}
-
 static bool r3d_inside(const meshVertex_T* p, int edge, float bound)
 {
     switch (edge) {

@@ -31,7 +31,24 @@ extern int32_t clipPoolCount;
 extern clipList_T clipListA, clipListB;
 
 // 8 above, else 4 below; or 2 right, else or 1 left; from trunc(x), trunc(y).
-int r3d_outcode(float x, float y);
+// Inline: every filled triangle asks it for up to three vertices.
+inline int r3d_outcode(float x, float y)
+{
+    // The codes of trunc(x) and trunc(y), compared as floats so that a
+    // vertex far outside (or behind the eye) needs no integer value: with
+    // bounds of 1 or more, trunc(v) < B is v < B and trunc(v) > B is
+    // v >= B + 1.
+    int code = 0;
+    if (y < (float)clipMinY)
+        code = R3D_OUT_ABOVE;
+    else if (y >= (float)(clipMaxY + 1))
+        code = R3D_OUT_BELOW;
+    if (x >= (float)(clipMaxX + 1))
+        code |= R3D_OUT_RIGHT;
+    else if (x < (float)clipMinX)
+        code |= R3D_OUT_LEFT;
+    return code;
+}
 // 0 x >= clipMinX, 1 x <= clipMaxX, 2 y >= clipMinY, 3 y <= clipMaxY.
 void r3d_clipEdge(const clipList_T* in, clipList_T* out, int edge);
 // Clips the triangle; the result (0 to 7 vertices) is left in clipListA.
