@@ -49,6 +49,7 @@ inline int r3d_outcode(float x, float y)
         code |= R3D_OUT_LEFT;
     return code;
 }
+
 // 0 x >= clipMinX, 1 x <= clipMaxX, 2 y >= clipMinY, 3 y <= clipMaxY.
 void r3d_clipEdge(const clipList_T* in, clipList_T* out, int edge);
 // Clips the triangle; the result (0 to 7 vertices) is left in clipListA.
