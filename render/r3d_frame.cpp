@@ -37,6 +37,7 @@ meshVertex_T* r3dWorkVerts;
 meshTriangle_T* r3dTris;
 vec4_T* r3dTriNormals;
 uint32_t* r3dVertexStamps;
+uint32_t* r3dShadeStamps;
 uint32_t* r3dTriangleStamps;
 
 void r3d_publishScene(scene_T* scene)
@@ -46,6 +47,7 @@ void r3d_publishScene(scene_T* scene)
     r3dTris = scene->tris;
     r3dTriNormals = scene->triNormals;
     r3dVertexStamps = scene->vertexStamps;
+    r3dShadeStamps = scene->shadeStamps;
     r3dTriangleStamps = scene->triangleStamps;
 }
 

@@ -110,8 +110,15 @@ int r3d_prepTextured(uint32_t t)
 int r3d_prepShaded(uint32_t t)
 {
     triVerts_T v(t);
-    for (int k = 0; k < 3; k++)
-        v.w[k]->colour = (int16_t)r3d_mode4Shade(lightDot(v.s[k]->normal), v.w[k]->z);
+    // A vertex's shade depends on it alone, so the triangles sharing it
+    // take the one worked out first this frame.
+    for (int k = 0; k < 3; k++) {
+        int32_t vi = v.tri->vertex[k];
+        if (r3dShadeStamps[vi] != frameStamp) {
+            v.w[k]->colour = (int16_t)r3d_mode4Shade(lightDot(v.s[k]->normal), v.w[k]->z);
+            r3dShadeStamps[vi] = frameStamp;
+        }
+    }
     int level = levelOf(v);
     r3d_selectShadeSet((uint32_t)v.tri->texture, level);
     setTexCoords(v, (float)((64 >> level) - 2));

@@ -35,6 +35,7 @@ extern meshVertex_T* r3dWorkVerts;
 extern meshTriangle_T* r3dTris;
 extern vec4_T* r3dTriNormals;
 extern uint32_t* r3dVertexStamps;
+extern uint32_t* r3dShadeStamps;
 extern uint32_t* r3dTriangleStamps;
 
 void r3d_publishScene(scene_T* scene);

@@ -47,6 +47,7 @@ scene_T* r3d_loadScene(const char* fileName)
     for (int32_t i = 0; i < nv; i++)
         s->workVerts[i].normal.set(0, 0, 0, 1);
     s->vertexStamps = new uint32_t[nv]();
+    s->shadeStamps = new uint32_t[nv]();
     s->triangleStamps = new uint32_t[nt]();
     s->triNormals = new vec4_T[nt];
     r3d_publishScene(s);
@@ -93,6 +94,7 @@ void r3d_freeScene(scene_T* scene)
     delete[] scene->tris;
     delete[] scene->triNormals;
     delete[] scene->vertexStamps;
+    delete[] scene->shadeStamps;
     delete[] scene->triangleStamps;
     delete scene;
 }

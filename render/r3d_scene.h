@@ -30,6 +30,7 @@ struct scene_T {
     meshTriangle_T* tris;
     vec4_T* triNormals;
     uint32_t* vertexStamps;
+    uint32_t* shadeStamps;       // frame whose mode 4 shade each vertex holds
     uint32_t* triangleStamps;
     octNode_T root;
     triLink_T* cells;            // every list's cells, one block once built
