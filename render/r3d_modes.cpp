@@ -53,6 +53,42 @@ int levelOf(const triVerts_T& v)
     return r3d_levelByArea(v.w[0], v.w[1], v.w[2]);
 }
 
+// The preparations on a triangle already looked up, so that the software
+// emitter's own look-up serves them too.
+void prepGouraud(const triVerts_T& v)
+{
+    for (int k = 0; k < 3; k++) {
+        float d = lightDot(v.s[k]->normal);
+        v.w[k]->colour = (int16_t)(v.w[k]->z <= 0.5f ? 3 + r3d_truncLimit(10.0f * d, 0, 28) : 0);
+    }
+}
+
+int prepTextured(uint32_t t, const triVerts_T& v)
+{
+    int shade = r3d_truncLimit(31.0f * lightDot(r3dTriNormals[t]), 0, 31);
+    int level = levelOf(v);
+    r3d_selectTexture((uint32_t)v.tri->texture, level, shade);
+    setTexCoords(v, (float)((64 >> level) - 1));
+    return level;
+}
+
+int prepShaded(const triVerts_T& v)
+{
+    // A vertex's shade depends on it alone, so the triangles sharing it
+    // take the one worked out first this frame.
+    for (int k = 0; k < 3; k++) {
+        int32_t vi = v.tri->vertex[k];
+        if (r3dShadeStamps[vi] != frameStamp) {
+            v.w[k]->colour = (int16_t)r3d_mode4Shade(lightDot(v.s[k]->normal), v.w[k]->z);
+            r3dShadeStamps[vi] = frameStamp;
+        }
+    }
+    int level = levelOf(v);
+    r3d_selectShadeSet((uint32_t)v.tri->texture, level);
+    setTexCoords(v, (float)((64 >> level) - 2));
+    return level;
+}
+
 }  // namespace
 
 void r3d_addVisible(uint32_t t)
@@ -90,39 +126,17 @@ int r3d_levelByArea(const meshVertex_T* a, const meshVertex_T* b, const meshVert
 
 void r3d_prepGouraud(uint32_t t)
 {
-    triVerts_T v(t);
-    for (int k = 0; k < 3; k++) {
-        float d = lightDot(v.s[k]->normal);
-        v.w[k]->colour = (int16_t)(v.w[k]->z <= 0.5f ? 3 + r3d_truncLimit(10.0f * d, 0, 28) : 0);
-    }
+    prepGouraud(triVerts_T(t));
 }
 
 int r3d_prepTextured(uint32_t t)
 {
-    triVerts_T v(t);
-    int shade = r3d_truncLimit(31.0f * lightDot(r3dTriNormals[t]), 0, 31);
-    int level = levelOf(v);
-    r3d_selectTexture((uint32_t)v.tri->texture, level, shade);
-    setTexCoords(v, (float)((64 >> level) - 1));
-    return level;
+    return prepTextured(t, triVerts_T(t));
 }
 
 int r3d_prepShaded(uint32_t t)
 {
-    triVerts_T v(t);
-    // A vertex's shade depends on it alone, so the triangles sharing it
-    // take the one worked out first this frame.
-    for (int k = 0; k < 3; k++) {
-        int32_t vi = v.tri->vertex[k];
-        if (r3dShadeStamps[vi] != frameStamp) {
-            v.w[k]->colour = (int16_t)r3d_mode4Shade(lightDot(v.s[k]->normal), v.w[k]->z);
-            r3dShadeStamps[vi] = frameStamp;
-        }
-    }
-    int level = levelOf(v);
-    r3d_selectShadeSet((uint32_t)v.tri->texture, level);
-    setTexCoords(v, (float)((64 >> level) - 2));
-    return level;
+    return prepShaded(triVerts_T(t));
 }
 
 void r3d_emitSoftware()
@@ -149,14 +163,14 @@ void r3d_emitSoftware()
             r3d_triFlat(a, b, c);
             break;
         case 2:
-            r3d_prepGouraud(t);
+            prepGouraud(v);
             r3d_triGouraud(a, b, c);
             break;
         case 3:
-            r3d_triTexture(r3d_prepTextured(t), a, b, c);
+            r3d_triTexture(prepTextured(t, v), a, b, c);
             break;
         default:
-            r3d_triTextureShaded(r3d_prepShaded(t), a, b, c);
+            r3d_triTextureShaded(prepShaded(v), a, b, c);
             break;
         }
     }
