@@ -9,7 +9,10 @@
 #include "music/mp.h"
 #include "music/mp_player.h"
 
-static std::thread mpThread;
+// Held through a pointer: a process that ends while background play runs
+// (Esc, a lost display) must not run a joinable thread object's destructor,
+// which would abort it.
+static std::thread* mpThread = nullptr;
 static int mpPeriodMs = 20;
 
 static void playThread()
@@ -24,12 +27,12 @@ static void playThread()
 int mp_startBackgroundPlay(int rate)
 {
     std::lock_guard<std::recursive_mutex> lock(mpLock);
-    if (mpThread.joinable())
+    if (mpThread)
         return 1;
     mpPeriodMs = rate > 0 ? (1000 / rate / 2 > 0 ? 1000 / rate / 2 : 1) : 20;
     mpStopRequest = 0;
     try {
-        mpThread = std::thread(playThread);
+        mpThread = new std::thread(playThread);
     } catch (const std::system_error&) {
         mpSettings.errorHandler("StartPlayThread: Couldn't create player thread!");
     }
@@ -39,10 +42,12 @@ int mp_startBackgroundPlay(int rate)
 int mp_stopBackgroundPlay()
 {
     // Not under mpLock: the thread needs it to finish its pass.
-    if (!mpThread.joinable())
+    if (!mpThread)
         return 1;
     mpStopRequest = 1;
-    mpThread.join();
+    mpThread->join();
+    delete mpThread;
+    mpThread = nullptr;
     mpStopRequest = 0;
     return 1;
 }

@@ -39,14 +39,26 @@ wait_for 10 xdpyinfo || { echo "Xvfb does not answer on $DISPLAY"; exit 1; }
 openbox >"$WORK/openbox.log" 2>&1 &
 openbox_pid=$!
 wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window'
+sleep 0.5   # the window manager announces itself a moment before it manages windows
 
 # start_demo LOG: the demo with SDL's dummy audio; its window id in $win.
 start_demo() {
-    launched=$(date +%s.%N)
-    (cd "$BUILD/data" && SDL_AUDIODRIVER=dummy exec "$BUILD/bin/varnek") >"$1" 2>&1 &
-    demo_pid=$!
-    # Look the window up only once the program says it is open.
-    wait_for 60 grep -q "window open" "$1" || { fail "no window"; cat "$1"; return 1; }
+    # SDL waits for the window manager to map a new window, and now and then
+    # a freshly started openbox never does: a start whose window does not
+    # open in 20 s is given up and made again, at most three times.
+    local attempt
+    for attempt in 1 2 3; do
+        launched=$(date +%s.%N)
+        (cd "$BUILD/data" && SDL_AUDIODRIVER=dummy exec "$BUILD/bin/varnek") >"$1" 2>&1 &
+        demo_pid=$!
+        # Look the window up only once the program says it is open.
+        wait_for 20 grep -q "window open" "$1" && break
+        echo "the window did not open (attempt $attempt)"
+        kill -9 "$demo_pid" 2>/dev/null
+        wait "$demo_pid" 2>/dev/null
+        demo_pid=""
+    done
+    [ -n "$demo_pid" ] || { fail "no window"; cat "$1"; return 1; }
     wait_for 30 sh -c 'xdotool search --name "Torven" >/dev/null' || { fail "window not found"; return 1; }
     win=$(xdotool search --name "Torven" | head -1)
     xdotool windowactivate --sync "$win" >/dev/null 2>&1
