@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "tests/effects/test_ray_headless.h"
+#include "tests/headless_display.h"
 
 namespace fs = std::filesystem;
 

@@ -9,6 +9,7 @@
 #include "platform/display.h"
 #include "platform/clock.h"
 #include "platform/main_thread.h"
+#include "tests/headless_display.h"
 
 namespace {
 TEST(ConsoleRing, FillsThenReplacesTheOldestLine)
@@ -46,15 +47,11 @@ class ConsoleDraw : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        pf_headlessReset();
-        pf_setBackend(pf_headlessBackend());
-        pf_mainThreadInit();
-        dd_create();
-        dd_setMode(1);
+        effectTest_openDisplay(nullptr);
         dd_clearBack();
         dd_lock();
     }
-    void TearDown() override { dd_close(); }
+    void TearDown() override { effectTest_closeDisplay(); }
     int lit(int x0, int y0, int w, int h)
     {
         int n = 0;

@@ -5,6 +5,7 @@
 #include "app/console.h"
 #include "app/engine.h"
 #include "platform/backend_headless.h"
+#include "tests/headless_display.h"
 #include "platform/display.h"
 #include "platform/main_thread.h"
 #include "platform/messages.h"
@@ -14,21 +15,12 @@ class Pump : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        pf_headlessReset();
-        pf_setBackend(pf_headlessBackend());
-        pf_mainThreadInit();
-        pf_queueOpen();
-        demoRunning = 1;
-        use3dfx = 0;
         consoleOn = 0;
-        dd_create();
-        dd_setMode(1);
+        effectTest_openDisplay(nullptr);
     }
     void TearDown() override
     {
-        dd_close();
-        pf_queueClose();
-        demoRunning = 1;
+        effectTest_closeDisplay();
         use3dfx = 0;
         consoleOn = 0;
         fullScreen = 1;

@@ -9,7 +9,7 @@
 #include "effects/pixel_tables.h"
 #include "effects/surface16.h"
 #include "platform/backend.h"
-#include "tests/effects/test_ray_headless.h"
+#include "tests/headless_display.h"
 #include "tests/test_tmp.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "app/console.h"
 #include "effects/ray_scene.h"
 #include "effects/raytracer.h"
-#include "tests/effects/test_ray_headless.h"
+#include "tests/headless_display.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "effects/scene3ds.h"
 #include "effects/scene_tables.h"
 #include "platform/backend_headless.h"
-#include "tests/effects/test_ray_headless.h"
+#include "tests/headless_display.h"
 #include "platform/display.h"
 #include "platform/messages.h"
 #include "tests/test_tmp.h"

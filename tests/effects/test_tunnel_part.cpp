@@ -6,7 +6,7 @@
 #include "effects/tunnel.h"
 #include "effects/tunnel_frame.h"
 #include "effects/tunnel_texture.h"
-#include "tests/effects/test_ray_headless.h"
+#include "tests/headless_display.h"
 
 namespace {
 

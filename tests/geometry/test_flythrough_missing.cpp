@@ -10,7 +10,7 @@
 #include "app/console.h"
 #include "effects/bmp_writer.h"
 #include "geometry/flythrough.h"
-#include "tests/effects/test_ray_headless.h"
+#include "tests/headless_display.h"
 #include "tests/test_tmp.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "render/r3d_hw.h"
 #include "render/r3d_render.h"
 #include "render/r3d_scene.h"
-#include "tests/effects/test_ray_headless.h"
+#include "tests/headless_display.h"
 #include "tests/test_tmp.h"
 
 namespace {

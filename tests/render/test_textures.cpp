@@ -11,7 +11,7 @@
 #include "render/r3d_fill.h"
 #include "render/r3d_hw.h"
 #include "render/r3d_tex.h"
-#include "tests/effects/test_ray_headless.h"
+#include "tests/headless_display.h"
 #include "tests/render/render_fixture.h"
 #include "tests/test_tmp.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The headless display and the engine's message queue, set up as the engine
-// thread has them, for tests that run a whole surface-drawing effect (the
-// ray tracer, the tunnel). Every presented frame goes to the hook.
+// thread has them, for tests that draw into the display or run a whole
+// effect. Every presented frame goes to the hook (which may be null).
 #include <cstdint>
 
 #include "app/engine.h"
