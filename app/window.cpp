@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "app/engine.h"
 #include "app/engine_thread.h"
+#include "engine/engine.h"
 #include "music/mus.h"
 #include "platform/backend.h"
 #include "platform/keyboard_device.h"

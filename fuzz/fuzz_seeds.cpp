@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "effects/bmp_writer.h"
-#include "effects/mesh3ds_writer.h"
-#include "geometry/mac_writer.h"
-#include "gfx2d/font_writer.h"
-#include "gfx2d/pcx_writer.h"
-#include "music/mod_writer.h"
+#include "formats/bmp_writer.h"
+#include "formats/font_writer.h"
+#include "formats/mac_writer.h"
+#include "formats/mesh3ds_writer.h"
+#include "formats/pcx_writer.h"
+#include "music/formats/mod_writer.h"
 
 namespace fs = std::filesystem;
 

@@ -1,10 +1,10 @@
 // Module player scheduling: play states, ticks, rows and the channel update.
 #include <cstring>
 
-#include "music/dsm.h"
 #include "music/gmp.h"
+#include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
-#include "music/sd.h"
+#include "music/output/sd.h"
 
 gmpPlayState_T* gmpPlaying[GMP_MAX_PLAYING];
 uint32_t gmpTickRate = 5000;

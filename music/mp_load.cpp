@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "music/dsm.h"
+#include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music/mp_module.h"
 #include "music/mp_player.h"

@@ -10,12 +10,12 @@
 // calls mp_poll, which takes mpLock like any other pass.
 #include <mutex>
 
-#include "music/dsm.h"
 #include "music/gmp.h"
+#include "music/mixer/dsm.h"
 #include "music/mp.h"
 #include "music/mp_player.h"
-#include "music/sd.h"
-#include "music/sd_wave.h"
+#include "music/output/sd.h"
+#include "music/output/sd_wave.h"
 #include "platform/sound_out.h"
 
 std::recursive_mutex mpLock;

@@ -1,9 +1,9 @@
 #include "music/mp_render.h"
 
-#include "music/dsm.h"
 #include "music/gmp.h"
+#include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
-#include "music/sd.h"
+#include "music/output/sd.h"
 
 static gmpPlayState_T* mprState;
 static uint32_t mprUntilTick;

@@ -12,6 +12,7 @@
 #include "platform/main_thread.h"
 
 uint8_t fullScreen = 1;
+uint8_t use3dfx = 0;
 int32_t screenWidth = 320;
 int32_t screenHeight = 240;
 uint16_t* surfacePixels = nullptr;

@@ -20,6 +20,9 @@ struct ddRect_T {
 };
 
 extern uint8_t fullScreen;
+// Accelerator mode: the display is handed over to the accelerator, which
+// draws nothing here; the engine's pump switches it with the '3' key.
+extern uint8_t use3dfx;
 extern int32_t screenWidth, screenHeight;
 extern uint16_t* surfacePixels;
 extern int32_t surfacePitch;

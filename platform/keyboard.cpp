@@ -1,7 +1,7 @@
 #include "platform/keyboard.h"
 
-#include "app/console.h"
 #include "platform/keyboard_device.h"
+#include "platform/log.h"
 
 uint8_t kbReady = 0;
 uint8_t kbStateValid = 0;

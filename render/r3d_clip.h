@@ -4,7 +4,7 @@
 // records, and the fan split of the clipped polygon.
 #include <cstdint>
 
-#include "geometry/mac.h"
+#include "formats/mac.h"
 
 // The clip rectangle, inclusive. The 8-pixel band between it and the surface
 // edge takes the span writes that reach one pixel past a span's right end

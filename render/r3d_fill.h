@@ -5,7 +5,7 @@
 // back surface (surfacePixels, surfacePitch); none reads it.
 #include <cstdint>
 
-#include "geometry/mac.h"
+#include "formats/mac.h"
 
 constexpr int R3D_TEX_LEVELS = 4;   // 64, 32, 16 and 8 texels square
 

@@ -1,11 +1,10 @@
 #include <cmath>
 
-#include "app/console.h"
-#include "app/engine.h"
-#include "app/timers.h"
 #include "geometry/camera.h"
 #include "geometry/mat4.h"
 #include "platform/display.h"
+#include "platform/log.h"
+#include "platform/timers.h"
 #include "render/r3d_clip.h"
 #include "render/r3d_fill.h"
 #include "render/r3d_render.h"

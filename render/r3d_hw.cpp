@@ -1,6 +1,6 @@
 #include "render/r3d_hw.h"
 
-#include "app/console.h"
+#include "platform/log.h"
 #include "render/r3d_tex.h"
 
 uint32_t greyRamp[32];

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/console.h"
 #include "geometry/camera.h"
+#include "platform/log.h"
 #include "render/r3d_render.h"
 #include "render/r3d_scene.h"
 

@@ -5,7 +5,7 @@
 // drawing straight into the locked 16-bit back surface. Engine thread only.
 #include <cstdint>
 
-#include "geometry/mac.h"
+#include "formats/mac.h"
 #include "geometry/vec4.h"
 
 class PVCamera;

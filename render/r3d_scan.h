@@ -8,7 +8,7 @@
 #include <cstring>
 #include <utility>
 
-#include "geometry/mac.h"
+#include "formats/mac.h"
 #include "platform/display.h"
 #include "render/r3d_clip.h"
 

@@ -4,7 +4,7 @@
 // and triangle be handled once per frame, and an octree over the triangles.
 #include <cstdint>
 
-#include "geometry/mac.h"
+#include "formats/mac.h"
 #include "geometry/vec4.h"
 
 class PVCamera;

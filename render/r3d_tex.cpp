@@ -3,10 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/console.h"
-#include "app/engine.h"
 #include "platform/display.h"
 #include "platform/files.h"
+#include "platform/log.h"
 
 r3dTexSlot_T* texSet;
 const uint16_t* curTexture;

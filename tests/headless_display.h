@@ -4,7 +4,7 @@
 // effect. Every presented frame goes to the hook (which may be null).
 #include <cstdint>
 
-#include "app/engine.h"
+#include "engine/engine.h"
 #include "platform/backend_headless.h"
 #include "platform/display.h"
 #include "platform/main_thread.h"

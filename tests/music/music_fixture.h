@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "music/mod_writer.h"
+#include "music/formats/mod_writer.h"
 #include "music/mp_module.h"
 
 // Writes bytes to a fresh file in the process's scratch folder; returns its path.

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "music/dsm.h"
+#include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music/mp_module.h"
 #include "music_fixture.h"

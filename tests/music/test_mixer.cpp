@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "music/dsm.h"
+#include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 
 namespace {

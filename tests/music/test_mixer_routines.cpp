@@ -9,8 +9,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "music/dsm.h"
-#include "music/dsm_routines.h"
+#include "music/mixer/dsm.h"
+#include "music/mixer/dsm_routines.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <thread>
 #include <vector>
 
-#include "music/dsm.h"
+#include "music/mixer/dsm.h"
 #include "music/mp.h"
 #include "music/mus.h"
-#include "music/sd.h"
-#include "music/sd_wave.h"
+#include "music/output/sd.h"
+#include "music/output/sd_wave.h"
 #include "music_fixture.h"
 #include "platform/backend_headless.h"
 #include "platform/clock.h"

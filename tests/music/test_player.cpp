@@ -2,8 +2,8 @@
 // what reaches the mixer's channels.
 #include <gtest/gtest.h>
 
-#include "music/dsm.h"
 #include "music/gmp.h"
+#include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music_fixture.h"
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "music/dsm.h"
+#include "music/mixer/dsm.h"
 #include "music/mp_render.h"
 #include "music/mp_settings.h"
 #include "music_fixture.h"

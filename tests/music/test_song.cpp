@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "music/dsm.h"
 #include "music/gmp.h"
+#include "music/mixer/dsm.h"
 #include "music/mp_module.h"
-#include "music/sd.h"
+#include "music/output/sd.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 
 #include <thread>
 
-#include "app/console.h"
 #include "platform/crand.h"
 #include "platform/files.h"
 #include "platform/keyboard.h"
 #include "platform/keyboard_device.h"
+#include "platform/log.h"
 #include "platform/messages.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "geometry/mac.h"
+#include "formats/mac.h"
 #include "platform/display.h"
 
 struct testSurface_T {

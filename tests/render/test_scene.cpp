@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "app/console.h"
-#include "app/engine.h"
-#include "effects/bmp_writer.h"
+#include "engine/engine.h"
+#include "formats/bmp_writer.h"
+#include "formats/mac_writer.h"
 #include "geometry/camera.h"
-#include "geometry/mac_writer.h"
 #include "platform/backend_headless.h"
 #include "platform/crand.h"
+#include "platform/log.h"
 #include "render/r3d_render.h"
 #include "render/r3d_scene.h"
 #include "render/r3d_tex.h"

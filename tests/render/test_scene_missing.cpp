@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/console.h"
-#include "geometry/mac_writer.h"
+#include "formats/mac_writer.h"
+#include "platform/log.h"
 #include "render/r3d_scene.h"
 #include "tests/test_tmp.h"
 

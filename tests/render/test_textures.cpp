@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/console.h"
-#include "app/engine.h"
-#include "effects/bmp_writer.h"
+#include "engine/engine.h"
+#include "formats/bmp_writer.h"
+#include "platform/log.h"
 #include "render/r3d_fill.h"
 #include "render/r3d_hw.h"
 #include "render/r3d_tex.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "formats/font_writer.h"
+#include "formats/pcx_writer.h"
 #include "gfx2d/blit.h"
-#include "gfx2d/font_writer.h"
-#include "gfx2d/pcx_writer.h"
 #include "tools/gen/gen.h"
 #include "tools/gen/gen_fonts.h"
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "gfx2d/pcx_writer.h"
+#include "formats/pcx_writer.h"
 #include "tools/gen/gen.h"
 #include "tools/gen/gen_fonts.h"
 

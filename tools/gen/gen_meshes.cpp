@@ -9,7 +9,7 @@
 #include <cmath>
 #include <vector>
 
-#include "effects/mesh3ds_writer.h"
+#include "formats/mesh3ds_writer.h"
 #include "tools/gen/gen.h"
 
 namespace {

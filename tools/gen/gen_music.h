@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "music/mod_writer.h"
+#include "music/formats/mod_writer.h"
 
 // A drum kit maps one-letter tokens to an instrument and a note.
 struct gmKitEntry_T {

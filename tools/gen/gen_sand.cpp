@@ -14,7 +14,7 @@
 //      field clean, uncovering the whole relief.
 #include <cmath>
 
-#include "gfx2d/pcx_writer.h"
+#include "formats/pcx_writer.h"
 #include "tools/gen/gen.h"
 #include "tools/gen/gen_sand.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/console_font.h"
+#include "engine/console_font.h"
 #include "tools/gen/gen.h"
 #include "tools/gen/gen_textures.h"
 

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "geometry/mac_writer.h"
+#include "formats/mac_writer.h"
 #include "tools/gen/gen.h"
 #include "tools/gen/gen_terrain.h"
 

@@ -1,7 +1,7 @@
 #include <cmath>
 #include <string>
 
-#include "effects/bmp_writer.h"
+#include "formats/bmp_writer.h"
 #include "tools/gen/gen.h"
 #include "tools/gen/gen_textures.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/console_font.h"
+#include "engine/console_font.h"
 #include "tools/gen/gen.h"
 #include "tools/gen/gen_textures.h"
 

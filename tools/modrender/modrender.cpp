@@ -6,10 +6,10 @@
 #include <cstring>
 #include <vector>
 
-#include "music/dsm.h"
+#include "formats/wav_file.h"
+#include "music/mixer/dsm.h"
 #include "music/mp.h"
 #include "music/mp_render.h"
-#include "platform/wav_file.h"
 
 static int usage()
 {

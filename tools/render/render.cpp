@@ -16,15 +16,15 @@
 #include <utility>
 #include <vector>
 
-#include "app/console.h"
-#include "app/engine.h"
 #include "app/engine_thread.h"
 #include "app/window.h"
-#include "gfx2d/png_write.h"
+#include "engine/console.h"
+#include "engine/engine.h"
+#include "formats/png_write.h"
+#include "formats/wav_file.h"
 #include "platform/backend_headless.h"
 #include "platform/display.h"
 #include "platform/sound_out.h"
-#include "platform/wav_file.h"
 #include "tools/render/keys.h"
 
 namespace {

@@ -1,0 +1,190 @@
+// Mixing the channels: stepping through each sample in 16.16 fixed point
+// without interpolation, stopping at every loop or end event.
+#include <algorithm>
+
+#include "music/mixer/dsm.h"
+#include "music/mixer/dsm_routines.h"
+
+struct dsmLoop_T {
+    int type;
+    uint32_t start, end;
+};
+
+static dsmLoop_T activeLoop(const dsmChannel_T* ch)
+{
+    if (ch->loopNumber == 2)
+        return {ch->loop2Type, ch->loop2Start, ch->loop2End};
+    return {ch->loop1Type, ch->loop1Start, ch->loop1End};
+}
+
+static int isTrackerMode(int mode) { return mode == DSM_LOOP_NONE || mode == DSM_LOOP_TRACKER; }
+
+// The tracker way of changing the instrument without a new note: the new
+// sample takes over when the old one ends or loops, from its loop start.
+// Returns 1 when a pending change was applied.
+static int trackerSampleChange(dsmChannel_T* ch, dsmPos_T* p)
+{
+    if (!ch->sampleChanged || !isTrackerMode(ch->loopMode))
+        return 0;
+    if (ch->sample < 1 || ch->sample > DSM_MAX_SAMPLES)
+        return 0;
+    const dsmSample_T& s = dsmSamples[ch->sample - 1];
+    if (!s.inUse || !isTrackerMode(s.loopMode))
+        return 0;
+    dsm_takeSample(ch);
+    ch->direction = 1;
+    ch->loopNumber = 1;
+    if (ch->loopMode == DSM_LOOP_TRACKER && ch->present) {
+        *p = (dsmPos_T)ch->loop1Start << DSM_POS_SHIFT;
+    } else {
+        ch->status = DSM_AT_END;
+        *p = 0;
+    }
+    return 1;
+}
+
+static void handleEvent(int channel, dsmChannel_T* ch, dsmPos_T* p)
+{
+    dsmLoop_T loop = activeLoop(ch);
+    dsmPos_T start = (dsmPos_T)loop.start << DSM_POS_SHIFT;
+    dsmPos_T end = (dsmPos_T)loop.end << DSM_POS_SHIFT;
+    if (loop.type == DSM_LT_NONE) {
+        if (!trackerSampleChange(ch, p))
+            ch->status = DSM_AT_END;
+        return;
+    }
+    if (loop.type == DSM_LT_FORWARD) {
+        if (ch->loopCallback)
+            ch->loopCallback(channel);
+        if (trackerSampleChange(ch, p))
+            return;
+        if (ch->status == DSM_RELEASED && ch->loopNumber == 1) {
+            ch->loopNumber = 2;
+            return;
+        }
+        *p -= end - start;            // keep the overshoot
+        if (*p >= end)
+            *p = start;
+        return;
+    }
+    // Back and forth: reflect the overshoot, one 16.16 unit inside.
+    if (ch->direction > 0) {
+        if (ch->loopCallback)
+            ch->loopCallback(channel);
+        ch->direction = -1;
+        *p = std::max(end - (*p - end) - 1, start);
+    } else {
+        ch->direction = 1;
+        *p = std::min(start + (start - *p) - 1, end - 1);
+    }
+}
+
+static dsmPos_T stepOf(uint32_t rate)
+{
+    uint32_t r = (uint32_t)dsmRate;
+    return (dsmPos_T)(rate / r) * 65536 + ((dsmPos_T)(rate % r) * 65536) / r;
+}
+
+// The routine for a stereo voice whose sides add the values the zeroL and
+// zeroR flags tell are always zero: one side alone, or none (nullptr: the
+// voice only advances).
+static dsmRoutine_T routineFor(int integer, int type, int pan, bool zeroL, bool zeroR)
+{
+    if (pan != DSM_PAN_GENERAL)              // centre and surround add the left value
+        return zeroL ? nullptr : dsm_routine(integer, type, 1, pan);
+    if (zeroL && zeroR)
+        return nullptr;
+    return dsm_routine(integer, type, 1, zeroL ? DSM_PAN_RIGHT : zeroR ? DSM_PAN_LEFT : DSM_PAN_GENERAL);
+}
+
+static dsmRoutine_T setUpVoice(const dsmChannel_T* ch, dsmVoice_T* v)
+{
+    int stereo = (dsmMode & DSM_STEREO) != 0;
+    int n = dsmChannels;
+    if (!dsmInteger) {
+        double scale = (double)dsmAmplification / ((double)n * 268435456.0);
+        v->facL = (float)(ch->leftVol * scale);
+        v->facR = (float)(ch->rightVol * scale);
+        if (ch->panning == DSM_SURROUND)
+            v->facR = -v->facR;
+        // A zero factor adds +0 or -0, which leaves every sum as it was: the
+        // buffer starts at +0 and a sum of floats is -0 only when both are.
+        if (!stereo)
+            return v->facL == 0.0f ? nullptr : dsm_routine(0, ch->type, 0, DSM_PAN_GENERAL);
+        return routineFor(0, ch->type, DSM_PAN_GENERAL, v->facL == 0.0f, v->facR == 0.0f);
+    }
+    // Level = round(vol / 131072), one of 33; level 0 is a row of zeros.
+    int levelL = std::min(((ch->leftVol >> 7) + 512) >> 10, 32);
+    int levelR = std::min(((ch->rightVol >> 7) + 512) >> 10, 32);
+    v->tabL = dsmVolumeTable[levelL];
+    v->tabR = dsmVolumeTable[levelR];
+    v->mulL = (int32_t)(((int64_t)ch->leftVol * dsmAmplification / n) >> 20);
+    v->mulR = (int32_t)(((int64_t)ch->rightVol * dsmAmplification / n) >> 20);
+    bool zeroL = ch->type == DSM_SMP_16BIT ? v->mulL == 0 : levelL == 0;
+    bool zeroR = ch->type == DSM_SMP_16BIT ? v->mulR == 0 : levelR == 0;
+    if (!stereo)
+        return zeroL ? nullptr : dsm_routine(1, ch->type, 0, DSM_PAN_GENERAL);
+    int pan = ch->panning == DSM_SURROUND ? DSM_PAN_SURROUND : ch->panning == 0 ? DSM_PAN_CENTRE : DSM_PAN_GENERAL;
+    return routineFor(1, ch->type, pan, zeroL, zeroR);
+}
+
+void dsm_mixChannel(int channel, void* buffer, uint32_t frames)
+{
+    dsmChannel_T* ch = &dsmChannel[channel];
+    int valuesPerFrame = (dsmMode & DSM_STEREO) ? 2 : 1;
+    uint32_t done = 0;
+    while (done < frames) {
+        if (ch->rate == 0 || !ch->data || !ch->present || ch->length == 0 || ch->status <= DSM_AT_END)
+            return;
+        dsmPos_T step = stepOf(ch->rate);
+        if (step == 0)
+            return;
+        dsmPos_T p = ((dsmPos_T)ch->pos << DSM_POS_SHIFT) | ch->posFrac;
+        dsmLoop_T loop = activeLoop(ch);
+        int backward = loop.type == DSM_LT_BIDI && ch->direction < 0;
+        dsmPos_T boundary = backward ? (dsmPos_T)loop.start << DSM_POS_SHIFT
+                                     : (dsmPos_T)(loop.type == DSM_LT_NONE ? ch->length : loop.end) << DSM_POS_SHIFT;
+        dsmPos_T dist = backward ? p - boundary + 1 : boundary - p;
+        dist = std::min(dist, (dsmPos_T)32767 << DSM_POS_SHIFT);
+        uint32_t count = dist <= 0 ? 0 : (uint32_t)std::min<dsmPos_T>((dist + step - 1) / step, frames - done);
+
+        if (count > 0) {
+            dsmVoice_T v;
+            v.data = ch->data;
+            v.pos = p;
+            v.step = backward ? -step : step;
+            dsmRoutine_T routine = ch->leftVol == 0 && ch->rightVol == 0 ? nullptr : setUpVoice(ch, &v);
+            if (!routine)
+                p += v.step * count;
+            else if (dsmInteger)
+                p = routine(v, (int32_t*)buffer + done * valuesPerFrame, count);
+            else
+                p = routine(v, (float*)buffer + done * valuesPerFrame, count);
+            done += count;
+        }
+        if (backward ? p < boundary : p >= boundary)
+            handleEvent(channel, ch, &p);
+        ch->pos = (uint32_t)(p >> DSM_POS_SHIFT);
+        ch->posFrac = (uint32_t)(p & 0xFFFF);
+    }
+}
+
+int dsm_mix(uint32_t frames, void* destination)
+{
+    int stereo = (dsmMode & DSM_STEREO) != 0;
+    uint32_t chunkFrames = (uint32_t)dsmBufferBytes / (stereo ? 8 : 4);
+    uint32_t frameBytes = (stereo ? 2 : 1) * ((dsmMode & DSM_8BIT) ? 1 : 2);
+    uint8_t* out = (uint8_t*)destination;
+    while (frames > 0) {
+        uint32_t n = std::min(frames, chunkFrames);
+        void* buffer = dsmInteger ? (void*)dsmMixBuffer : (void*)dsmMixBufferF;
+        std::fill_n((uint8_t*)buffer, (size_t)n * (stereo ? 8 : 4), 0);
+        if (!dsmPaused && dsmChannelsOpen)
+            for (int c = 0; c < dsmChannels; c++)
+                dsm_mixChannel(c, buffer, n);
+        dsm_filterAndConvert(buffer, n, out);
+        out += n * frameBytes;
+        frames -= n;
+    }
+    return 0;
+}

@@ -1,0 +1,89 @@
+// The mixer's sample store: 1024 entries known by handle (index + 1).
+#include <cstring>
+#include <new>
+
+#include "music/mixer/dsm.h"
+#include "music/mp_errors.h"
+
+dsmSample_T dsmSamples[DSM_MAX_SAMPLES];
+
+static int frameShift(int type) { return type == DSM_SMP_16BIT ? 1 : 0; }
+
+// Keep loop points inside the sample, and treat an empty loop as none, so
+// the mixer never steps outside the data whatever the caller described.
+static void clampLoop(uint32_t length, uint32_t* start, uint32_t* end, int* type)
+{
+    if (*end > length)
+        *end = length;
+    if (*start >= *end) {
+        *start = *end = 0;
+        *type = DSM_LT_NONE;
+    }
+}
+
+int dsm_addSample(const dsmSampleDesc_T* desc, int copy, int* handle)
+{
+    int index = 0;
+    while (index < DSM_MAX_SAMPLES && dsmSamples[index].inUse)
+        index++;
+    if (index == DSM_MAX_SAMPLES)
+        return MPERR_NO_SAMPLE_HANDLES;
+    if (desc->type != DSM_SMP_NONE && desc->type != DSM_SMP_8BIT && desc->type != DSM_SMP_16BIT)
+        return MPERR_INVALID_SAMPLE_TYPE;
+
+    dsmSample_T s = {};
+    s.inUse = 1;
+    s.loopMode = desc->loopMode;
+    int shift = frameShift(desc->type);
+    uint32_t length = desc->length >> shift;
+    if (desc->type != DSM_SMP_NONE && length != 0 && desc->data) {
+        s.type = s.origType = desc->type;
+        s.length = length;
+        s.loop1Start = desc->loop1Start >> shift;
+        s.loop1End = desc->loop1End >> shift;
+        s.loop1Type = desc->loop1Type;
+        s.loop2Start = desc->loop2Start >> shift;
+        s.loop2End = desc->loop2End >> shift;
+        s.loop2Type = desc->loop2Type;
+        clampLoop(length, &s.loop1Start, &s.loop1End, &s.loop1Type);
+        clampLoop(length, &s.loop2Start, &s.loop2End, &s.loop2Type);
+        if (s.loop1Type == DSM_LT_NONE && s.loopMode == DSM_LOOP_TRACKER)
+            s.loopMode = DSM_LOOP_NONE;
+        if (copy) {
+            size_t bytes = (size_t)length << shift;
+            s.data = new (std::nothrow) uint8_t[bytes];
+            if (!s.data)
+                return MPERR_NO_MEMORY;
+            std::memcpy(s.data, desc->data, bytes);
+            s.owned = 1;
+        } else {
+            s.data = const_cast<uint8_t*>(desc->data);
+        }
+        s.present = 1;
+    }
+    dsmSamples[index] = s;
+    *handle = index + 1;
+    return MPERR_OK;
+}
+
+int dsm_removeSample(int handle)
+{
+    if (handle < 1 || handle > DSM_MAX_SAMPLES || !dsmSamples[handle - 1].inUse)
+        return MPERR_INVALID_SAMPLE;
+    dsmSample_T& s = dsmSamples[handle - 1];
+    // A channel still playing this sample stops rather than read freed data.
+    for (int c = 0; dsmChannelsOpen && c < dsmChannels; c++) {
+        dsmChannel_T& ch = dsmChannel[c];
+        if (ch.sample == handle || (ch.data && ch.data == s.data)) {
+            ch.status = DSM_STOPPED;
+            ch.data = nullptr;
+            ch.present = 0;
+            ch.sample = 0;
+            ch.sampleChanged = 0;
+        }
+    }
+    if (s.owned)
+        delete[] s.data;
+    s = dsmSample_T{};
+    return MPERR_OK;
+}
