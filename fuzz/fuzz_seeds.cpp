@@ -14,6 +14,7 @@
 #include "formats/mesh3ds_writer.h"
 #include "formats/pcx_writer.h"
 #include "music/formats/mod_writer.h"
+#include "tests/music/s3m_writer.h"
 
 namespace fs = std::filesystem;
 
@@ -237,6 +238,48 @@ std::vector<uint8_t> seed_song(const char* tag, int channels, int patterns)
     return mod_write(song);
 }
 
+// An S3M song: an 8-bit looping sample, a 16-bit one, a stereo one and an
+// AdLib instrument; every command letter once with volumes and note cuts,
+// markers in the order list, a disabled channel.
+std::vector<uint8_t> seed_s3m(uint16_t flags, uint16_t version, bool panTable)
+{
+    s3mSong_T song;
+    song.title = "fuzz seed";
+    song.flags = flags;
+    song.version = version;
+    song.panTable = panTable;
+    for (int c = 0; c < 8; c++)
+        song.pans[c] = (uint8_t)(0x20 | (c * 2));
+    song.channels[4] = 0x84;
+    song.channels[5] = 16;
+    s3mSample_T saw, wide, stereo, adlib;
+    for (int i = 0; i < 32; i++)
+        saw.data.push_back((uint8_t)(i * 8));
+    saw.flags = 1;
+    saw.loopStart = 4;
+    saw.loopEnd = 20;
+    for (int i = 0; i < 32; i++)
+        wide.data.push_back((uint8_t)(i * 37));
+    wide.flags = 4 | 1;
+    wide.loopEnd = 16;
+    stereo.data = saw.data;
+    stereo.flags = 2;
+    adlib.type = 2;
+    song.samples = {saw, wide, stereo, adlib};
+    song.orders = {254, 0, 1, 254, 0, 255};
+    song.patterns.resize(2);
+    for (int p = 0; p < 2; p++)
+        for (int row = 0; row < S3M_W_ROWS; row++) {
+            s3mCell_T& cell = song.patterns[p].cells[row][row % 6];
+            cell.note = row % 9 == 8 ? 254 : (uint8_t)(((row / 12) % 8) << 4 | row % 12);
+            cell.instrument = (uint8_t)(row % 4 + 1);
+            cell.volume = row % 5 == 0 ? (uint8_t)row : 255;
+            cell.command = (uint8_t)(row % 26 + 1);
+            cell.param = (uint8_t)(row * 37 + p);
+        }
+    return s3m_write(song);
+}
+
 void seed_music()
 {
     seed_copy("mod", "phased.mod");
@@ -245,6 +288,9 @@ void seed_music()
     seed_write("mod", "6chn.mod", seed_song("6CHN", 6, 1));
     seed_write("mod", "12ch.mod", seed_song("12CH", 12, 1));
     seed_write("mod", "tdz3.mod", seed_song("TDZ3", 3, 1));
+    seed_write("s3m", "plain.s3m", seed_s3m(0, 0x1320, false));
+    seed_write("s3m", "fast_amiga.s3m", seed_s3m(64 | 16, 0x1300, false));
+    seed_write("s3m", "pan_table.s3m", seed_s3m(0, 0x1320, true));
 }
 
 }

@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <unistd.h>
 
+#include "music/mixer/dsm.h"
+#include "music/mp_module.h"
+#include "music/mp_render.h"
 #include "tests/headless_display.h"
 
 namespace fs = std::filesystem;
@@ -66,4 +69,20 @@ bool fuzz_linkData(const char* name)
 void fuzz_openDisplay()
 {
     effectTest_openDisplay(nullptr);   // the whole-effect tests' set-up; no frame is kept
+}
+
+// Half a second at a low rate covers a few rows.
+void fuzz_playModule(const char* name, const uint8_t* data, size_t size)
+{
+    std::string path = fuzz_writeFile(name, data, size);
+    mpModule_T* module = mp_loadModule(path.c_str());
+    if (!module)
+        return;
+    enum { RATE = 8000, FRAMES = RATE / 2 };
+    static int16_t out[2 * FRAMES];
+    int mixPath = (data[0] & 1) ? DSM_FLOAT : DSM_INTEGER;
+    if (mpr_start(module, RATE, mixPath, 1) == 0)
+        mpr_render(out, FRAMES);
+    mpr_stop();
+    mp_freeModule(module);
 }

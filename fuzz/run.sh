@@ -18,7 +18,7 @@ source "$(dirname "$0")/../scripts/setup.sh"
 cd "$VARNEK_ROOT"
 
 seconds="${1:-3}"
-targets="${FUZZ_TARGETS:-mod pcx sand_pcx bmp mac 3ds ini font sand_script}"
+targets="${FUZZ_TARGETS:-mod s3m pcx sand_pcx bmp mac 3ds ini font sand_script}"
 
 install_packages "${BUILD_PACKAGES[@]}" googletest libgtest-dev clang libclang-rt-14-dev
 
@@ -47,6 +47,7 @@ for name in $targets; do
              -close_fd_mask=3 -artifact_prefix="$work/artifacts/$name-")
     case "$name" in
         mod) options+=(-dict="$VARNEK_ROOT/fuzz/mod.dict") ;;
+        s3m) options+=(-dict="$VARNEK_ROOT/fuzz/s3m.dict") ;;
         ini|font) options+=(-dict="$VARNEK_ROOT/fuzz/font.dict") ;;
         sand_script) options+=(-dict="$VARNEK_ROOT/fuzz/sand_script.dict") ;;
     esac

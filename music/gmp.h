@@ -13,8 +13,13 @@ enum { GMP_SURROUND = 100 };    // channel panning value for surround
 enum {
     GMP_F_NOTE = 1, GMP_F_VOLUME = 2, GMP_F_INSTRUMENT = 4, GMP_F_COMMAND = 8,
     GMP_F_DELAYED = 16,         // EDx holds the note back
-    GMP_F_HANDLED = 32          // the note was started or taken by a row rule
+    GMP_F_HANDLED = 32,         // the note was started or taken by a row rule
+    GMP_F_ACTION = 64           // a note cut, off or fade cell (noteAction)
 };
+
+// Vibrato sine: a half wave of 32 steps; the other half is the same with
+// the sign turned.
+extern const uint8_t gmpVibratoSine[32];
 
 struct gmpChannel_T {
     int period;
@@ -37,7 +42,39 @@ struct gmpChannel_T {
     int loopRow, loopCounter;
     int retrigCount;
     int flags;
+    // The fields below are the other formats' (MOD leaves them as they start).
+    int volumeByte;             // this row's volume column
+    int noteAction;             // this row's cut, off or fade note byte
+    int memory;                 // S3M: the last non-zero parameter of the commands that share one
+    int vibWave, tremWave;      // waveforms: 0 sine, 1 ramp down, 2 square; +4 keeps the phase on a new note
+    int tremSpeed, tremDepth, tremPos;
+    int tremorCount;            // ticks into the tremor's on-and-off cycle
+    uint32_t c4Speed;           // a finetune command's middle-C rate; 0: the sample's
 };
+
+struct gmpPlayState_T;
+
+// What a format decides for itself; the scheduling of rows and ticks is the
+// same for every format. Chosen once when play starts.
+struct gmpRules_T {
+    uint32_t clock;             // a period of P plays at clock / P Hz
+    // Period limits, slide shift and anything else at play start.
+    void (*setUp)(gmpPlayState_T* st);
+    // Period of a note byte for the channel's sample; 0 when it has none.
+    int (*notePeriod)(const gmpPlayState_T* st, const gmpChannel_T* ch, int note);
+    // Per channel, after the row is read and before its instrument is
+    // taken: parameter memory, what a new row resets. May be null.
+    void (*rowStart)(gmpPlayState_T* st, gmpChannel_T* ch);
+    // The volume column's byte, after the instrument. Null: no volume column.
+    int (*volumeColumn)(gmpPlayState_T* st, gmpChannel_T* ch);
+    // A cut, off or fade cell. Null: such cells are ignored.
+    int (*noteAction)(gmpPlayState_T* st, gmpChannel_T* ch);
+    int (*rowCommand)(gmpPlayState_T* st, gmpChannel_T* ch);
+    int (*tickCommand)(gmpPlayState_T* st, gmpChannel_T* ch);
+};
+
+extern const gmpRules_T gmpModRules;
+extern const gmpRules_T gmpS3mRules;
 
 struct gmpPlayState_T {
     int slot;
@@ -61,6 +98,7 @@ struct gmpPlayState_T {
     int globalVolume;
     int volumeFactor;
     gmpChannel_T channels[MP_MAX_CHANNELS];
+    const gmpRules_T* rules;    // the module format's
 };
 
 extern gmpPlayState_T* gmpPlaying[GMP_MAX_PLAYING];
@@ -78,10 +116,20 @@ int gmp_setTempo(gmpPlayState_T* state, int bpm);
 void gmp_setPanning(gmpPlayState_T* state, gmpChannel_T* ch, int value);
 
 // Inner pieces shared by the player's files.
-int gmp_notePeriod(const gmpPlayState_T* st, const gmpChannel_T* ch, int note);
+const mpSample_T* gmp_sampleOf(const gmpPlayState_T* st, const gmpChannel_T* ch);
 void gmp_setPeriod(gmpPlayState_T* st, gmpChannel_T* ch, int period);
 int gmp_clampPeriod(const gmpPlayState_T* st, int period);
 int gmp_startNote(gmpPlayState_T* st, gmpChannel_T* ch);
 void gmp_nextPosition(gmpPlayState_T* st);
-int gmp_rowCommand(gmpPlayState_T* st, gmpChannel_T* ch);
-int gmp_tickCommand(gmpPlayState_T* st, gmpChannel_T* ch);
+// The rules every format's commands share (gmp_effects.cpp).
+void gmp_setVolume(gmpPlayState_T* st, gmpChannel_T* ch, int v);
+void gmp_tonePortamento(gmpPlayState_T* st, gmpChannel_T* ch);
+void gmp_takePortaTarget(gmpPlayState_T* st, gmpChannel_T* ch);
+void gmp_jumpToRow(gmpPlayState_T* st, int row);
+void gmp_positionJump(gmpPlayState_T* st, int position);
+void gmp_patternBreak(gmpPlayState_T* st, int xx);
+void gmp_patternLoop(gmpPlayState_T* st, gmpChannel_T* ch, int x);
+void gmp_noteCut(gmpPlayState_T* st, gmpChannel_T* ch, int x);
+void gmp_holdNote(gmpChannel_T* ch, int x);
+int gmp_delayedNote(gmpPlayState_T* st, gmpChannel_T* ch, int x);
+void gmp_patternDelay(gmpPlayState_T* st, int x);

@@ -13,38 +13,57 @@ enum {
     CMD_COUNT = 34              // commands from here on are invalid pattern data
 };
 
-static const uint8_t vibratoSine[32] = {
-    0, 24, 49, 74, 97, 120, 141, 161, 180, 197, 212, 224, 235, 244, 250, 253,
-    255, 253, 250, 244, 235, 224, 212, 197, 180, 161, 141, 120, 97, 74, 49, 24,
+// Octave 0 periods per finetune (rows 8..15 are finetunes -8..-1); octave o
+// halves o times.
+static const uint16_t finetunePeriods[16][12] = {
+    {1712, 1616, 1524, 1440, 1356, 1280, 1208, 1140, 1076, 1016, 960, 907},
+    {1700, 1604, 1514, 1430, 1348, 1274, 1202, 1134, 1070, 1010, 954, 900},
+    {1688, 1592, 1504, 1418, 1340, 1264, 1194, 1126, 1064, 1004, 948, 894},
+    {1676, 1582, 1492, 1408, 1330, 1256, 1184, 1118, 1056, 996, 940, 888},
+    {1664, 1570, 1482, 1398, 1320, 1246, 1176, 1110, 1048, 990, 934, 882},
+    {1652, 1558, 1472, 1388, 1310, 1238, 1168, 1102, 1040, 982, 926, 874},
+    {1640, 1548, 1460, 1378, 1302, 1228, 1160, 1094, 1032, 974, 920, 868},
+    {1628, 1536, 1450, 1368, 1292, 1220, 1150, 1086, 1026, 968, 914, 862},
+    {1814, 1712, 1616, 1524, 1440, 1356, 1280, 1208, 1140, 1076, 1016, 960},
+    {1800, 1700, 1604, 1514, 1430, 1350, 1272, 1202, 1134, 1070, 1010, 954},
+    {1788, 1688, 1592, 1504, 1418, 1340, 1264, 1194, 1126, 1064, 1004, 948},
+    {1774, 1676, 1582, 1492, 1408, 1330, 1256, 1184, 1118, 1056, 996, 940},
+    {1762, 1664, 1570, 1482, 1398, 1320, 1246, 1176, 1110, 1048, 988, 934},
+    {1750, 1652, 1558, 1472, 1388, 1310, 1238, 1168, 1102, 1040, 982, 926},
+    {1736, 1640, 1548, 1460, 1378, 1302, 1228, 1160, 1094, 1032, 974, 920},
+    {1724, 1628, 1536, 1450, 1368, 1292, 1220, 1150, 1086, 1026, 968, 914},
 };
 
-static void setVolume(gmpPlayState_T* st, gmpChannel_T* ch, int v)
+// The Amiga's Paula clock: a period of P plays the sample at 3546895 / P Hz.
+enum { MOD_PAULA_CLOCK = 3546895 };
+
+static int notePeriod(const gmpPlayState_T* st, const gmpChannel_T* ch, int note)
 {
-    ch->volume = ch->outVolume = v < 0 ? 0 : v > st->maxVolume ? st->maxVolume : v;
+    const mpSample_T* s = gmp_sampleOf(st, ch);
+    int finetune = s ? s->finetune & 15 : 0;
+    int octave = note >> 4, semitone = note & 15;
+    if (semitone > 11)
+        return 0;
+    return finetunePeriods[finetune][semitone] >> octave;
+}
+
+// The period limits: octaves 1 to 3, or 0 to 5 when the song uses them.
+static void setUp(gmpPlayState_T* st)
+{
+    bool wide = st->module->flags & MP_FLAG_WIDE_OCTAVES;
+    st->maxPeriod = wide ? 1712 : 856;
+    st->minPeriod = wide ? 28 : 113;
 }
 
 static void volumeSlide(gmpPlayState_T* st, gmpChannel_T* ch, int xy)
 {
     int x = xy >> 4, y = xy & 15;
-    setVolume(st, ch, x == 0 ? ch->volume - y : ch->volume + x);
-}
-
-static void tonePortamento(gmpPlayState_T* st, gmpChannel_T* ch)
-{
-    if (ch->portaTarget == 0)
-        return;
-    int speed = ch->portaSpeed << st->periodShift;
-    int p = ch->period;
-    if (p < ch->portaTarget)
-        p = p + speed > ch->portaTarget ? ch->portaTarget : p + speed;
-    else
-        p = p - speed < ch->portaTarget ? ch->portaTarget : p - speed;
-    gmp_setPeriod(st, ch, p);
+    gmp_setVolume(st, ch, x == 0 ? ch->volume - y : ch->volume + x);
 }
 
 static void vibrato(gmpPlayState_T* st, gmpChannel_T* ch)
 {
-    int delta = (vibratoSine[ch->vibPos & 31] * ch->vibDepth) >> 7;
+    int delta = (gmpVibratoSine[ch->vibPos & 31] * ch->vibDepth) >> 7;
     ch->outPeriod = gmp_clampPeriod(st, (ch->vibPos & 32) ? ch->period - delta : ch->period + delta);
     ch->vibPos = (ch->vibPos + ch->vibSpeed) & 255;
 }
@@ -63,51 +82,20 @@ static void arpeggio(gmpPlayState_T* st, gmpChannel_T* ch, int xy)
     // down by three octaves rather than leave the period table.
     if (!(st->module->flags & MP_FLAG_WIDE_OCTAVES) && octave >= 4)
         octave -= 3;
-    int period = gmp_notePeriod(st, ch, octave << 4 | semitone);
+    int period = st->rules->notePeriod(st, ch, octave << 4 | semitone);
     if (period)
         ch->outPeriod = gmp_clampPeriod(st, period);
 }
 
-static void takePortaTarget(gmpPlayState_T* st, gmpChannel_T* ch)
-{
-    if (!(ch->flags & GMP_F_NOTE))
-        return;
-    int period = gmp_notePeriod(st, ch, ch->note);
-    if (period && ch->instrument != MP_NONE)
-        ch->portaTarget = period;
-    ch->flags |= GMP_F_HANDLED;
-}
-
 static int panningValue(int x) { return x < 7 ? 8 * x : x <= 8 ? 64 : 8 * x + 8; }
 
-static void jumpToRow(gmpPlayState_T* st, int row)
-{
-    st->row = row;
-    st->rowData = -1;
-}
-
-static void positionJump(gmpPlayState_T* st, int xx)
-{
-    int previous = st->position;
-    st->position = xx;
-    if (st->position > st->lastPosition) {
-        st->position = st->restartPosition;
-        st->loopCount++;
-        st->globalVolume = st->module->masterVolume;
-    } else if (st->position <= previous) {
-        st->loopCount++;
-    }
-    st->pattern = st->module->orders[st->position];
-    jumpToRow(st, 0);
-}
-
-int gmp_rowCommand(gmpPlayState_T* st, gmpChannel_T* ch)
+static int rowCommand(gmpPlayState_T* st, gmpChannel_T* ch)
 {
     int xx = ch->param, x = xx & 15;
     switch (ch->command) {
     case CMD_PORTA:
     case CMD_PORTA_VOLSLIDE:
-        takePortaTarget(st, ch);
+        gmp_takePortaTarget(st, ch);
         break;
     case CMD_PANNING:
         gmp_setPanning(st, ch, xx);
@@ -128,27 +116,21 @@ int gmp_rowCommand(gmpPlayState_T* st, gmpChannel_T* ch)
         break;
     }
     case CMD_JUMP:
-        positionJump(st, xx);
+        gmp_positionJump(st, xx);
         break;
     case CMD_VOLUME:
-        setVolume(st, ch, xx);
+        gmp_setVolume(st, ch, xx);
         break;
-    case CMD_BREAK: {
-        if (st->rowData >= 0)
-            gmp_nextPosition(st);
-        // The parameter is decimal in hex digits (D32 is row 32); past the
-        // pattern's end means its last row.
-        int row = xx > 0x63 ? 63 : (xx >> 4) * 10 + (xx & 15);
-        jumpToRow(st, row > 63 ? 63 : row);
+    case CMD_BREAK:
+        gmp_patternBreak(st, xx);
         break;
-    }
     case CMD_SPEED:
         if (xx) {
             st->speed = xx;
         } else {
             st->position = st->restartPosition;
             st->pattern = st->module->orders[st->position];
-            jumpToRow(st, 0);
+            gmp_jumpToRow(st, 0);
             st->globalVolume = st->module->masterVolume;
             st->loopCount++;
         }
@@ -164,14 +146,7 @@ int gmp_rowCommand(gmpPlayState_T* st, gmpChannel_T* ch)
         gmp_setPeriod(st, ch, ch->period + (x << st->periodShift));
         break;
     case CMD_LOOP:
-        if (x == 0) {
-            ch->loopRow = st->row;
-        } else if (ch->loopCounter == 0) {
-            ch->loopCounter = x;
-            jumpToRow(st, ch->loopRow);
-        } else if (--ch->loopCounter != 0) {
-            jumpToRow(st, ch->loopRow);
-        }
+        gmp_patternLoop(st, ch, x);
         break;
     case CMD_PANNING_E8:
         gmp_setPanning(st, ch, panningValue(x));
@@ -180,22 +155,19 @@ int gmp_rowCommand(gmpPlayState_T* st, gmpChannel_T* ch)
         ch->retrigCount = 1;
         break;
     case CMD_FINE_VOL_UP:
-        setVolume(st, ch, ch->volume + x);
+        gmp_setVolume(st, ch, ch->volume + x);
         break;
     case CMD_FINE_VOL_DOWN:
-        setVolume(st, ch, ch->volume - x);
+        gmp_setVolume(st, ch, ch->volume - x);
         break;
     case CMD_CUT:
-        if (x == st->tick)
-            setVolume(st, ch, 0);
+        gmp_noteCut(st, ch, x);
         break;
     case CMD_DELAY:
-        if (x && (ch->flags & GMP_F_NOTE))
-            ch->flags |= GMP_F_DELAYED;
+        gmp_holdNote(ch, x);
         break;
     case CMD_PATTERN_DELAY:
-        if (st->patternDelay == 0)
-            st->patternDelay = x;
+        gmp_patternDelay(st, x);
         break;
     default:
         if (ch->command >= CMD_COUNT)
@@ -205,7 +177,7 @@ int gmp_rowCommand(gmpPlayState_T* st, gmpChannel_T* ch)
     return MPERR_OK;
 }
 
-int gmp_tickCommand(gmpPlayState_T* st, gmpChannel_T* ch)
+static int tickCommand(gmpPlayState_T* st, gmpChannel_T* ch)
 {
     int xx = ch->param, x = xx & 15;
     switch (ch->command) {
@@ -221,7 +193,7 @@ int gmp_tickCommand(gmpPlayState_T* st, gmpChannel_T* ch)
     case CMD_PORTA:
         if (ch->portaTarget && xx)
             ch->portaSpeed = xx;
-        tonePortamento(st, ch);
+        gmp_tonePortamento(st, ch);
         break;
     case CMD_VIBRATO:
         if (xx >> 4)
@@ -232,7 +204,7 @@ int gmp_tickCommand(gmpPlayState_T* st, gmpChannel_T* ch)
         break;
     case CMD_PORTA_VOLSLIDE:
         volumeSlide(st, ch, xx);
-        tonePortamento(st, ch);
+        gmp_tonePortamento(st, ch);
         break;
     case CMD_VIBRATO_VOLSLIDE:
         volumeSlide(st, ch, xx);
@@ -251,17 +223,16 @@ int gmp_tickCommand(gmpPlayState_T* st, gmpChannel_T* ch)
         ch->retrigCount++;
         break;
     case CMD_CUT:
-        if (x == st->tick)
-            setVolume(st, ch, 0);
+        gmp_noteCut(st, ch, x);
         break;
     case CMD_DELAY:
-        if (x == st->tick && (ch->flags & GMP_F_DELAYED)) {
-            ch->flags &= ~GMP_F_DELAYED;
-            return gmp_startNote(st, ch);
-        }
-        break;
+        return gmp_delayedNote(st, ch, x);
     default:
         break;
     }
     return MPERR_OK;
 }
+
+const gmpRules_T gmpModRules = {
+    MOD_PAULA_CLOCK, setUp, notePeriod, nullptr, nullptr, nullptr, rowCommand, tickCommand,
+};

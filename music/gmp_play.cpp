@@ -9,45 +9,11 @@
 gmpPlayState_T* gmpPlaying[GMP_MAX_PLAYING];
 uint32_t gmpTickRate = 5000;
 
-// Octave 0 periods per finetune (rows 8..15 are finetunes -8..-1); octave o
-// halves o times.
-static const uint16_t finetunePeriods[16][12] = {
-    {1712, 1616, 1524, 1440, 1356, 1280, 1208, 1140, 1076, 1016, 960, 907},
-    {1700, 1604, 1514, 1430, 1348, 1274, 1202, 1134, 1070, 1010, 954, 900},
-    {1688, 1592, 1504, 1418, 1340, 1264, 1194, 1126, 1064, 1004, 948, 894},
-    {1676, 1582, 1492, 1408, 1330, 1256, 1184, 1118, 1056, 996, 940, 888},
-    {1664, 1570, 1482, 1398, 1320, 1246, 1176, 1110, 1048, 990, 934, 882},
-    {1652, 1558, 1472, 1388, 1310, 1238, 1168, 1102, 1040, 982, 926, 874},
-    {1640, 1548, 1460, 1378, 1302, 1228, 1160, 1094, 1032, 974, 920, 868},
-    {1628, 1536, 1450, 1368, 1292, 1220, 1150, 1086, 1026, 968, 914, 862},
-    {1814, 1712, 1616, 1524, 1440, 1356, 1280, 1208, 1140, 1076, 1016, 960},
-    {1800, 1700, 1604, 1514, 1430, 1350, 1272, 1202, 1134, 1070, 1010, 954},
-    {1788, 1688, 1592, 1504, 1418, 1340, 1264, 1194, 1126, 1064, 1004, 948},
-    {1774, 1676, 1582, 1492, 1408, 1330, 1256, 1184, 1118, 1056, 996, 940},
-    {1762, 1664, 1570, 1482, 1398, 1320, 1246, 1176, 1110, 1048, 988, 934},
-    {1750, 1652, 1558, 1472, 1388, 1310, 1238, 1168, 1102, 1040, 982, 926},
-    {1736, 1640, 1548, 1460, 1378, 1302, 1228, 1160, 1094, 1032, 974, 920},
-    {1724, 1628, 1536, 1450, 1368, 1292, 1220, 1150, 1086, 1026, 968, 914},
-};
-
-// The Amiga's Paula clock: a period of P plays the sample at 3546895 / P Hz.
-enum { GMP_PAULA_CLOCK = 3546895 };
-
-static const mpSample_T* sampleOf(const gmpPlayState_T* st, const gmpChannel_T* ch)
+const mpSample_T* gmp_sampleOf(const gmpPlayState_T* st, const gmpChannel_T* ch)
 {
     if (ch->instrument == MP_NONE || ch->instrument >= (int)st->module->samples.size())
         return nullptr;
     return st->module->samples[ch->instrument];
-}
-
-int gmp_notePeriod(const gmpPlayState_T* st, const gmpChannel_T* ch, int note)
-{
-    const mpSample_T* s = sampleOf(st, ch);
-    int finetune = s ? s->finetune & 15 : 0;
-    int octave = note >> 4, semitone = note & 15;
-    if (semitone > 11)
-        return 0;
-    return finetunePeriods[finetune][semitone] >> octave;
 }
 
 int gmp_clampPeriod(const gmpPlayState_T* st, int period)
@@ -62,12 +28,12 @@ void gmp_setPeriod(gmpPlayState_T* st, gmpChannel_T* ch, int period)
 
 int gmp_startNote(gmpPlayState_T* st, gmpChannel_T* ch)
 {
-    const mpSample_T* s = sampleOf(st, ch);
-    int period = gmp_notePeriod(st, ch, ch->note);
+    const mpSample_T* s = gmp_sampleOf(st, ch);
+    int period = st->rules->notePeriod(st, ch, ch->note);
     if (!s || !s->handle || period == 0)
         return MPERR_OK;
     ch->period = ch->outPeriod = period;
-    int code = dsm_playSound(ch->soundChannel, GMP_PAULA_CLOCK / period);
+    int code = dsm_playSound(ch->soundChannel, st->rules->clock / period);
     if (code == MPERR_OK && ch->startOffset)
         code = dsm_setPosition(ch->soundChannel, ch->startOffset);
     return code;
@@ -111,10 +77,13 @@ int gmp_play(mpModule_T* module, int first, int last, int restart, int looping, 
     st->restartPosition = restart < 0 || restart >= songLength ? (int)module->restartPos : restart;
     st->speed = module->speed;
     st->numChannels = module->numChannels;
-    bool wide = module->flags & MP_FLAG_WIDE_OCTAVES;
-    st->maxPeriod = wide ? 1712 : 856;
-    st->minPeriod = wide ? 28 : 113;
+    st->rules = module->formatId == MP_FORMAT_S3M ? &gmpS3mRules : &gmpModRules;
     st->maxVolume = 64;
+    st->rules->setUp(st);
+    if (module->orders[st->position] >= MP_ORDER_SKIP) {
+        st->position--;
+        gmp_nextPosition(st);
+    }
     st->looping = looping;
     st->globalVolume = module->masterVolume;
     st->volumeFactor = 64;
@@ -182,7 +151,10 @@ static int32_t findRow(const std::vector<uint8_t>& pat, int row)
 
 static void readRow(gmpPlayState_T* st)
 {
-    const std::vector<uint8_t>& pat = st->module->patterns[st->pattern];
+    static const std::vector<uint8_t> noPattern;
+    // An order naming no stored pattern plays silent rows.
+    const std::vector<uint8_t>& pat =
+        st->pattern < (int)st->module->patterns.size() ? st->module->patterns[st->pattern] : noPattern;
     if (st->rowData < 0)
         st->rowData = findRow(pat, st->row);
     for (int c = 0; c < st->numChannels; c++)
@@ -197,15 +169,17 @@ static void readRow(gmpPlayState_T* st)
         int c = f & MP_ENT_CHANNEL;
         gmpChannel_T* ch = c < st->numChannels ? &st->channels[c] : nullptr;
         if (f & MP_ENT_NOTE) {
-            if (ch && pat[p] != MP_NONE)
+            if (ch && pat[p] >= MP_NOTE_FADE && pat[p] != MP_NONE)
+                ch->flags |= GMP_F_ACTION, ch->noteAction = pat[p];
+            else if (ch && pat[p] != MP_NONE)
                 ch->flags |= GMP_F_NOTE, ch->note = pat[p];
             if (ch && pat[p + 1] != MP_NONE)
                 ch->flags |= GMP_F_INSTRUMENT, ch->newInstrument = pat[p + 1];
             p += 2;
         }
         if (f & MP_ENT_VOLUME) {
-            if (ch && pat[p] != 0x50)
-                ch->flags |= GMP_F_VOLUME;
+            if (ch && pat[p] != MP_NO_VOLUME)
+                ch->flags |= GMP_F_VOLUME, ch->volumeByte = pat[p];
             p++;
         }
         if (f & MP_ENT_COMMAND) {
@@ -221,11 +195,35 @@ static int tickEffects(gmpPlayState_T* st)
 {
     for (int c = 0; c < st->numChannels; c++)
         if (st->channels[c].flags & GMP_F_COMMAND) {
-            int code = gmp_tickCommand(st, &st->channels[c]);
+            int code = st->rules->tickCommand(st, &st->channels[c]);
             if (code != MPERR_OK)
                 return code;
         }
     return MPERR_OK;
+}
+
+// Rows of the playing pattern: its header's count, 64 for a missing pattern.
+static int rowsOf(const gmpPlayState_T* st)
+{
+    const mpModule_T* m = st->module;
+    uint32_t rows = st->pattern < (int)m->patterns.size() ? mp_patternRows(m->patterns[st->pattern]) : 64;
+    return rows ? (int)rows : 64;
+}
+
+// The row's instrument: its sample's volume, and its sample, which takes
+// over at the next note or, without one, where the playing sample ends or
+// loops (the mixer's tracker-style change).
+static int takeInstrument(gmpPlayState_T* st, gmpChannel_T* ch)
+{
+    ch->instrument = ch->newInstrument;
+    const mpSample_T* s = gmp_sampleOf(st, ch);
+    ch->sampleNum = 0;
+    ch->startOffset = 0;
+    if (!s)
+        return MPERR_OK;
+    ch->volume = ch->outVolume = s->volume;
+    // A sample without data silences the channel instead.
+    return s->handle ? dsm_setSample(ch->soundChannel, s->handle) : dsm_stopSound(ch->soundChannel);
 }
 
 static int processRow(gmpPlayState_T* st)
@@ -236,7 +234,7 @@ static int processRow(gmpPlayState_T* st)
             gmpChannel_T* ch = &st->channels[c];
             ch->flags &= ~(GMP_F_NOTE | GMP_F_DELAYED);
             if (ch->flags & GMP_F_COMMAND) {
-                int code = gmp_rowCommand(st, ch);
+                int code = st->rules->rowCommand(st, ch);
                 if (code != MPERR_OK)
                     return code;
             }
@@ -246,23 +244,28 @@ static int processRow(gmpPlayState_T* st)
         return code;
     }
     readRow(st);
+    const gmpRules_T* rules = st->rules;
     for (int c = 0; c < st->numChannels; c++) {
         gmpChannel_T* ch = &st->channels[c];
+        if (rules->rowStart)
+            rules->rowStart(st, ch);
         if (ch->flags & GMP_F_INSTRUMENT) {
-            ch->instrument = ch->newInstrument;
-            const mpSample_T* s = sampleOf(st, ch);
-            ch->sampleNum = 0;
-            ch->startOffset = 0;
-            if (s) {
-                ch->volume = ch->outVolume = s->volume;
-                // A sample without data silences the channel instead.
-                int code = s->handle ? dsm_setSample(ch->soundChannel, s->handle) : dsm_stopSound(ch->soundChannel);
-                if (code != MPERR_OK)
-                    return code;
-            }
+            int code = takeInstrument(st, ch);
+            if (code != MPERR_OK)
+                return code;
+        }
+        if ((ch->flags & GMP_F_VOLUME) && rules->volumeColumn) {
+            int code = rules->volumeColumn(st, ch);
+            if (code != MPERR_OK)
+                return code;
+        }
+        if ((ch->flags & GMP_F_ACTION) && rules->noteAction) {
+            int code = rules->noteAction(st, ch);
+            if (code != MPERR_OK)
+                return code;
         }
         if (ch->flags & GMP_F_COMMAND) {
-            int code = gmp_rowCommand(st, ch);
+            int code = rules->rowCommand(st, ch);
             if (code != MPERR_OK)
                 return code;
         }
@@ -276,7 +279,7 @@ static int processRow(gmpPlayState_T* st)
                 return code;
         }
     }
-    if (st->rowData >= 0 && ++st->row >= 64)
+    if (st->rowData >= 0 && ++st->row >= rowsOf(st))
         gmp_nextPosition(st);
     return MPERR_OK;
 }
@@ -288,7 +291,7 @@ static int updateChannels(gmpPlayState_T* st)
         int64_t v = (int64_t)st->globalVolume * st->volumeFactor * ch->outVolume * ch->chanVolume;
         int code = dsm_setVolume(ch->soundChannel, (int)((v + 0x3FFFF) >> 18));
         if (code == MPERR_OK && ch->outPeriod != 0)
-            code = dsm_setRate(ch->soundChannel, GMP_PAULA_CLOCK / ch->outPeriod);
+            code = dsm_setRate(ch->soundChannel, st->rules->clock / ch->outPeriod);
         if (code != MPERR_OK)
             return code;
     }

@@ -9,8 +9,31 @@
 #include "music/mp_player.h"
 #include "platform/files.h"
 
-// Only the MOD reader exists; XM, S3M and IT files are recognised and
-// refused as invalid rather than misread as MOD.
+int mp_readWholeFile(const char* fileName, std::vector<uint8_t>* bytes)
+{
+    errno = 0;
+    FILE* f = pf_fopen(fileName, "rb");
+    if (!f)
+        return mp_errnoCode(errno);
+    uint8_t buf[65536];
+    size_t got;
+    while ((got = std::fread(buf, 1, sizeof buf, f)) > 0)
+        bytes->insert(bytes->end(), buf, buf + got);
+    int failed = std::ferror(f);
+    std::fclose(f);
+    return failed ? MPERR_FILE_READ : MPERR_OK;
+}
+
+uint32_t mp_patternRows(const std::vector<uint8_t>& pattern)
+{
+    uint32_t rows = 0;
+    if (pattern.size() >= 8)
+        std::memcpy(&rows, pattern.data() + 4, 4);
+    return rows;
+}
+
+// XM and IT files are recognised and refused as invalid rather than misread
+// as MOD until their readers exist.
 static int refuseFormat(const char*, int, void*, mpModule_T**) { return MPERR_INVALID_MODULE; }
 
 // Loading uploads samples into the mixer, which the player thread may be
@@ -37,7 +60,7 @@ mpModule_T* mp_loadModule(const char* fileName)
     if (std::memcmp(head, "Extended Module:", 16) == 0)
         reader = refuseFormat;          // XM
     else if (std::memcmp(head + 44, "SCRM", 4) == 0)
-        reader = refuseFormat;          // S3M
+        reader = mp_loadS3m;
     else if (std::memcmp(head, "IMPM", 4) == 0)
         reader = refuseFormat;          // IT
 

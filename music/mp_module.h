@@ -7,15 +7,22 @@
 //   note and instrument (MP_ENT_NOTE), a volume byte (MP_ENT_VOLUME), and
 //   command and parameter (MP_ENT_COMMAND). A note byte is octave x 16 +
 //   semitone; note and instrument bytes are 0xFF when absent; instruments
-//   are stored 0-based.
+//   are stored 0-based. Note bytes 0xFC to 0xFE are the actions of the
+//   formats that have them (cut, off, fade), never a pitch.
 #include <cstdint>
 #include <vector>
 
 enum { MP_ENT_NOTE = 0x20, MP_ENT_VOLUME = 0x40, MP_ENT_COMMAND = 0x80, MP_ENT_CHANNEL = 0x1F };
 enum { MP_NONE = 0xFF, MP_MAX_CHANNELS = 32 };
+enum { MP_NOTE_CUT = 0xFE, MP_NOTE_OFF = 0xFD, MP_NOTE_FADE = 0xFC };
+// The volume byte that means "no volume" (a volume column holds 0..64).
+enum { MP_NO_VOLUME = 0x50 };
 enum { MP_FORMAT_MOD = 1, MP_FORMAT_S3M = 2, MP_FORMAT_XM = 3, MP_FORMAT_IT = 4 };
 // flags bit 2: some note lies outside octaves 1 to 3, so the wider period limits apply.
-enum { MP_FLAG_WIDE_OCTAVES = 4 };
+// The others belong to the formats that set them: S3M's Amiga period limits,
+// volume slides on every tick (fast slides), and mono output (all channels
+// centred).
+enum { MP_FLAG_WIDE_OCTAVES = 4, MP_FLAG_AMIGA_LIMITS = 8, MP_FLAG_FAST_SLIDES = 16, MP_FLAG_MONO = 32 };
 // Order list markers of the other formats (MOD lists hold neither).
 enum { MP_ORDER_SKIP = 65534, MP_ORDER_END = 65535 };
 
@@ -25,12 +32,16 @@ struct mpSample_T {
     uint32_t length;        // bytes
     uint32_t loopStart;     // bytes
     uint32_t loopEnd;       // bytes
-    int32_t type;           // 1: 8-bit unsigned, 0: no data
+    int32_t type;           // the mixer's sample type: 1 8-bit unsigned, 2 16-bit signed,
+                            // 3 and 4 their stereo forms (frames interleaved), 0 no data
     int32_t loopType;       // 4: no loop, 5: forward loop
     int32_t loopFlag;       // 0 or 1
     int32_t volume;         // 0..64
     int32_t finetune;       // low 4 bits meaningful
     int32_t reserved[2];
+    // The fields below are the other formats' (0 in a MOD sample).
+    uint32_t c4Speed;       // Hz at middle C (S3M); 0: none given
+    int32_t adlib;          // an AdLib instrument: recognised, never sounded
 };
 
 struct mpInstrument_T {
@@ -39,6 +50,7 @@ struct mpInstrument_T {
     int32_t numSamples;     // 1 when used, else 0
     int32_t reserved[4];
     mpSample_T* sample;     // used instruments only
+    char longName[29];      // the whole name where a format allows more than 22 characters
 };
 
 struct mpModule_T {
@@ -62,10 +74,19 @@ struct mpModule_T {
     std::vector<mpSample_T> sampleRecords;       // storage the pointers above refer to
 };
 
+// A 0..15 panning (left to right) on the module's 0..128 panning scale.
+inline int mp_panFromNibble(int x) { return (x * 128 + 7) / 15; }
+
 // Recognises the format by content and reads the module; null on failure
 // with mp_lastError set.
 mpModule_T* mp_loadModule(const char* fileName);
 // MOD reader: 0 or an error code. Samples are uploaded to the mixer.
 int mp_loadMod(const char* fileName, int loadSamples, void* progress, mpModule_T** out);
+// S3M reader, the same way.
+int mp_loadS3m(const char* fileName, int loadSamples, void* progress, mpModule_T** out);
+// The whole file in memory; 0 or a code (13 to 31 as the open maps them, 14 on a read error).
+int mp_readWholeFile(const char* fileName, std::vector<uint8_t>* bytes);
+// Rows of an encoded pattern (its header's count).
+uint32_t mp_patternRows(const std::vector<uint8_t>& pattern);
 // Releases the module's samples from the mixer and the module itself.
 void mp_freeModule(mpModule_T* module);

@@ -11,6 +11,7 @@ static const mpSettings_T mpDefaults = {
     0,              // directSoundMode
     0,              // mixerPath
     -1,             // forcedDevice
+    0,              // muLawSamples
     mp_fatalError,  // errorHandler
 };
 

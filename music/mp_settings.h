@@ -11,6 +11,7 @@ struct mpSettings_T {
     int directSoundMode;    // 0: the DirectSound device is never chosen
     int mixerPath;          // 0: chosen by the processor, 1: integer path, 2: floating-point path
     int forcedDevice;       // -1: detect; otherwise the device number to use
+    int muLawSamples;       // 1: the mixer keeps 16-bit samples as 8-bit mu-law, half the memory
     void (*errorHandler)(const char* text);   // errors that cannot be returned
 };
 

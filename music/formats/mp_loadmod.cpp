@@ -1,8 +1,6 @@
 // The MOD reader: ProTracker-style modules with 4 to 32 channels and 31
 // samples, read whole into memory and turned into the common module form.
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -11,24 +9,8 @@
 #include "music/mp_errors.h"
 #include "music/mp_module.h"
 #include "music/mp_settings.h"
-#include "platform/files.h"
 
 enum { MOD_HEADER = 1084, MOD_SAMPLE_COUNT = 31 };
-
-static int readWholeFile(const char* fileName, std::vector<uint8_t>* bytes)
-{
-    errno = 0;
-    FILE* f = pf_fopen(fileName, "rb");
-    if (!f)
-        return mp_errnoCode(errno);
-    uint8_t buf[65536];
-    size_t got;
-    while ((got = std::fread(buf, 1, sizeof buf, f)) > 0)
-        bytes->insert(bytes->end(), buf, buf + got);
-    int failed = std::ferror(f);
-    std::fclose(f);
-    return failed ? MPERR_FILE_READ : MPERR_OK;
-}
 
 static int digit(uint8_t c) { return c >= '0' && c <= '9' ? c - '0' : -1; }
 
@@ -175,7 +157,7 @@ int mp_loadMod(const char* fileName, int loadSamples, void*, mpModule_T** out)
 {
     *out = nullptr;
     std::vector<uint8_t> file;
-    int code = readWholeFile(fileName, &file);
+    int code = mp_readWholeFile(fileName, &file);
     if (code != MPERR_OK)
         return code;
     if (file.size() < MOD_HEADER)

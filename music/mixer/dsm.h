@@ -13,8 +13,14 @@ enum {
     DSM_FLOAT = 32, DSM_INTEGER = 64, DSM_HQ = 128
 };
 
-// Sample types: 0 none, 1 8-bit unsigned mono, 2 16-bit signed mono.
-enum { DSM_SMP_NONE = 0, DSM_SMP_8BIT = 1, DSM_SMP_16BIT = 2 };
+// Sample types: 0 none, 1 8-bit unsigned mono, 2 16-bit signed mono, 3 and 4
+// their stereo forms (left and right of a frame side by side), 7 mono and 8
+// stereo 8-bit mu-law (16-bit samples stored at half the size when the
+// player's conversion setting is on).
+enum {
+    DSM_SMP_NONE = 0, DSM_SMP_8BIT = 1, DSM_SMP_16BIT = 2, DSM_SMP_8BIT_STEREO = 3, DSM_SMP_16BIT_STEREO = 4,
+    DSM_SMP_MULAW = 7, DSM_SMP_MULAW_STEREO = 8
+};
 
 // Loop modes: 4 no loop and 5 forward loop are the tracker modes; 2 and 3
 // add a second loop used after release; other values play loop 1 alone.
@@ -125,6 +131,14 @@ int dsm_pause(int flag);
 
 // Render frames in the output format into destination.
 int dsm_mix(uint32_t frames, void* destination);
+
+// Bytes of a frame of a sample type as a shift: 0, 1 or 2.
+int dsm_frameShift(int type);
+int dsm_isStereoSample(int type);
+int dsm_is16BitSample(int type);
+// 8-bit mu-law: the code of a 16-bit value, and the 16-bit value of a code.
+uint8_t dsm_muLawEncode(int16_t value);
+int16_t dsm_muLawDecode(uint8_t code);
 
 // Inner pieces shared by the mixer's files.
 void dsm_computeVolumes(dsmChannel_T* ch);

@@ -27,7 +27,9 @@ dsmChannel_T* dsmChannel;
 int32_t* dsmMixBuffer;                 // integer path
 float* dsmMixBufferF;                  // floating-point path
 int32_t dsmVolumeTable[33][256];       // integer path: 8-bit sample byte at 33 volume levels
+int32_t dsmMuLawTable[33][256];        // integer path: mu-law code at 33 volume levels
 float dsmFloatTable[256];              // floating-point path: 8-bit sample byte as a 16-bit value
+float dsmMuLawFloat[256];              // floating-point path: mu-law code as its 16-bit value
 
 // Multiplication of floats is cheap on Intel's family 6 and later; elsewhere
 // the table lookups of the integer path win.
@@ -54,8 +56,10 @@ static void buildVolumeTables()
 {
     int n = dsmChannels > 0 ? dsmChannels : 1;
     for (int l = 0; l <= 32; l++)
-        for (int b = 0; b < 256; b++)
+        for (int b = 0; b < 256; b++) {
             dsmVolumeTable[l][b] = ((((b - 128) * l * dsmAmplification) / 64) * 256) / 32 / n;
+            dsmMuLawTable[l][b] = ((dsm_muLawDecode((uint8_t)b) * l * dsmAmplification) / 64 / 32) / n;
+        }
 }
 
 int dsm_init(int rate, int mode)
@@ -85,8 +89,10 @@ int dsm_init(int rate, int mode)
         dsmMixBufferF = new (std::nothrow) float[dsmBufferBytes / 4];
     if (!dsmMixBuffer && !dsmMixBufferF)
         return MPERR_NO_MEMORY;
-    for (int i = 0; i < 256; i++)
+    for (int i = 0; i < 256; i++) {
         dsmFloatTable[i] = (float)(-32768 + 256 * i);
+        dsmMuLawFloat[i] = (float)dsm_muLawDecode((uint8_t)i);
+    }
 
     dsmMasterVolume = 64;
     dsmMuteAll = 0;
@@ -304,7 +310,8 @@ int dsm_setPosition(int channel, uint32_t bytes)
     if (!ch->data || !ch->present || ch->length == 0 || ch->rate == 0 || ch->status < DSM_AT_END)
         return MPERR_OK;
     ch->loopNumber = ch->status == DSM_RELEASED ? 2 : 1;
-    uint32_t frames = bytes >> (ch->type == DSM_SMP_16BIT ? 1 : 0);
+    // Bytes count in the caller's form of the sample, before any conversion.
+    uint32_t frames = bytes >> dsm_frameShift(ch->origType);
     int loopType = ch->loopNumber == 2 ? ch->loop2Type : ch->loop1Type;
     uint32_t loopStart = ch->loopNumber == 2 ? ch->loop2Start : ch->loop1Start;
     uint32_t loopEnd = ch->loopNumber == 2 ? ch->loop2End : ch->loop1End;
@@ -334,7 +341,7 @@ int dsm_getPosition(int channel, uint32_t* bytes)
     dsmChannel_T* ch = channelOf(channel);
     if (!ch)
         return MPERR_INVALID_CHANNEL;
-    *bytes = ch->pos << (ch->type == DSM_SMP_16BIT ? 1 : 0);
+    *bytes = ch->pos << dsm_frameShift(ch->origType);
     return MPERR_OK;
 }
 

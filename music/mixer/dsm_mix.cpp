@@ -101,10 +101,12 @@ static dsmRoutine_T setUpVoice(const dsmChannel_T* ch, dsmVoice_T* v)
 {
     int stereo = (dsmMode & DSM_STEREO) != 0;
     int n = dsmChannels;
+    // On mono output a stereo sample adds both its values at half the volume.
+    int halve = !stereo && dsm_isStereoSample(ch->type) ? 1 : 0;
     if (!dsmInteger) {
         double scale = (double)dsmAmplification / ((double)n * 268435456.0);
-        v->facL = (float)(ch->leftVol * scale);
-        v->facR = (float)(ch->rightVol * scale);
+        v->facL = (float)((ch->leftVol >> halve) * scale);
+        v->facR = (float)((ch->rightVol >> halve) * scale);
         if (ch->panning == DSM_SURROUND)
             v->facR = -v->facR;
         // A zero factor adds +0 or -0, which leaves every sum as it was: the
@@ -113,15 +115,18 @@ static dsmRoutine_T setUpVoice(const dsmChannel_T* ch, dsmVoice_T* v)
             return v->facL == 0.0f ? nullptr : dsm_routine(0, ch->type, 0, DSM_PAN_GENERAL);
         return routineFor(0, ch->type, DSM_PAN_GENERAL, v->facL == 0.0f, v->facR == 0.0f);
     }
+    int32_t left = ch->leftVol >> halve, right = ch->rightVol >> halve;
     // Level = round(vol / 131072), one of 33; level 0 is a row of zeros.
-    int levelL = std::min(((ch->leftVol >> 7) + 512) >> 10, 32);
-    int levelR = std::min(((ch->rightVol >> 7) + 512) >> 10, 32);
-    v->tabL = dsmVolumeTable[levelL];
-    v->tabR = dsmVolumeTable[levelR];
-    v->mulL = (int32_t)(((int64_t)ch->leftVol * dsmAmplification / n) >> 20);
-    v->mulR = (int32_t)(((int64_t)ch->rightVol * dsmAmplification / n) >> 20);
-    bool zeroL = ch->type == DSM_SMP_16BIT ? v->mulL == 0 : levelL == 0;
-    bool zeroR = ch->type == DSM_SMP_16BIT ? v->mulR == 0 : levelR == 0;
+    int levelL = std::min(((left >> 7) + 512) >> 10, 32);
+    int levelR = std::min(((right >> 7) + 512) >> 10, 32);
+    bool muLaw = ch->type == DSM_SMP_MULAW || ch->type == DSM_SMP_MULAW_STEREO;
+    v->tabL = muLaw ? dsmMuLawTable[levelL] : dsmVolumeTable[levelL];
+    v->tabR = muLaw ? dsmMuLawTable[levelR] : dsmVolumeTable[levelR];
+    v->mulL = (int32_t)(((int64_t)left * dsmAmplification / n) >> 20);
+    v->mulR = (int32_t)(((int64_t)right * dsmAmplification / n) >> 20);
+    bool is16 = dsm_is16BitSample(ch->type);
+    bool zeroL = is16 ? v->mulL == 0 : levelL == 0;
+    bool zeroR = is16 ? v->mulR == 0 : levelR == 0;
     if (!stereo)
         return zeroL ? nullptr : dsm_routine(1, ch->type, 0, DSM_PAN_GENERAL);
     int pan = ch->panning == DSM_SURROUND ? DSM_PAN_SURROUND : ch->panning == 0 ? DSM_PAN_CENTRE : DSM_PAN_GENERAL;

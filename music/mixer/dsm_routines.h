@@ -27,11 +27,18 @@ using dsmRoutine_T = dsmPos_T (*)(const dsmVoice_T& v, void* out, uint32_t count
 // zero (hard panning), which saves the additions of nothing.
 enum { DSM_PAN_GENERAL = 0, DSM_PAN_CENTRE = 1, DSM_PAN_SURROUND = 2, DSM_PAN_LEFT = 3, DSM_PAN_RIGHT = 4 };
 
-// integer: 1/0; sampleType: 1 8-bit, 2 16-bit; stereo: 1/0; pan: DSM_PAN_*
-// (mono output always mixes the left value).
+// integer: 1/0; sampleType: DSM_SMP_*; stereo: 1/0; pan: DSM_PAN_* (mono
+// output always mixes the left value). Stereo samples send their left frame
+// value to the left side and their right one to the right (centre and
+// surround: both through the left volume); on mono output both are added,
+// each at the voice's left volume, which the caller halves. On the integer
+// path mu-law samples use the 8-bit routines with the mu-law volume table's
+// rows as tabL and tabR.
 dsmRoutine_T dsm_routine(int integer, int sampleType, int stereo, int pan);
 
 extern int32_t dsmVolumeTable[33][256];
+extern int32_t dsmMuLawTable[33][256];  // integer path: mu-law code at 33 volume levels
 extern float dsmFloatTable[256];
+extern float dsmMuLawFloat[256];        // floating-point path: mu-law code as its 16-bit value
 extern int32_t* dsmMixBuffer;
 extern float* dsmMixBufferF;

@@ -4,10 +4,55 @@
 
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
+#include "music/mp_settings.h"
 
 dsmSample_T dsmSamples[DSM_MAX_SAMPLES];
 
-static int frameShift(int type) { return type == DSM_SMP_16BIT ? 1 : 0; }
+int dsm_frameShift(int type)
+{
+    switch (type) {
+    case DSM_SMP_16BIT: case DSM_SMP_8BIT_STEREO: case DSM_SMP_MULAW_STEREO: return 1;
+    case DSM_SMP_16BIT_STEREO: return 2;
+    default: return 0;
+    }
+}
+
+int dsm_isStereoSample(int type)
+{
+    return type == DSM_SMP_8BIT_STEREO || type == DSM_SMP_16BIT_STEREO || type == DSM_SMP_MULAW_STEREO;
+}
+
+int dsm_is16BitSample(int type) { return type == DSM_SMP_16BIT || type == DSM_SMP_16BIT_STEREO; }
+
+static int isKnownType(int type)
+{
+    return type == DSM_SMP_NONE || type == DSM_SMP_8BIT || type == DSM_SMP_16BIT || type == DSM_SMP_8BIT_STEREO ||
+           type == DSM_SMP_16BIT_STEREO || type == DSM_SMP_MULAW || type == DSM_SMP_MULAW_STEREO;
+}
+
+// The stored copy of the caller's data: as given, or 16-bit values turned
+// into mu-law codes (half the bytes) when the conversion setting asks for it.
+static uint8_t* copyData(const dsmSampleDesc_T* desc, uint32_t frames, int* type)
+{
+    int from = *type;
+    bool toMuLaw = mpSettings.muLawSamples && dsm_is16BitSample(from);
+    int to = !toMuLaw ? from : from == DSM_SMP_16BIT ? DSM_SMP_MULAW : DSM_SMP_MULAW_STEREO;
+    size_t bytes = (size_t)frames << dsm_frameShift(to);
+    uint8_t* data = new (std::nothrow) uint8_t[bytes];
+    if (!data)
+        return nullptr;
+    if (toMuLaw) {
+        for (size_t i = 0; i < bytes; i++) {
+            int16_t v;
+            std::memcpy(&v, desc->data + 2 * i, 2);
+            data[i] = dsm_muLawEncode(v);
+        }
+    } else {
+        std::memcpy(data, desc->data, bytes);
+    }
+    *type = to;
+    return data;
+}
 
 // Keep loop points inside the sample, and treat an empty loop as none, so
 // the mixer never steps outside the data whatever the caller described.
@@ -28,13 +73,13 @@ int dsm_addSample(const dsmSampleDesc_T* desc, int copy, int* handle)
         index++;
     if (index == DSM_MAX_SAMPLES)
         return MPERR_NO_SAMPLE_HANDLES;
-    if (desc->type != DSM_SMP_NONE && desc->type != DSM_SMP_8BIT && desc->type != DSM_SMP_16BIT)
+    if (!isKnownType(desc->type))
         return MPERR_INVALID_SAMPLE_TYPE;
 
     dsmSample_T s = {};
     s.inUse = 1;
     s.loopMode = desc->loopMode;
-    int shift = frameShift(desc->type);
+    int shift = dsm_frameShift(desc->type);
     uint32_t length = desc->length >> shift;
     if (desc->type != DSM_SMP_NONE && length != 0 && desc->data) {
         s.type = s.origType = desc->type;
@@ -50,11 +95,9 @@ int dsm_addSample(const dsmSampleDesc_T* desc, int copy, int* handle)
         if (s.loop1Type == DSM_LT_NONE && s.loopMode == DSM_LOOP_TRACKER)
             s.loopMode = DSM_LOOP_NONE;
         if (copy) {
-            size_t bytes = (size_t)length << shift;
-            s.data = new (std::nothrow) uint8_t[bytes];
+            s.data = copyData(desc, length, &s.type);
             if (!s.data)
                 return MPERR_NO_MEMORY;
-            std::memcpy(s.data, desc->data, bytes);
             s.owned = 1;
         } else {
             s.data = const_cast<uint8_t*>(desc->data);
