@@ -9,7 +9,7 @@
 #include "music/mp_player.h"
 #include "platform/files.h"
 
-int mp_readWholeFile(const char* fileName, std::vector<uint8_t>* bytes)
+int mp_readWholeFile(const char* fileName, size_t minimum, std::vector<uint8_t>* bytes)
 {
     errno = 0;
     FILE* f = pf_fopen(fileName, "rb");
@@ -21,7 +21,24 @@ int mp_readWholeFile(const char* fileName, std::vector<uint8_t>* bytes)
         bytes->insert(bytes->end(), buf, buf + got);
     int failed = std::ferror(f);
     std::fclose(f);
-    return failed ? MPERR_FILE_READ : MPERR_OK;
+    if (failed)
+        return MPERR_FILE_READ;
+    return bytes->size() < minimum ? MPERR_END_OF_FILE : MPERR_OK;
+}
+
+int mp_uploadSample(mpSample_T* s, const uint8_t* data)
+{
+    dsmSampleDesc_T d = {};
+    d.data = data;
+    d.type = s->type;
+    d.length = s->length;
+    d.loopMode = s->loopType;
+    if (s->loopFlag) {
+        d.loop1Start = s->loopStart;
+        d.loop1End = s->loopEnd;
+        d.loop1Type = DSM_LT_FORWARD;
+    }
+    return dsm_addSample(&d, 1, &s->handle);
 }
 
 uint32_t mp_patternRows(const std::vector<uint8_t>& pattern)

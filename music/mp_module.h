@@ -9,6 +9,7 @@
 //   semitone; note and instrument bytes are 0xFF when absent; instruments
 //   are stored 0-based. Note bytes 0xFC to 0xFE are the actions of the
 //   formats that have them (cut, off, fade), never a pitch.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -84,8 +85,12 @@ mpModule_T* mp_loadModule(const char* fileName);
 int mp_loadMod(const char* fileName, int loadSamples, void* progress, mpModule_T** out);
 // S3M reader, the same way.
 int mp_loadS3m(const char* fileName, int loadSamples, void* progress, mpModule_T** out);
-// The whole file in memory; 0 or a code (13 to 31 as the open maps them, 14 on a read error).
-int mp_readWholeFile(const char* fileName, std::vector<uint8_t>* bytes);
+// Pieces the readers share. The whole file in memory; 0 or a code (13 to 31
+// as the open maps them, 14 on a read error, 29 when shorter than minimum).
+int mp_readWholeFile(const char* fileName, size_t minimum, std::vector<uint8_t>* bytes);
+// Hands a sample record's data (in the mixer's form, as its type says) to
+// the mixer, which copies it; its loop as a tracker-style forward loop.
+int mp_uploadSample(mpSample_T* s, const uint8_t* data);
 // Rows of an encoded pattern (its header's count).
 uint32_t mp_patternRows(const std::vector<uint8_t>& pattern);
 // Releases the module's samples from the mixer and the module itself.

@@ -140,28 +140,16 @@ static int uploadSample(mpSample_T* s, const uint8_t* src)
     std::vector<uint8_t> data(src, src + s->length);
     for (uint8_t& b : data)
         b ^= 0x80;                  // signed 8-bit -> unsigned 8-bit
-    dsmSampleDesc_T d = {};
-    d.data = data.data();
-    d.type = DSM_SMP_8BIT;
-    d.length = s->length;
-    d.loopMode = s->loopType;
-    if (s->loopFlag) {
-        d.loop1Start = s->loopStart;
-        d.loop1End = s->loopEnd;
-        d.loop1Type = DSM_LT_FORWARD;
-    }
-    return dsm_addSample(&d, 1, &s->handle);
+    return mp_uploadSample(s, data.data());
 }
 
 int mp_loadMod(const char* fileName, int loadSamples, void*, mpModule_T** out)
 {
     *out = nullptr;
     std::vector<uint8_t> file;
-    int code = mp_readWholeFile(fileName, &file);
+    int code = mp_readWholeFile(fileName, MOD_HEADER, &file);
     if (code != MPERR_OK)
         return code;
-    if (file.size() < MOD_HEADER)
-        return MPERR_END_OF_FILE;
     const uint8_t* f = file.data();
 
     int channels = channelsFromSignature(f + 1080);

@@ -167,17 +167,7 @@ static int uploadSample(s3mReader_T* r, mpSample_T* s, size_t offset)
             data[i] = src[from] ^ (r->unsignedSamples ? 0 : 0x80);
         }
     }
-    dsmSampleDesc_T d = {};
-    d.data = data.data();
-    d.type = s->type;
-    d.length = s->length;
-    d.loopMode = s->loopType;
-    if (s->loopFlag) {
-        d.loop1Start = s->loopStart;
-        d.loop1End = s->loopEnd;
-        d.loop1Type = DSM_LT_FORWARD;
-    }
-    return dsm_addSample(&d, 1, &s->handle);
+    return mp_uploadSample(s, data.data());
 }
 
 static void readInstrument(s3mReader_T* r, size_t offset, mpInstrument_T* inst, mpSample_T* s, size_t* dataOffset)
@@ -198,11 +188,9 @@ int mp_loadS3m(const char* fileName, int loadSamples, void*, mpModule_T** out)
 {
     *out = nullptr;
     std::vector<uint8_t> file;
-    int code = mp_readWholeFile(fileName, &file);
+    int code = mp_readWholeFile(fileName, S3M_HEADER, &file);
     if (code != MPERR_OK)
         return code;
-    if (file.size() < S3M_HEADER)
-        return MPERR_END_OF_FILE;
     s3mReader_T r = {};
     r.f = file.data();
     r.size = file.size();
