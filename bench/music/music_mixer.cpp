@@ -1,37 +1,50 @@
 // Mixing speed: 4 channels at 44100 Hz, 16-bit stereo, on both numeric
-// paths, reported as times faster than real time ("x_realtime").
+// paths, for 8-bit, 16-bit and mu-law samples, reported as times faster than
+// real time ("x_realtime").
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "music/mixer/dsm.h"
 #include "music/mp_module.h"
 #include "music/mp_render.h"
+#include "music/mp_settings.h"
 
 namespace {
 
 const uint32_t kFrames = 44100;   // one second of sound per iteration
 
-// Four voices on looping samples at different rates and pannings.
-void mixFourChannels(benchmark::State& state, int path)
+// Four voices on looping samples at different rates and pannings. A 16-bit
+// sample is uploaded as it is or, with muLaw, in the mixer's mu-law form.
+void mixFourChannels(benchmark::State& state, int path, int type = DSM_SMP_8BIT, int muLaw = 0)
 {
     dsm_init(44100, DSM_16BIT | DSM_STEREO | path);
     dsm_openChannels(4);
-    std::vector<uint8_t> data(8000);
-    for (size_t i = 0; i < data.size(); i++)
-        data[i] = (uint8_t)(128 + 100 * std::sin(i * 0.07));
+    int bytesPerFrame = type == DSM_SMP_16BIT ? 2 : 1;
+    std::vector<uint8_t> data(8000 * bytesPerFrame);
+    for (size_t i = 0; i < 8000; i++) {
+        if (type == DSM_SMP_16BIT) {
+            int16_t v = (int16_t)(25600 * std::sin(i * 0.07));
+            std::memcpy(&data[2 * i], &v, 2);
+        } else {
+            data[i] = (uint8_t)(128 + 100 * std::sin(i * 0.07));
+        }
+    }
+    mpSettings.muLawSamples = muLaw;
     dsmSampleDesc_T d = {};
     d.data = data.data();
-    d.type = DSM_SMP_8BIT;
+    d.type = type;
     d.length = (uint32_t)data.size();
     d.loopMode = DSM_LOOP_TRACKER;
-    d.loop1Start = 1000;
+    d.loop1Start = 1000 * bytesPerFrame;
     d.loop1End = (uint32_t)data.size();
     d.loop1Type = DSM_LT_FORWARD;
     int handle = 0;
     dsm_addSample(&d, 1, &handle);
+    mp_defaultSettings();
     const uint32_t rates[4] = {8287, 16574, 11025, 24858};
     const int pans[4] = {-64, 64, 64, -64};
     for (int c = 0; c < 4; c++) {
@@ -55,6 +68,14 @@ void BM_MixerInteger(benchmark::State& state) { mixFourChannels(state, DSM_INTEG
 void BM_MixerFloat(benchmark::State& state) { mixFourChannels(state, DSM_FLOAT); }
 BENCHMARK(BM_MixerInteger)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MixerFloat)->Unit(benchmark::kMillisecond);
+void BM_Mixer16Integer(benchmark::State& state) { mixFourChannels(state, DSM_INTEGER, DSM_SMP_16BIT); }
+void BM_Mixer16Float(benchmark::State& state) { mixFourChannels(state, DSM_FLOAT, DSM_SMP_16BIT); }
+void BM_MixerMuLawInteger(benchmark::State& state) { mixFourChannels(state, DSM_INTEGER, DSM_SMP_16BIT, 1); }
+void BM_MixerMuLawFloat(benchmark::State& state) { mixFourChannels(state, DSM_FLOAT, DSM_SMP_16BIT, 1); }
+BENCHMARK(BM_Mixer16Integer)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Mixer16Float)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MixerMuLawInteger)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MixerMuLawFloat)->Unit(benchmark::kMillisecond);
 
 // The demo's module through the whole player (ticks and mixing).
 void demoSong(benchmark::State& state, int path)
