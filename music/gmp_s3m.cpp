@@ -67,9 +67,8 @@ static bool sharesMemory(int command)
     }
 }
 
-static void rowStart(gmpPlayState_T* st, gmpChannel_T* ch)
+static void rowStart(gmpPlayState_T*, gmpChannel_T* ch)
 {
-    (void)st;
     ch->outVolume = ch->volume;     // the last row's tremolo or tremor ends
     if (ch->flags & GMP_F_INSTRUMENT)
         ch->c4Speed = 0;
