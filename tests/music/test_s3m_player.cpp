@@ -146,4 +146,45 @@ TEST(S3mPlayer, SpeedTempoAndBreakToADecimalRow)
     EXPECT_EQ(p.st->row, 12);
 }
 
+// Oxx counts frames: on a 16-bit sample the mixer is given twice the bytes.
+TEST(S3mPlayer, OffsetCountsFramesOfSixteenBitSamples)
+{
+    for (uint8_t flags : {0, 4}) {
+        s3mSong_T song = s3mFx_toneSong();
+        s3mSample_T& s = song.samples[0];
+        s.data.assign(2048, 0x10);
+        s.flags = flags;
+        s.loopEnd = 0;
+        song.patterns[0].cells[0][0] = cmd(15, 0x02, C4);
+        song.patterns[0].cells[1][0] = cmd(15, 0, C4);          // O00: the same offset again
+        s3mPlayer_T p(song);
+        p.ticks(6);
+        EXPECT_EQ(dsmChannel[0].pos, 512u) << (int)flags;
+        EXPECT_EQ(dsmChannel[0].status, DSM_PLAYING);
+        p.ticks(6);
+        EXPECT_EQ(dsmChannel[0].pos, 512u) << (int)flags;
+    }
+}
+
+// SB0 marks row 0, SB1 on row 1 plays rows 0 and 1 once more; SE2 on row 2
+// holds it for two more rows' time (the loop and delay rules MOD shares).
+TEST(S3mPlayer, PatternLoopAndPatternDelay)
+{
+    s3mSong_T song = s3mFx_toneSong();
+    song.patterns[0].cells[0][1] = cmd(S, 0xB0);
+    song.patterns[0].cells[1][1] = cmd(S, 0xB1);
+    song.patterns[0].cells[2][1] = cmd(S, 0xE2);
+    s3mPlayer_T p(song);
+    std::vector<int> rows;
+    p.ticks(5);
+    for (int t = 0; t < 6 * 7; t++) {
+        p.ticks(1);
+        if (p.st->tick == 0)
+            rows.push_back(p.st->row);
+    }
+    // The next row after each row: 1, then 0 (the loop), 1, 2, 3, and 3
+    // twice more while SE2 repeats row 2.
+    EXPECT_EQ(rows, (std::vector<int>{1, 0, 1, 2, 3, 3, 3}));
+}
+
 } // namespace
