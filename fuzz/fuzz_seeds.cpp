@@ -15,6 +15,7 @@
 #include "formats/pcx_writer.h"
 #include "music/formats/mod_writer.h"
 #include "tests/music/s3m_writer.h"
+#include "tests/music/xm_writer.h"
 
 namespace fs = std::filesystem;
 
@@ -280,6 +281,55 @@ std::vector<uint8_t> seed_s3m(uint16_t flags, uint16_t version, bool panTable)
     return s3m_write(song);
 }
 
+// XM songs with two instruments (one with envelopes, automatic vibrato and
+// an 8-bit forward loop, one with a 16-bit ping-pong loop), every effect and
+// volume column command once, in both frequency tables.
+std::vector<uint8_t> seed_xmSong(bool linear, bool plain)
+{
+    xmSong_T song;
+    song.channels = 4;
+    song.linear = linear;
+    xmInstrumentW_T a = xm_squareInstrument(32);
+    a.volume.points = {{0, 64}, {4, 20}, {8, 40}, {16, 0}};
+    a.volume.type = 7;
+    a.volume.sustain = 2;
+    a.volume.loopStart = 1;
+    a.volume.loopEnd = 2;
+    a.panning.points = {{0, 0}, {10, 64}};
+    a.panning.type = 1;
+    a.fadeout = 1024;
+    a.vibDepth = 4;
+    a.vibRate = 20;
+    a.vibSweep = 8;
+    xmInstrumentW_T b;
+    xmSampleW_T s;
+    s.is16 = true;
+    for (int i = 0; i < 50; i++)
+        s.data.push_back((int16_t)(i * 1300 - 32000));
+    s.loop = 2;
+    s.loopStart = 10;
+    s.loopLength = 30;
+    s.relativeNote = 12;
+    s.finetune = -40;
+    b.samples = {s};
+    song.instruments = {a, b, xmInstrumentW_T()};
+    song.orders = {0, 1, 0};
+    song.patterns.resize(2);
+    for (int p = 0; p < 2; p++) {
+        song.patterns[p].plain = plain;
+        song.patterns[p].cells.resize(64);
+        for (int row = 0; row < 64; row++) {
+            xmCell_T& c = song.patterns[p].cells[row].emplace_back();
+            c.note = (uint8_t)(row % 8 == 7 ? 97 : 1 + (row * 7) % 96);
+            c.instrument = (uint8_t)(1 + row % 3);
+            c.volume = (uint8_t)(0x10 + row * 4);
+            c.effect = (uint8_t)((row + p * 64) % 36);
+            c.param = (uint8_t)(row * 37 + p);
+        }
+    }
+    return xm_write(song);
+}
+
 void seed_music()
 {
     seed_copy("mod", "phased.mod");
@@ -291,6 +341,8 @@ void seed_music()
     seed_write("s3m", "plain.s3m", seed_s3m(0, 0x1320, false));
     seed_write("s3m", "fast_amiga.s3m", seed_s3m(64 | 16, 0x1300, false));
     seed_write("s3m", "pan_table.s3m", seed_s3m(0, 0x1320, true));
+    seed_write("xm", "linear.xm", seed_xmSong(true, false));
+    seed_write("xm", "amiga.xm", seed_xmSong(false, true));
 }
 
 }

@@ -4,6 +4,7 @@
 // player's critical section.
 #include <cstdint>
 
+#include "music/gmp_envelope.h"
 #include "music/mp_module.h"
 
 enum { GMP_MAX_PLAYING = 16 };
@@ -50,6 +51,22 @@ struct gmpChannel_T {
     int tremSpeed, tremDepth, tremPos;
     int tremorCount;            // ticks into the tremor's on-and-off cycle
     uint32_t c4Speed;           // a finetune command's middle-C rate; 0: the sample's
+    // The instrument formats (XM): envelopes, key off and fadeout, automatic
+    // vibrato, and XM's parameter memory.
+    int keyOn;                  // 0 once the key is released
+    int fadeVolume;             // 32768 full, down by the fadeout per tick after key off
+    gmpEnvState_T volumeEnv, panningEnv;
+    int envVolume;              // 0..64 this tick
+    int envPanning;             // 0..64 this tick, 32 the middle
+    int autoVibPos, autoVibTicks;
+    int autoVibDelta;           // period offset this tick
+    int realNote;               // note + the sample's relative note, semitones from C-0
+    int finetune;               // -128..127
+    int xmPanning;              // 0..255
+    int memSlideUp, memSlideDown, memFineUp, memFineDown, memExtraUp, memExtraDown;
+    int memVolSlide, memFineVolUp, memFineVolDown, memPanSlide, memGlobalSlide;
+    int memRetrig, memTremor, memOffset;
+    int delayTick;              // EDx: the tick the held cell plays on
 };
 
 struct gmpPlayState_T;
@@ -133,3 +150,11 @@ void gmp_noteCut(gmpPlayState_T* st, gmpChannel_T* ch, int x);
 void gmp_holdNote(gmpChannel_T* ch, int x);
 int gmp_delayedNote(gmpPlayState_T* st, gmpChannel_T* ch, int x);
 void gmp_patternDelay(gmpPlayState_T* st, int x);
+// Reads the next row's entries into the channels.
+void gmp_readRow(gmpPlayState_T* st);
+// Rows of the playing pattern.
+int gmp_rowsOf(const gmpPlayState_T* st);
+// The XM rules: the play state's XM settings, and one tick of an XM module
+// (its own row driver: instruments, envelopes and the volume column).
+void gmp_xmStart(gmpPlayState_T* st);
+int gmp_xmTick(gmpPlayState_T* st);

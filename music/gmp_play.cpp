@@ -97,6 +97,8 @@ int gmp_play(mpModule_T* module, int first, int last, int restart, int looping, 
         ch->soundChannel = soundChannels[c];
         gmp_setPanning(st, ch, module->panning[c]);
     }
+    if (module->formatId == MP_FORMAT_XM)
+        gmp_xmStart(st);
     if (code != MPERR_OK) {
         delete st;
         return code;
@@ -149,7 +151,7 @@ static int32_t findRow(const std::vector<uint8_t>& pat, int row)
     return (int32_t)p;
 }
 
-static void readRow(gmpPlayState_T* st)
+void gmp_readRow(gmpPlayState_T* st)
 {
     static const std::vector<uint8_t> noPattern;
     // An order naming no stored pattern plays silent rows.
@@ -203,7 +205,7 @@ static int tickEffects(gmpPlayState_T* st)
 }
 
 // Rows of the playing pattern: its header's count, 64 for a missing pattern.
-static int rowsOf(const gmpPlayState_T* st)
+int gmp_rowsOf(const gmpPlayState_T* st)
 {
     const mpModule_T* m = st->module;
     uint32_t rows = st->pattern < (int)m->patterns.size() ? mp_patternRows(m->patterns[st->pattern]) : 64;
@@ -243,7 +245,7 @@ static int processRow(gmpPlayState_T* st)
         st->patternDelay--;
         return code;
     }
-    readRow(st);
+    gmp_readRow(st);
     const gmpRules_T* rules = st->rules;
     for (int c = 0; c < st->numChannels; c++) {
         gmpChannel_T* ch = &st->channels[c];
@@ -279,7 +281,7 @@ static int processRow(gmpPlayState_T* st)
                 return code;
         }
     }
-    if (st->rowData >= 0 && ++st->row >= rowsOf(st))
+    if (st->rowData >= 0 && ++st->row >= gmp_rowsOf(st))
         gmp_nextPosition(st);
     return MPERR_OK;
 }
@@ -298,21 +300,26 @@ static int updateChannels(gmpPlayState_T* st)
     return MPERR_OK;
 }
 
+// One tick of the formats the shared row processing plays.
+static int scheduledTick(gmpPlayState_T* st)
+{
+    int code;
+    if (++st->tick < st->speed) {
+        code = tickEffects(st);
+    } else {
+        st->tick = 0;
+        code = processRow(st);
+    }
+    return code == MPERR_OK ? updateChannels(st) : code;
+}
+
 int gmp_tick()
 {
     for (int s = 0; s < GMP_MAX_PLAYING; s++) {
         gmpPlayState_T* st = gmpPlaying[s];
         if (!st || (st->loopCount != 0 && !st->looping))
             continue;
-        int code;
-        if (++st->tick < st->speed) {
-            code = tickEffects(st);
-        } else {
-            st->tick = 0;
-            code = processRow(st);
-        }
-        if (code == MPERR_OK)
-            code = updateChannels(st);
+        int code = st->module->formatId == MP_FORMAT_XM ? gmp_xmTick(st) : scheduledTick(st);
         if (code != MPERR_OK)
             return code;
     }

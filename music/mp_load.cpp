@@ -32,11 +32,12 @@ int mp_uploadSample(mpSample_T* s, const uint8_t* data)
     d.data = data;
     d.type = s->type;
     d.length = s->length;
-    d.loopMode = s->loopType;
+    bool pingPong = s->loopType == MP_LOOP_PINGPONG;
+    d.loopMode = pingPong ? DSM_LOOP_SINGLE : s->loopType;
     if (s->loopFlag) {
         d.loop1Start = s->loopStart;
         d.loop1End = s->loopEnd;
-        d.loop1Type = DSM_LT_FORWARD;
+        d.loop1Type = pingPong ? DSM_LT_BIDI : DSM_LT_FORWARD;
     }
     return dsm_addSample(&d, 1, &s->handle);
 }
@@ -49,8 +50,8 @@ uint32_t mp_patternRows(const std::vector<uint8_t>& pattern)
     return rows;
 }
 
-// XM and IT files are recognised and refused as invalid rather than misread
-// as MOD until their readers exist.
+// IT files are recognised and refused as invalid rather than misread as MOD
+// until their reader exists.
 static int refuseFormat(const char*, int, void*, mpModule_T**) { return MPERR_INVALID_MODULE; }
 
 // Loading uploads samples into the mixer, which the player thread may be
@@ -75,7 +76,7 @@ mpModule_T* mp_loadModule(const char* fileName)
 
     int (*reader)(const char*, int, void*, mpModule_T**) = mp_loadMod;
     if (std::memcmp(head, "Extended Module:", 16) == 0)
-        reader = refuseFormat;          // XM
+        reader = mp_loadXm;
     else if (std::memcmp(head + 44, "SCRM", 4) == 0)
         reader = mp_loadS3m;
     else if (std::memcmp(head, "IMPM", 4) == 0)

@@ -23,9 +23,17 @@ enum { MP_FORMAT_MOD = 1, MP_FORMAT_S3M = 2, MP_FORMAT_XM = 3, MP_FORMAT_IT = 4 
 // The others belong to the formats that set them: S3M's Amiga period limits,
 // volume slides on every tick (fast slides), and mono output (all channels
 // centred).
-enum { MP_FLAG_WIDE_OCTAVES = 4, MP_FLAG_AMIGA_LIMITS = 8, MP_FLAG_FAST_SLIDES = 16, MP_FLAG_MONO = 32 };
+// XM: periods follow the linear frequency table, not the Amiga one.
+enum { MP_FLAG_WIDE_OCTAVES = 4, MP_FLAG_AMIGA_LIMITS = 8, MP_FLAG_FAST_SLIDES = 16, MP_FLAG_MONO = 32,
+       MP_FLAG_LINEAR = 64 };
 // Order list markers of the other formats (MOD lists hold neither).
 enum { MP_ORDER_SKIP = 65534, MP_ORDER_END = 65535 };
+// Notes an instrument's sample map covers (XM uses the first 96).
+enum { MP_NOTES = 120 };
+// Sample loop types: mpSample_T::loopType.
+enum { MP_LOOP_NONE = 4, MP_LOOP_FORWARD = 5, MP_LOOP_PINGPONG = 6 };
+// Envelope flags, and the most points an envelope keeps.
+enum { MP_ENV_ON = 1, MP_ENV_SUSTAIN = 2, MP_ENV_LOOP = 4, MP_ENV_MAX_POINTS = 25 };
 
 struct mpSample_T {
     int32_t handle;         // mixer sample handle, 0 until uploaded
@@ -35,14 +43,32 @@ struct mpSample_T {
     uint32_t loopEnd;       // bytes
     int32_t type;           // the mixer's sample type: 1 8-bit unsigned, 2 16-bit signed,
                             // 3 and 4 their stereo forms (frames interleaved), 0 no data
-    int32_t loopType;       // 4: no loop, 5: forward loop
+    int32_t loopType;       // MP_LOOP_*
     int32_t loopFlag;       // 0 or 1
     int32_t volume;         // 0..64
-    int32_t finetune;       // low 4 bits meaningful
+    int32_t finetune;       // MOD: low 4 bits meaningful; XM: -128..127
     int32_t reserved[2];
     // The fields below are the other formats' (0 in a MOD sample).
     uint32_t c4Speed;       // Hz at middle C (S3M); 0: none given
     int32_t adlib;          // an AdLib instrument: recognised, never sounded
+    int32_t relativeNote;   // XM: semitones added to the played note
+    int32_t panning;        // XM: 0..255, 128 the middle
+    int32_t vibType;        // automatic vibrato: 0 sine, 1 square, 2 ramp down, 3 ramp up
+    int32_t vibSweep;       // ticks until the full depth
+    int32_t vibDepth;       // 0..15
+    int32_t vibRate;        // position step per tick, 256 a cycle
+};
+
+// A volume or panning envelope: points of (tick, value 0..64), a loop and
+// a sustain range between point indices (XM sustains on one point: start
+// and end the same).
+struct mpEnvelope_T {
+    int32_t flags;          // MP_ENV_*
+    int32_t numPoints;      // 0..MP_ENV_MAX_POINTS
+    int32_t loopStart, loopEnd;
+    int32_t sustainStart, sustainEnd;
+    uint16_t tick[MP_ENV_MAX_POINTS];
+    int16_t value[MP_ENV_MAX_POINTS];
 };
 
 struct mpInstrument_T {
@@ -52,6 +78,12 @@ struct mpInstrument_T {
     int32_t reserved[4];
     mpSample_T* sample;     // used instruments only
     char longName[29];      // the whole name where a format allows more than 22 characters
+    // The instrument formats' (XM): the first of numSamples records in
+    // `sample`, the one each note plays, envelopes and fadeout.
+    uint8_t noteSample[MP_NOTES];   // sample index within the instrument per note, MP_NONE none
+    mpEnvelope_T volumeEnvelope;
+    mpEnvelope_T panningEnvelope;
+    int32_t fadeout;        // subtracted per tick after key off from 32768
 };
 
 struct mpModule_T {
@@ -83,13 +115,14 @@ inline int mp_panFromNibble(int x) { return (x * 128 + 7) / 15; }
 mpModule_T* mp_loadModule(const char* fileName);
 // MOD reader: 0 or an error code. Samples are uploaded to the mixer.
 int mp_loadMod(const char* fileName, int loadSamples, void* progress, mpModule_T** out);
-// S3M reader, the same way.
+// S3M and XM readers, the same way.
 int mp_loadS3m(const char* fileName, int loadSamples, void* progress, mpModule_T** out);
+int mp_loadXm(const char* fileName, int loadSamples, void* progress, mpModule_T** out);
 // Pieces the readers share. The whole file in memory; 0 or a code (13 to 31
 // as the open maps them, 14 on a read error, 29 when shorter than minimum).
 int mp_readWholeFile(const char* fileName, size_t minimum, std::vector<uint8_t>* bytes);
 // Hands a sample record's data (in the mixer's form, as its type says) to
-// the mixer, which copies it; its loop as a tracker-style forward loop.
+// the mixer, which copies it; its loop forward (tracker style) or ping-pong.
 int mp_uploadSample(mpSample_T* s, const uint8_t* data);
 // Rows of an encoded pattern (its header's count).
 uint32_t mp_patternRows(const std::vector<uint8_t>& pattern);

@@ -3,7 +3,6 @@
 #include "music/gmp.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
-#include "music/output/sd.h"
 
 static gmpPlayState_T* mprState;
 static uint32_t mprUntilTick;
@@ -32,7 +31,10 @@ int mpr_render(int16_t* out, uint32_t frames)
             int code = gmp_tick();
             if (code != MPERR_OK)
                 return code;
-            mprUntilTick = sd_tickLength((uint32_t)mprRate, gmpTickRate);
+            // Whole frames a tick, as the trackers count them: the wave
+            // device rounds every tick up to an even count, which at most
+            // tempos drifts from the song's timing by a frame a tick.
+            mprUntilTick = (uint32_t)((uint64_t)mprRate * 100 / gmpTickRate);
         }
         uint32_t n = frames < mprUntilTick ? frames : mprUntilTick;
         dsm_mix(n, out);

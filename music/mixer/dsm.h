@@ -23,8 +23,8 @@ enum {
 };
 
 // Loop modes: 4 no loop and 5 forward loop are the tracker modes; 2 and 3
-// add a second loop used after release; other values play loop 1 alone.
-enum { DSM_LOOP_RELEASE = 2, DSM_LOOP_RELEASE_BIDI = 3, DSM_LOOP_NONE = 4, DSM_LOOP_TRACKER = 5 };
+// add a second loop used after release; other values (1) play loop 1 alone.
+enum { DSM_LOOP_SINGLE = 1, DSM_LOOP_RELEASE = 2, DSM_LOOP_RELEASE_BIDI = 3, DSM_LOOP_NONE = 4, DSM_LOOP_TRACKER = 5 };
 // Loop types: 0 none, 1 forward, 2 back and forth.
 enum { DSM_LT_NONE = 0, DSM_LT_FORWARD = 1, DSM_LT_BIDI = 2 };
 

@@ -88,6 +88,24 @@ TEST(Render, FirstRowSoundsAfter100ms)
     EXPECT_LE(first, 4410u + 6);
 }
 
+// At tempo 121 a tick is 4410000 / 4840 = 911.16 frames: every tick lasts
+// 911 whole frames, as the trackers count, not the wave device's even 912.
+TEST(Render, TicksAtAnOddTempoLastWholeFrames)
+{
+    modSong_T song = fx_toneSong();
+    song.patterns[0].cells[0][0] = {0, 0, 15, 121};
+    song.patterns[0].cells[32][0] = {428, 1, 0, 0};
+    const uint32_t frames = 182000;
+    std::vector<int16_t> out = render(song, DSM_INTEGER, frames);
+    size_t first = 0;
+    while (first < frames && out[2 * first] == 0 && out[2 * first + 1] == 0)
+        first++;
+    // Five ticks of 882 frames at tempo 125, then 32 rows of 6 ticks at 911.
+    size_t start = 5 * 882 + 32 * 6 * 911;
+    EXPECT_GE(first, start);
+    EXPECT_LE(first, start + 6);
+}
+
 TEST(Render, IntegerAndFloatAgreeOnAModule)
 {
     modSong_T song = fx_toneSong(50, 3);

@@ -1,0 +1,10 @@
+// The XM reader on any bytes (the seeds carry the signature), then a moment
+// of playback of whatever it accepts: instruments, envelopes and samples a
+// file describes must not break the player or the mixer either.
+#include "fuzz/fuzz_util.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    fuzz_playModule("input.xm", data, size);
+    return 0;
+}

@@ -1,0 +1,339 @@
+// The XM reader: FastTracker 2 modules (instruments with several samples,
+// envelopes, a volume column, 8- and 16-bit delta-coded samples) read whole
+// into memory and turned into the common module form. Every size the file
+// states is checked against what the file holds: a header or instrument
+// larger than the fields we know is skipped as written, one smaller than
+// them reads the missing fields as 0, and sample data cut short keeps what
+// is there.
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "music/formats/xm_layout.h"
+#include "music/mixer/dsm.h"
+#include "music/mp_errors.h"
+#include "music/mp_module.h"
+
+namespace {
+
+struct xmReader_T {
+    const uint8_t* f;
+    size_t size;
+};
+
+uint32_t le16(const uint8_t* p) { return (uint32_t)p[0] | (uint32_t)p[1] << 8; }
+uint32_t le32(const uint8_t* p) { return le16(p) | le16(p + 2) << 16; }
+
+// Copies the `want` bytes at pos into a zeroed buffer, as many as the file
+// and the record's stated size hold.
+void readRecord(const xmReader_T& r, size_t pos, size_t stated, uint8_t* buf, size_t want)
+{
+    std::memset(buf, 0, want);
+    if (pos >= r.size)
+        return;
+    size_t n = std::min({want, stated, r.size - pos});
+    std::memcpy(buf, r.f + pos, n);
+}
+
+uint8_t noteByte(uint8_t xmNote)
+{
+    if (xmNote >= 1 && xmNote <= XM_LAST_NOTE)
+        return (uint8_t)((xmNote - 1) / 12 * 16 + (xmNote - 1) % 12);
+    return xmNote == XM_KEY_OFF ? (uint8_t)MP_NOTE_OFF : (uint8_t)MP_NONE;
+}
+
+// The volume column in the common encoding: set volume 0..64 as the value
+// itself, the commands 0x60..0xFF as they are; 0 when there is nothing.
+bool volumeByte(uint8_t v, uint8_t* out)
+{
+    if (v >= 0x10 && v <= 0x50) {
+        *out = (uint8_t)(v - 0x10);
+        return true;
+    }
+    *out = v;
+    return v >= 0x60;
+}
+
+// One cell (already unpacked) of channel c into the encoding.
+void encodeCell(std::vector<uint8_t>* out, int c, const uint8_t cell[5])
+{
+    uint8_t note = noteByte(cell[0]);
+    uint8_t instrument = cell[1] ? (uint8_t)(cell[1] - 1) : (uint8_t)MP_NONE;
+    uint8_t volume;
+    bool hasVolume = volumeByte(cell[2], &volume);
+    bool hasCommand = (cell[3] || cell[4]) && cell[3] < XM_COMMANDS;
+    bool hasNote = note != MP_NONE || instrument != MP_NONE;
+    if (!hasNote && !hasVolume && !hasCommand)
+        return;
+    out->push_back((uint8_t)(c | (hasNote ? MP_ENT_NOTE : 0) | (hasVolume ? MP_ENT_VOLUME : 0) |
+                             (hasCommand ? MP_ENT_COMMAND : 0)));
+    if (hasNote) {
+        out->push_back(note);
+        out->push_back(instrument);
+    }
+    if (hasVolume)
+        out->push_back(volume);
+    if (hasCommand) {
+        out->push_back((uint8_t)(cell[3] + 1));
+        out->push_back(cell[4]);
+    }
+}
+
+// A packed pattern: a cell is either 5 plain bytes, or a byte with bit 7 set
+// whose low 5 bits say which of the 5 follow. Data that ends inside a row
+// leaves the rest of the pattern empty.
+std::vector<uint8_t> encodePattern(const uint8_t* data, uint32_t bytes, int rows, int channels)
+{
+    std::vector<uint8_t> out(8);
+    uint32_t p = 0;
+    for (int row = 0; row < rows; row++) {
+        for (int c = 0; c < channels; c++) {
+            uint8_t cell[5] = {};
+            if (p < bytes) {
+                uint8_t first = data[p];
+                uint8_t mask = first & 0x80 ? first & 0x1F : 0x1F;
+                if (first & 0x80)
+                    p++;
+                for (int k = 0; k < 5; k++)
+                    if ((mask >> k & 1) && p < bytes)
+                        cell[k] = data[p++];
+            }
+            encodeCell(&out, c, cell);
+        }
+        out.push_back(0);
+    }
+    uint32_t size = (uint32_t)out.size(), count = (uint32_t)rows;
+    std::memcpy(out.data(), &size, 4);
+    std::memcpy(out.data() + 4, &count, 4);
+    return out;
+}
+
+int readPatterns(const xmReader_T& r, size_t* pos, uint32_t count, int channels, mpModule_T* m)
+{
+    for (uint32_t i = 0; i < count; i++) {
+        if (*pos + XM_PATTERN_HEADER > r.size)
+            return MPERR_END_OF_FILE;
+        const uint8_t* h = r.f + *pos;
+        uint32_t headerLength = std::max<uint32_t>(le32(h), XM_PATTERN_HEADER);
+        uint32_t rows = le16(h + 5), packed = le16(h + 7);
+        rows = rows == 0 ? 64 : std::min<uint32_t>(rows, XM_MAX_ROWS);
+        size_t data = *pos + headerLength;
+        if (data > r.size || packed > r.size - data)
+            return MPERR_END_OF_FILE;
+        m->patterns[i] = encodePattern(r.f + data, packed, (int)rows, channels);
+        *pos = data + packed;
+    }
+    return MPERR_OK;
+}
+
+// Points out of order end the envelope there; indices past its points drop
+// the sustain or loop they name; values above 64 are 64.
+void readEnvelope(const uint8_t* points, int count, int sustain, int loopStart, int loopEnd, int type,
+                  mpEnvelope_T* env)
+{
+    env->numPoints = 0;
+    for (int k = 0; k < std::min<int>(count, XM_ENV_POINTS); k++) {
+        uint16_t tick = (uint16_t)le16(points + 4 * k);
+        if (k > 0 && tick <= env->tick[k - 1])
+            break;
+        env->tick[k] = tick;
+        env->value[k] = (int16_t)std::min<uint32_t>(le16(points + 4 * k + 2), 64);
+        env->numPoints = k + 1;
+    }
+    int n = env->numPoints;
+    env->flags = n > 0 && (type & MP_ENV_ON) ? MP_ENV_ON : 0;
+    if ((type & MP_ENV_SUSTAIN) && sustain < n) {
+        env->flags |= MP_ENV_SUSTAIN;
+        env->sustainStart = env->sustainEnd = sustain;
+    }
+    if ((type & MP_ENV_LOOP) && loopStart <= loopEnd && loopEnd < n) {
+        env->flags |= MP_ENV_LOOP;
+        env->loopStart = loopStart;
+        env->loopEnd = loopEnd;
+    }
+}
+
+void readInstrumentHeader(const uint8_t* h, int numSamples, mpInstrument_T* inst)
+{
+    std::memcpy(inst->name, h + 4, 22);
+    inst->numSamples = numSamples;
+    inst->used = numSamples > 0;
+    for (int n = 0; n < MP_NOTES; n++)
+        inst->noteSample[n] = n < XM_LAST_NOTE && h[33 + n] < numSamples ? h[33 + n] : (uint8_t)MP_NONE;
+    readEnvelope(h + 129, h[225], h[227], h[228], h[229], h[233], &inst->volumeEnvelope);
+    readEnvelope(h + 177, h[226], h[230], h[231], h[232], h[234], &inst->panningEnvelope);
+    inst->fadeout = (int32_t)le16(h + 239);
+}
+
+// Sample header fields; lengths in bytes as written.
+void readSampleHeader(const uint8_t* h, const uint8_t* inst, mpSample_T* s)
+{
+    bool is16 = h[14] & XM_SAMPLE_16BIT;
+    uint32_t mask = is16 ? ~1u : ~0u;
+    s->length = le32(h) & mask;
+    s->loopStart = le32(h + 4) & mask;
+    s->loopEnd = s->loopStart + (le32(h + 8) & mask);
+    s->volume = std::min<int>(h[12], 64);
+    s->finetune = (int8_t)h[13];
+    s->type = is16 ? DSM_SMP_16BIT : DSM_SMP_8BIT;
+    int loop = h[14] & 3;
+    s->loopType = loop == 0 ? MP_LOOP_NONE : loop == 2 ? MP_LOOP_PINGPONG : MP_LOOP_FORWARD;
+    s->panning = h[15];
+    s->relativeNote = (int8_t)h[16];
+    s->vibType = inst[235] & 3;
+    s->vibSweep = inst[236];
+    s->vibDepth = inst[237] & 15;
+    s->vibRate = inst[238];
+}
+
+// Delta-coded data into what the mixer plays: unsigned 8-bit bytes or
+// signed 16-bit values. `available` bytes of the stated length are there.
+std::vector<uint8_t> decodeSample(const uint8_t* src, uint32_t available, bool is16)
+{
+    std::vector<uint8_t> out(available);
+    if (is16) {
+        int16_t value = 0;
+        for (uint32_t i = 0; i + 1 < available; i += 2) {
+            value = (int16_t)(value + (int16_t)le16(src + i));
+            std::memcpy(out.data() + i, &value, 2);
+        }
+    } else {
+        int8_t value = 0;
+        for (uint32_t i = 0; i < available; i++) {
+            value = (int8_t)(value + (int8_t)src[i]);
+            out[i] = (uint8_t)(value ^ 0x80);
+        }
+    }
+    return out;
+}
+
+// The length becomes what the file holds; loops are kept inside it.
+void fitSample(mpSample_T* s, uint32_t available)
+{
+    s->length = std::min(s->length, available);
+    s->loopEnd = std::min(s->loopEnd, s->length);
+    if (s->loopType == MP_LOOP_NONE || s->loopStart >= s->loopEnd) {
+        s->loopType = MP_LOOP_NONE;
+        s->loopStart = s->loopEnd = 0;
+    }
+    s->loopFlag = s->loopType != MP_LOOP_NONE;
+    if (s->length == 0)
+        s->type = DSM_SMP_NONE;
+}
+
+// Instruments, each followed by its sample headers and then their data.
+// A file that ends among them leaves the remaining instruments empty.
+int readInstruments(const xmReader_T& r, size_t pos, int loadSamples, mpModule_T* m)
+{
+    std::vector<size_t> first(m->numInsts, 0);
+    for (uint32_t i = 0; i < m->numInsts && pos + 4 <= r.size; i++) {
+        uint8_t h[XM_INSTRUMENT_HEADER];
+        uint32_t stated = le32(r.f + pos);
+        readRecord(r, pos, stated, h, sizeof h);
+        int numSamples = stated >= 29 ? (int)le16(h + 27) : 0;
+        if (numSamples > XM_MAX_SAMPLES)
+            return MPERR_INVALID_INSTRUMENT;
+        mpInstrument_T& inst = m->instruments[i];
+        readInstrumentHeader(h, numSamples, &inst);
+        uint32_t headerSize = numSamples ? le32(h + 29) : 0;
+        if (headerSize == 0)
+            headerSize = XM_SAMPLE_HEADER;
+        pos += std::max<uint32_t>(stated, 4);
+        first[i] = m->sampleRecords.size();
+        for (int k = 0; k < numSamples; k++, pos += headerSize) {
+            uint8_t sh[XM_SAMPLE_HEADER];
+            readRecord(r, pos, headerSize, sh, sizeof sh);
+            mpSample_T s = {};
+            readSampleHeader(sh, h, &s);
+            m->sampleRecords.push_back(s);
+        }
+        for (int k = 0; k < numSamples; k++) {
+            mpSample_T& s = m->sampleRecords[first[i] + k];
+            uint32_t stored = s.length;
+            uint32_t available = pos < r.size ? (uint32_t)std::min<size_t>(stored, r.size - pos) : 0;
+            if (s.type == DSM_SMP_16BIT)
+                available &= ~1u;
+            fitSample(&s, available);
+            if (loadSamples && s.type != DSM_SMP_NONE) {
+                std::vector<uint8_t> data = decodeSample(r.f + pos, s.length, s.type == DSM_SMP_16BIT);
+                int code = mp_uploadSample(&s, data.data());
+                if (code != MPERR_OK)
+                    return code;
+            }
+            pos += std::min<size_t>(stored, r.size - std::min(pos, r.size));
+        }
+    }
+    // The records are all in place now: point the instruments at theirs.
+    m->numSamples = (uint32_t)m->sampleRecords.size();
+    m->samples.assign(m->numInsts, nullptr);
+    for (uint32_t i = 0; i < m->numInsts; i++) {
+        mpInstrument_T& inst = m->instruments[i];
+        if (inst.numSamples > 0 && first[i] + inst.numSamples <= m->sampleRecords.size()) {
+            inst.sample = &m->sampleRecords[first[i]];
+            m->samples[i] = inst.sample;
+        } else {
+            inst.numSamples = 0;
+            inst.used = 0;
+        }
+    }
+    return MPERR_OK;
+}
+
+} // namespace
+
+int mp_loadXm(const char* fileName, int loadSamples, void*, mpModule_T** out)
+{
+    *out = nullptr;
+    std::vector<uint8_t> file;
+    int code = mp_readWholeFile(fileName, XM_HEADER_FIXED, &file);
+    if (code != MPERR_OK)
+        return code;
+    xmReader_T r = {file.data(), file.size()};
+    const uint8_t* f = r.f;
+    uint32_t headerSize = le32(f + 60);
+    uint32_t songLength = le16(f + 64), channels = le16(f + 68);
+    uint32_t numPatterns = le16(f + 70), numInsts = le16(f + 72);
+    // The order table ends with the header as written, at most 256 entries.
+    uint32_t orderRoom = headerSize > 20 ? std::min<uint32_t>(headerSize - 20, 256) : 0;
+    songLength = std::min(songLength, orderRoom);
+    if (songLength == 0 || channels == 0 || channels > MP_MAX_CHANNELS || numPatterns > 256 ||
+        numInsts > XM_MAX_INSTRUMENTS)
+        return MPERR_INVALID_MODULE;
+
+    std::unique_ptr<mpModule_T> m(new mpModule_T());
+    std::memcpy(m->name, f + 17, 20);
+    m->formatId = MP_FORMAT_XM;
+    m->songLength = songLength;
+    uint32_t restart = le16(f + 66);
+    m->restartPos = restart < songLength ? restart : 0;
+    m->numInsts = numInsts;
+    m->numChannels = (uint8_t)channels;
+    m->masterVolume = 64;
+    uint32_t speed = le16(f + 76), bpm = le16(f + 78);
+    m->speed = (uint8_t)(speed == 0 || speed > 31 ? 6 : speed);
+    m->tempo = (uint8_t)(bpm < 32 || bpm > 255 ? 125 : bpm);
+    for (int c = 0; c < MP_MAX_CHANNELS; c++)
+        m->panning[c] = 64;
+    if (le16(f + 74) & 1)
+        m->flags |= MP_FLAG_LINEAR;
+    m->orders.assign(f + 80, f + 80 + songLength);
+    // An order naming a pattern the file lacks plays an empty one.
+    uint32_t highest = *std::max_element(m->orders.begin(), m->orders.end());
+    m->numPatterns = std::max(numPatterns, highest + 1);
+    m->patterns.resize(m->numPatterns);
+    for (auto& p : m->patterns)
+        p = encodePattern(nullptr, 0, 64, 0);
+
+    size_t pos = 60 + (size_t)headerSize;
+    code = readPatterns(r, &pos, numPatterns, (int)channels, m.get());
+    if (code == MPERR_OK) {
+        m->instruments.resize(numInsts);
+        code = readInstruments(r, pos, loadSamples, m.get());
+    }
+    if (code != MPERR_OK) {
+        mp_freeModule(m.release());
+        return code;
+    }
+    *out = m.release();
+    return MPERR_OK;
+}

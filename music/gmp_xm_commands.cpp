@@ -1,0 +1,385 @@
+// The XM commands and the volume column: what each does on its row's tick
+// and on the others, with FastTracker 2's parameter memory (a parameter of
+// 0 repeats the last non-zero one of the same command).
+#include "music/gmp_envelope.h"
+#include "music/gmp_instrument.h"
+#include "music/gmp_xm.h"
+#include "music/gmp_xm_periods.h"
+#include "music/mixer/dsm.h"
+#include "music/mp_errors.h"
+
+static int remember(int* memory, int value)
+{
+    if (value)
+        *memory = value;
+    return *memory;
+}
+
+static void slidePeriod(gmpPlayState_T* st, gmpChannel_T* ch, int delta) { gmp_setPeriod(st, ch, ch->period + delta); }
+
+// Up by x, or down by y when x is 0.
+static void volumeSlide(gmpPlayState_T* st, gmpChannel_T* ch, int xy)
+{
+    gmp_setVolume(st, ch, xy >> 4 ? ch->volume + (xy >> 4) : ch->volume - (xy & 15));
+}
+
+static void slidePanning(gmpChannel_T* ch, int delta)
+{
+    int p = ch->xmPanning + delta;
+    ch->xmPanning = p < 0 ? 0 : p > 255 ? 255 : p;
+}
+
+// The vibrato and tremolo waveforms, 0..255 over half a cycle of 32 steps.
+static int waveValue(int wave, int pos)
+{
+    switch (wave & 3) {
+    case 1:
+        return pos & 32 ? 255 - (pos & 31) * 8 : (pos & 31) * 8;
+    case 2:
+        return 255;
+    default:
+        return gmpVibratoSine[pos & 31];
+    }
+}
+
+void gmp_xmVibrato(gmpPlayState_T* st, gmpChannel_T* ch)
+{
+    // Four times the ProTracker depth: XM periods are four times as fine.
+    int delta = waveValue(ch->vibWave, ch->vibPos) * ch->vibDepth >> 5;
+    ch->outPeriod = gmp_clampPeriod(st, ch->vibPos & 32 ? ch->period - delta : ch->period + delta);
+    ch->vibPos = (ch->vibPos + ch->vibSpeed) & 63;
+}
+
+static void tremolo(gmpChannel_T* ch)
+{
+    int delta = waveValue(ch->tremWave, ch->tremPos) * ch->tremDepth >> 6;
+    int v = ch->tremPos & 32 ? ch->volume - delta : ch->volume + delta;
+    ch->outVolume = v < 0 ? 0 : v > 64 ? 64 : v;
+    ch->tremPos = (ch->tremPos + ch->tremSpeed) & 63;
+}
+
+static void arpeggio(gmpPlayState_T* st, gmpChannel_T* ch, int xy)
+{
+    int t = st->tick % 3;
+    int add = t == 0 ? 0 : t == 1 ? xy >> 4 : xy & 15;
+    if (add && ch->sampleNum != MP_NONE)
+        ch->outPeriod = gmp_xmPeriod((st->module->flags & MP_FLAG_LINEAR) != 0, ch->realNote + add, ch->finetune);
+}
+
+// Multi-retrigger's volume change by the x nibble.
+static int retrigVolume(int x, int v)
+{
+    static const int add[16] = {0, -1, -2, -4, -8, -16, 0, 0, 0, 1, 2, 4, 8, 16, 0, 0};
+    if (x == 6)
+        return v * 2 / 3;
+    if (x == 7)
+        return v / 2;
+    if (x == 14)
+        return v * 3 / 2;
+    if (x == 15)
+        return v * 2;
+    return v + add[x];
+}
+
+static int retrigger(gmpChannel_T* ch)
+{
+    return dsm_setPosition(ch->soundChannel, ch->startOffset);
+}
+
+static void globalSlide(gmpPlayState_T* st, int xy)
+{
+    int v = st->globalVolume + (xy >> 4 ? xy >> 4 : -(xy & 15));
+    st->globalVolume = v < 0 ? 0 : v > 64 ? 64 : v;
+}
+
+// Past the next pattern's rows means its first row.
+static void patternBreak(gmpPlayState_T* st, int xy)
+{
+    if (st->rowData >= 0)
+        gmp_nextPosition(st);
+    int row = (xy >> 4) * 10 + (xy & 15);
+    gmp_jumpToRow(st, row < gmp_rowsOf(st) ? row : 0);
+}
+
+static void setSpeed(gmpPlayState_T* st, int xx)
+{
+    if (xx >= 32) {
+        gmp_setTempo(st, xx);
+    } else if (xx) {
+        st->speed = xx;
+    } else {
+        // F00 ends the song: play goes on from the restart position.
+        st->position = st->restartPosition;
+        st->pattern = st->module->orders[st->position];
+        gmp_jumpToRow(st, 0);
+        st->loopCount++;
+    }
+}
+
+static void extendedRow(gmpPlayState_T* st, gmpChannel_T* ch, int sub, int x)
+{
+    switch (sub) {
+    case XME_FINE_UP:
+        slidePeriod(st, ch, -4 * remember(&ch->memFineUp, x));
+        break;
+    case XME_FINE_DOWN:
+        slidePeriod(st, ch, 4 * remember(&ch->memFineDown, x));
+        break;
+    case XME_VIBRATO_WAVE:
+        ch->vibWave = x & 3;
+        break;
+    case XME_LOOP:
+        gmp_patternLoop(st, ch, x);
+        break;
+    case XME_TREMOLO_WAVE:
+        ch->tremWave = x & 3;
+        break;
+    case XME_FINE_VOL_UP:
+        gmp_setVolume(st, ch, ch->volume + remember(&ch->memFineVolUp, x));
+        break;
+    case XME_FINE_VOL_DOWN:
+        gmp_setVolume(st, ch, ch->volume - remember(&ch->memFineVolDown, x));
+        break;
+    case XME_CUT:
+        gmp_noteCut(st, ch, x);
+        break;
+    case XME_PATTERN_DELAY:
+        gmp_patternDelay(st, x);
+        break;
+    default:
+        break;
+    }
+}
+
+int gmp_xmRowCommand(gmpPlayState_T* st, gmpChannel_T* ch)
+{
+    int xx = ch->param, x = xx >> 4, y = xx & 15;
+    switch (ch->command) {
+    case XMC_PORTA_UP:
+        remember(&ch->memSlideUp, xx);
+        break;
+    case XMC_PORTA_DOWN:
+        remember(&ch->memSlideDown, xx);
+        break;
+    case XMC_TONE_PORTA:
+        remember(&ch->portaSpeed, xx);
+        break;
+    case XMC_VIBRATO:
+        remember(&ch->vibSpeed, x);
+        remember(&ch->vibDepth, y);
+        break;
+    case XMC_TONE_VOLSLIDE:
+    case XMC_VIBRATO_VOLSLIDE:
+    case XMC_VOLSLIDE:
+        remember(&ch->memVolSlide, xx);
+        break;
+    case XMC_TREMOLO:
+        remember(&ch->tremSpeed, x);
+        remember(&ch->tremDepth, y);
+        break;
+    case XMC_PANNING:
+        ch->xmPanning = xx;
+        break;
+    case XMC_JUMP:
+        gmp_positionJump(st, xx < (int)st->module->songLength ? xx : (int)st->module->songLength);
+        break;
+    case XMC_VOLUME:
+        gmp_setVolume(st, ch, xx);
+        break;
+    case XMC_BREAK:
+        patternBreak(st, xx);
+        break;
+    case XMC_EXTENDED:
+        extendedRow(st, ch, x, y);
+        break;
+    case XMC_SPEED:
+        setSpeed(st, xx);
+        break;
+    case XMC_GLOBAL_VOLUME:
+        st->globalVolume = xx > 64 ? 64 : xx;
+        break;
+    case XMC_GLOBAL_SLIDE:
+        remember(&ch->memGlobalSlide, xx);
+        break;
+    case XMC_KEY_OFF:
+        if (xx == 0)
+            gmp_keyOff(ch, gmp_instrumentOf(st, ch->instrument));
+        break;
+    case XMC_ENVELOPE_POSITION: {
+        const mpInstrument_T* inst = gmp_instrumentOf(st, ch->instrument);
+        if (inst) {
+            gmp_envSetPosition(&inst->volumeEnvelope, &ch->volumeEnv, xx);
+            gmp_envSetPosition(&inst->panningEnvelope, &ch->panningEnv, xx);
+        }
+        break;
+    }
+    case XMC_PAN_SLIDE:
+        remember(&ch->memPanSlide, xx);
+        break;
+    case XMC_RETRIG:
+        if (x)
+            ch->memRetrig = (ch->memRetrig & 15) | x << 4;
+        if (y)
+            ch->memRetrig = (ch->memRetrig & 0xF0) | y;
+        break;
+    case XMC_TREMOR:
+        remember(&ch->memTremor, xx);
+        break;
+    case XMC_EXTRA_FINE:
+        // One period unit a step: a quarter of a fine slide.
+        if (x == 1)
+            slidePeriod(st, ch, -remember(&ch->memExtraUp, y));
+        else if (x == 2)
+            slidePeriod(st, ch, remember(&ch->memExtraDown, y));
+        break;
+    default:
+        break;
+    }
+    return MPERR_OK;
+}
+
+static int extendedTick(gmpPlayState_T* st, gmpChannel_T* ch, int sub, int x)
+{
+    switch (sub) {
+    case XME_RETRIG:
+        if (x && st->tick % x == 0)
+            return retrigger(ch);
+        break;
+    case XME_CUT:
+        gmp_noteCut(st, ch, x);
+        break;
+    case XME_DELAY:
+        if (x == st->tick && ch->delayTick)
+            return gmp_xmPlayCell(st, ch);
+        break;
+    default:
+        break;
+    }
+    return MPERR_OK;
+}
+
+int gmp_xmTickCommand(gmpPlayState_T* st, gmpChannel_T* ch)
+{
+    int xx = ch->param;
+    switch (ch->command) {
+    case XMC_ARPEGGIO:
+        arpeggio(st, ch, xx);
+        break;
+    case XMC_PORTA_UP:
+        slidePeriod(st, ch, -4 * ch->memSlideUp);
+        break;
+    case XMC_PORTA_DOWN:
+        slidePeriod(st, ch, 4 * ch->memSlideDown);
+        break;
+    case XMC_TONE_PORTA:
+        gmp_tonePortamento(st, ch);
+        break;
+    case XMC_VIBRATO:
+        gmp_xmVibrato(st, ch);
+        break;
+    case XMC_TONE_VOLSLIDE:
+        volumeSlide(st, ch, ch->memVolSlide);
+        gmp_tonePortamento(st, ch);
+        break;
+    case XMC_VIBRATO_VOLSLIDE:
+        volumeSlide(st, ch, ch->memVolSlide);
+        gmp_xmVibrato(st, ch);
+        break;
+    case XMC_TREMOLO:
+        tremolo(ch);
+        break;
+    case XMC_VOLSLIDE:
+        volumeSlide(st, ch, ch->memVolSlide);
+        break;
+    case XMC_EXTENDED:
+        return extendedTick(st, ch, xx >> 4, xx & 15);
+    case XMC_GLOBAL_SLIDE:
+        globalSlide(st, ch->memGlobalSlide);
+        break;
+    case XMC_KEY_OFF:
+        if (xx == st->tick)
+            gmp_keyOff(ch, gmp_instrumentOf(st, ch->instrument));
+        break;
+    case XMC_PAN_SLIDE:
+        slidePanning(ch, ch->memPanSlide >> 4 ? ch->memPanSlide >> 4 : -(ch->memPanSlide & 15));
+        break;
+    case XMC_RETRIG: {
+        int interval = ch->memRetrig & 15;
+        if (interval && ++ch->retrigCount >= interval) {
+            ch->retrigCount = 0;
+            gmp_setVolume(st, ch, retrigVolume(ch->memRetrig >> 4, ch->volume));
+            return retrigger(ch);
+        }
+        break;
+    }
+    case XMC_TREMOR: {
+        // On for x + 1 ticks, then off for y + 1.
+        int on = (ch->memTremor >> 4) + 1, off = (ch->memTremor & 15) + 1;
+        if (ch->tremorCount % (on + off) >= on)
+            ch->outVolume = 0;
+        ch->tremorCount = (ch->tremorCount + 1) % (on + off);
+        break;
+    }
+    default:
+        break;
+    }
+    return MPERR_OK;
+}
+
+void gmp_xmVolumeRow(gmpPlayState_T* st, gmpChannel_T* ch)
+{
+    int v = ch->volumeByte, x = v & 15;
+    if (v <= 64) {
+        gmp_setVolume(st, ch, v);
+        return;
+    }
+    switch (v >> 4) {
+    case XMV_FINE_DOWN:
+        gmp_setVolume(st, ch, ch->volume - x);
+        break;
+    case XMV_FINE_UP:
+        gmp_setVolume(st, ch, ch->volume + x);
+        break;
+    case XMV_VIBRATO_SPEED:
+        remember(&ch->vibSpeed, x);
+        break;
+    case XMV_VIBRATO:
+        remember(&ch->vibDepth, x);
+        break;
+    case XMV_PANNING:
+        ch->xmPanning = x * 16;
+        break;
+    case XMV_TONE_PORTA:
+        remember(&ch->portaSpeed, x * 16);
+        break;
+    default:
+        break;
+    }
+}
+
+void gmp_xmVolumeTick(gmpPlayState_T* st, gmpChannel_T* ch)
+{
+    int v = ch->volumeByte, x = v & 15;
+    switch (v >> 4) {
+    case XMV_SLIDE_DOWN:
+        gmp_setVolume(st, ch, ch->volume - x);
+        break;
+    case XMV_SLIDE_UP:
+        gmp_setVolume(st, ch, ch->volume + x);
+        break;
+    case XMV_VIBRATO:
+        gmp_xmVibrato(st, ch);
+        break;
+    case XMV_PAN_LEFT:
+        slidePanning(ch, -x);
+        break;
+    case XMV_PAN_RIGHT:
+        slidePanning(ch, x);
+        break;
+    case XMV_TONE_PORTA:
+        gmp_tonePortamento(st, ch);
+        break;
+    default:
+        break;
+    }
+}
