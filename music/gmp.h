@@ -154,6 +154,9 @@ void gmp_patternDelay(gmpPlayState_T* st, int x);
 void gmp_readRow(gmpPlayState_T* st);
 // Rows of the playing pattern.
 int gmp_rowsOf(const gmpPlayState_T* st);
+// After a row: the next one, or the next position after the pattern's last,
+// unless a jump already chose where play goes on.
+void gmp_nextRow(gmpPlayState_T* st);
 // The XM rules: the play state's XM settings, and one tick of an XM module
 // (its own row driver: instruments, envelopes and the volume column).
 void gmp_xmStart(gmpPlayState_T* st);

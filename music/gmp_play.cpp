@@ -281,9 +281,14 @@ static int processRow(gmpPlayState_T* st)
                 return code;
         }
     }
+    gmp_nextRow(st);
+    return MPERR_OK;
+}
+
+void gmp_nextRow(gmpPlayState_T* st)
+{
     if (st->rowData >= 0 && ++st->row >= gmp_rowsOf(st))
         gmp_nextPosition(st);
-    return MPERR_OK;
 }
 
 static int updateChannels(gmpPlayState_T* st)

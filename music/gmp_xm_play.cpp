@@ -120,8 +120,7 @@ static int playRow(gmpPlayState_T* st)
                 return code;
         }
     }
-    if (st->rowData >= 0 && ++st->row >= gmp_rowsOf(st))
-        gmp_nextPosition(st);
+    gmp_nextRow(st);
     return MPERR_OK;
 }
 

@@ -50,6 +50,34 @@ uint32_t mp_patternRows(const std::vector<uint8_t>& pattern)
     return rows;
 }
 
+void mp_putEntry(std::vector<uint8_t>* out, int channel, uint8_t note, uint8_t instrument, uint8_t volume,
+                 uint8_t command, uint8_t param)
+{
+    bool hasNote = note != MP_NONE || instrument != MP_NONE;
+    bool hasVolume = volume != MP_NO_VOLUME, hasCommand = command != 0;
+    if (!hasNote && !hasVolume && !hasCommand)
+        return;
+    out->push_back((uint8_t)(channel | (hasNote ? MP_ENT_NOTE : 0) | (hasVolume ? MP_ENT_VOLUME : 0) |
+                             (hasCommand ? MP_ENT_COMMAND : 0)));
+    if (hasNote) {
+        out->push_back(note);
+        out->push_back(instrument);
+    }
+    if (hasVolume)
+        out->push_back(volume);
+    if (hasCommand) {
+        out->push_back(command);
+        out->push_back(param);
+    }
+}
+
+void mp_finishPattern(std::vector<uint8_t>* out, uint32_t rows)
+{
+    uint32_t size = (uint32_t)out->size();
+    std::memcpy(out->data(), &size, 4);
+    std::memcpy(out->data() + 4, &rows, 4);
+}
+
 // IT files are recognised and refused as invalid rather than misread as MOD
 // until their reader exists.
 static int refuseFormat(const char*, int, void*, mpModule_T**) { return MPERR_INVALID_MODULE; }

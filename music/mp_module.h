@@ -126,5 +126,12 @@ int mp_readWholeFile(const char* fileName, size_t minimum, std::vector<uint8_t>*
 int mp_uploadSample(mpSample_T* s, const uint8_t* data);
 // Rows of an encoded pattern (its header's count).
 uint32_t mp_patternRows(const std::vector<uint8_t>& pattern);
+// Appends one channel entry of the encoding: note and instrument unless
+// both are MP_NONE, the volume unless MP_NO_VOLUME, the command unless 0;
+// nothing for an empty cell.
+void mp_putEntry(std::vector<uint8_t>* out, int channel, uint8_t note, uint8_t instrument, uint8_t volume,
+                 uint8_t command, uint8_t param);
+// Writes the size and the row count into an encoded pattern's first 8 bytes.
+void mp_finishPattern(std::vector<uint8_t>* out, uint32_t rows);
 // Releases the module's samples from the mixer and the module itself.
 void mp_freeModule(mpModule_T* module);

@@ -96,28 +96,11 @@ static void encodePattern(s3mReader_T* r, size_t offset, std::vector<uint8_t>* o
                 continue;
             if (instrument != MP_NONE && instrument < r->used.size())
                 r->used[instrument] = true;
-            bool hasNote = note != MP_NONE || instrument != MP_NONE;
-            bool hasVolume = volume != MP_NO_VOLUME, hasCommand = command != 0;
-            if (!hasNote && !hasVolume && !hasCommand)
-                continue;
-            out->push_back((uint8_t)(channel | (hasNote ? MP_ENT_NOTE : 0) | (hasVolume ? MP_ENT_VOLUME : 0) |
-                                     (hasCommand ? MP_ENT_COMMAND : 0)));
-            if (hasNote) {
-                out->push_back(note);
-                out->push_back(instrument);
-            }
-            if (hasVolume)
-                out->push_back(volume);
-            if (hasCommand) {
-                out->push_back(command);
-                out->push_back(param);
-            }
+            mp_putEntry(out, channel, note, instrument, volume, command, param);
         }
         out->push_back(0);
     }
-    uint32_t size = (uint32_t)out->size(), rows = S3M_ROWS;
-    std::memcpy(out->data(), &size, 4);
-    std::memcpy(out->data() + 4, &rows, 4);
+    mp_finishPattern(out, S3M_ROWS);
 }
 
 // A sample's header into its record: frames that the file holds, loop

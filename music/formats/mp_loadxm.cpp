@@ -43,40 +43,21 @@ uint8_t noteByte(uint8_t xmNote)
 }
 
 // The volume column in the common encoding: set volume 0..64 as the value
-// itself, the commands 0x60..0xFF as they are; 0 when there is nothing.
-bool volumeByte(uint8_t v, uint8_t* out)
+// itself, the commands 0x60..0xFF as they are.
+uint8_t volumeByte(uint8_t v)
 {
-    if (v >= 0x10 && v <= 0x50) {
-        *out = (uint8_t)(v - 0x10);
-        return true;
-    }
-    *out = v;
-    return v >= 0x60;
+    if (v >= 0x10 && v <= 0x50)
+        return (uint8_t)(v - 0x10);
+    return v >= 0x60 ? v : (uint8_t)MP_NO_VOLUME;
 }
 
 // One cell (already unpacked) of channel c into the encoding.
 void encodeCell(std::vector<uint8_t>* out, int c, const uint8_t cell[5])
 {
-    uint8_t note = noteByte(cell[0]);
     uint8_t instrument = cell[1] ? (uint8_t)(cell[1] - 1) : (uint8_t)MP_NONE;
-    uint8_t volume;
-    bool hasVolume = volumeByte(cell[2], &volume);
     bool hasCommand = (cell[3] || cell[4]) && cell[3] < XM_COMMANDS;
-    bool hasNote = note != MP_NONE || instrument != MP_NONE;
-    if (!hasNote && !hasVolume && !hasCommand)
-        return;
-    out->push_back((uint8_t)(c | (hasNote ? MP_ENT_NOTE : 0) | (hasVolume ? MP_ENT_VOLUME : 0) |
-                             (hasCommand ? MP_ENT_COMMAND : 0)));
-    if (hasNote) {
-        out->push_back(note);
-        out->push_back(instrument);
-    }
-    if (hasVolume)
-        out->push_back(volume);
-    if (hasCommand) {
-        out->push_back((uint8_t)(cell[3] + 1));
-        out->push_back(cell[4]);
-    }
+    mp_putEntry(out, c, noteByte(cell[0]), instrument, volumeByte(cell[2]), hasCommand ? (uint8_t)(cell[3] + 1) : 0,
+                cell[4]);
 }
 
 // A packed pattern: a cell is either 5 plain bytes, or a byte with bit 7 set
@@ -102,9 +83,7 @@ std::vector<uint8_t> encodePattern(const uint8_t* data, uint32_t bytes, int rows
         }
         out.push_back(0);
     }
-    uint32_t size = (uint32_t)out.size(), count = (uint32_t)rows;
-    std::memcpy(out.data(), &size, 4);
-    std::memcpy(out.data() + 4, &count, 4);
+    mp_finishPattern(&out, (uint32_t)rows);
     return out;
 }
 
