@@ -1,7 +1,8 @@
 #pragma once
 // Offline rendering of a module without any sound device: the module player
 // advances one tick, then the mixer renders one tick's worth of frames, the
-// way the wave device interleaves them. Used by varnek-modrender, the tests
+// way the wave device interleaves them (a tick is the whole frames of its
+// length, where the device rounds it up to an even count). Used by varnek-modrender, the tests
 // and the benchmarks. Runs on the calling thread; not with mp_init at the
 // same time (it owns the mixer).
 #include <cstdint>
