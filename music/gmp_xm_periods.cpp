@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "music/mp_module.h"
+
 // Amiga periods of octave 4 in eighths of a semitone, from B-3 (row 0,
 // which finetune -128 of C reaches) up to B-4: row r, column k is semitone
 // r - 1 at finetune 16 k - 128.
@@ -19,6 +21,8 @@ enum { XM_C4_RATE = 8363, XM_LINEAR_C0 = 7680, XM_LINEAR_C4 = 4608, XM_LINEAR_OC
 
 int gmp_xmPeriod(int linear, int note, int finetune)
 {
+    // A relative note or an arpeggio can reach past the notes there are.
+    note = note < 0 ? 0 : note >= MP_NOTES ? MP_NOTES - 1 : note;
     if (linear)
         return XM_LINEAR_C0 - note * 64 - finetune / 2;
     // Between two table entries the fraction of the finetune step is

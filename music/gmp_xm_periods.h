@@ -5,7 +5,7 @@
 // at 1712. Both tables play C-4 at finetune 0 at 8363 Hz.
 #include <cstdint>
 
-// note: semitones from C-0 (0..119); finetune -128..127.
+// note: semitones from C-0 (0..119, kept within them); finetune -128..127.
 int gmp_xmPeriod(int linear, int note, int finetune);
 // Playback rate in Hz of a period; 0 for a period of 0 or less.
 uint32_t gmp_xmRate(int linear, int period);

@@ -224,3 +224,22 @@ TEST(XmPlayer, NotesOfAnInstrumentWithoutSamplesAreSilent)
 }
 
 } // namespace
+
+namespace {
+
+// A tone portamento towards a note that the sample's relative note takes
+// below C-0 aims at C-0, in both tables.
+TEST(XmPlayer, PortamentoTargetsStayInsideTheTable)
+{
+    for (bool linear : {true, false}) {
+        xmInstrumentW_T in = xm_squareInstrument();
+        in.samples[0].relativeNote = -40;
+        xmSong_T song = songWith(in, {{{49, 1}}, {{1, 0, 0, 3, 0xFF}}});
+        song.linear = linear;
+        XmPlayer p(song);
+        auto target = [](const gmpChannel_T& c) { return c.portaTarget; };
+        EXPECT_EQ(p.ticks(4, target)[3], linear ? 7680 : 27392) << (linear ? "linear" : "amiga");
+    }
+}
+
+} // namespace
