@@ -243,3 +243,31 @@ TEST(XmPlayer, PortamentoTargetsStayInsideTheTable)
 }
 
 } // namespace
+
+namespace {
+
+// Commands that shape the volume, three ticks a row, as the mixer gets it.
+TEST(XmPlayer, VolumeCommandsTickByTick)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::vector<xmCell_T>> rows;
+        std::vector<int> volumes;
+    } cases[] = {
+        {"G20 global volume 32", {{{49, 1, 0, 16, 0x20}}}, {32, 32, 32}},
+        {"H04 global slide down 4 after the row's tick", {{{49, 1}}, {{0, 0, 0, 17, 0x04}}}, {64, 64, 64, 64, 60, 56}},
+        {"T11 tremor: on two ticks, off two", {{{49, 1, 0, 29, 0x11}}, {{0, 0, 0, 29, 0x00}}}, {64, 64, 64, 64, 0, 0}},
+        {"EC1 cuts on tick 1", {{{49, 1, 0, 14, 0xC1}}}, {64, 0, 0}},
+        {"K02 key off on tick 2, no envelope", {{{49, 1, 0, 20, 0x02}}}, {64, 64, 0}},
+        {"R12 retrigger every 2 ticks, volume - 1", {{{49, 1, 0, 27, 0x12}}, {{0, 0, 0, 27, 0x00}}},
+         {64, 64, 63, 63, 63, 62}},
+        {"A memory: A02 then A00 slides on", {{{49, 1, 0, 10, 0x02}}, {{0, 0, 0, 10, 0x00}}},
+         {64, 62, 60, 60, 58, 56}},
+    };
+    for (const Case& c : cases) {
+        XmPlayer p(songWith(xm_squareInstrument(), c.rows));
+        EXPECT_EQ(p.ticks((int)c.volumes.size(), mixerVolume), c.volumes) << c.what;
+    }
+}
+
+} // namespace
