@@ -278,6 +278,8 @@ int mp_loadXm(const char* fileName, int loadSamples, void*, mpModule_T** out)
     if (songLength == 0 || channels == 0 || channels > MP_MAX_CHANNELS || numPatterns > 256 ||
         numInsts > XM_MAX_INSTRUMENTS)
         return MPERR_INVALID_MODULE;
+    if (r.size < XM_HEADER_FIXED + songLength)
+        return MPERR_END_OF_FILE;
 
     std::unique_ptr<mpModule_T> m(new mpModule_T());
     std::memcpy(m->name, f + 17, 20);

@@ -213,6 +213,7 @@ TEST(XmLoader, DamagedFiles)
         {"header size too small for the orders", 60, {4, 0, 0, 0}, 0, MPERR_INVALID_MODULE},
         {"packed size past the end", pattern + 7, {0xFF, 0xFF}, 0, MPERR_END_OF_FILE},
         {"cut inside the header", 0, {}, 70, MPERR_END_OF_FILE},
+        {"cut inside the order table", 64, {200, 0}, 200, MPERR_END_OF_FILE},
         {"cut inside a pattern", 0, {}, pattern + 12, MPERR_END_OF_FILE},
         {"cut inside the instruments", 0, {}, instrument + 100, 0},
         {"cut inside the sample data", 0, {}, good.size() - 10, 0},
