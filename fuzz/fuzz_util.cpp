@@ -80,7 +80,9 @@ void fuzz_playModule(const char* name, const uint8_t* data, size_t size)
         return;
     enum { RATE = 8000, FRAMES = RATE / 2 };
     static int16_t out[2 * FRAMES];
-    int mixPath = (data[0] & 1) ? DSM_FLOAT : DSM_INTEGER;
+    // The last byte, sample data in every format (an XM file's first bytes
+    // are its fixed signature), picks the path.
+    int mixPath = (data[size - 1] & 1) ? DSM_FLOAT : DSM_INTEGER;
     if (mpr_start(module, RATE, mixPath, 1) == 0)
         mpr_render(out, FRAMES);
     mpr_stop();

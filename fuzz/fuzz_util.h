@@ -20,5 +20,5 @@ bool fuzz_linkData(const char* name);
 // The headless display and message queue, as the engine thread has them.
 void fuzz_openDisplay();
 // Loads a module file written from the bytes and plays half a second of
-// whatever loads; the first byte picks the mixer's numeric path.
+// whatever loads; the last byte picks the mixer's numeric path.
 void fuzz_playModule(const char* name, const uint8_t* data, size_t size);

@@ -1,6 +1,5 @@
 // The module loader on any bytes, then a moment of playback of whatever it
 // accepts: what a file says must not break the player or the mixer either.
-// The song name's first byte (ignored by the player) picks the numeric path.
 #include "fuzz/fuzz_util.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
