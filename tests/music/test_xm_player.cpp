@@ -271,3 +271,19 @@ TEST(XmPlayer, VolumeCommandsTickByTick)
 }
 
 } // namespace
+
+namespace {
+
+// The panning envelope swings a centred channel from hard left to hard
+// right; past its last point it stays there.
+TEST(XmPlayer, PanningEnvelope)
+{
+    xmInstrumentW_T in = xm_squareInstrument();
+    in.panning.points = {{0, 0}, {4, 64}};
+    in.panning.type = 1;
+    XmPlayer p(songWith(in, {{{49, 1}}}));
+    auto panning = [](const gmpChannel_T&) { return dsmChannel[0].panning; };
+    EXPECT_EQ(p.ticks(6, panning), (std::vector<int>{-64, -32, 0, 32, 63, 63}));
+}
+
+} // namespace
