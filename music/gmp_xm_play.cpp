@@ -178,17 +178,17 @@ int gmp_xmTick(gmpPlayState_T* st)
         st->channels[c].outPeriod = st->channels[c].period;
         st->channels[c].outVolume = st->channels[c].volume;
     }
-    int code;
+    int code = MPERR_OK;
     if (++st->tick < st->speed) {
         code = tickEffects(st);
     } else {
         st->tick = 0;
-        if (st->patternDelay) {
+        // A pattern delay repeats the row without its notes; its first
+        // tick, like the row's own, slides nothing.
+        if (st->patternDelay)
             st->patternDelay--;
-            code = tickEffects(st);
-        } else {
+        else
             code = playRow(st);
-        }
     }
     for (int c = 0; c < st->numChannels && code == MPERR_OK; c++)
         code = updateChannel(st, &st->channels[c]);
