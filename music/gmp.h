@@ -112,6 +112,10 @@ struct gmpPlayState_T {
     int maxVolume;
     int loopCount;
     int looping;
+    // The play ends at the end of the row on which loopCount reaches
+    // endLoop (0: never): its channels fall silent and it is ticked no more.
+    int endLoop;
+    int ended;
     int globalVolume;
     int volumeFactor;
     gmpChannel_T channels[MP_MAX_CHANNELS];
@@ -130,6 +134,9 @@ int gmp_stop(gmpPlayState_T* state);
 // Advances every playing module by one tick; 0 or a code.
 int gmp_tick();
 int gmp_setTempo(gmpPlayState_T* state, int bpm);
+// Moves play to the start of order `position` (markers skipped in the
+// direction of the move); its first row is read on the next tick.
+void gmp_setPosition(gmpPlayState_T* st, int position);
 void gmp_setPanning(gmpPlayState_T* state, gmpChannel_T* ch, int value);
 
 // Inner pieces shared by the player's files.

@@ -85,6 +85,7 @@ int gmp_play(mpModule_T* module, int first, int last, int restart, int looping, 
         gmp_nextPosition(st);
     }
     st->looping = looping;
+    st->endLoop = looping ? 0 : 1;
     st->globalVolume = module->masterVolume;
     st->volumeFactor = 64;
     int code = gmp_setTempo(st, module->tempo);
@@ -318,12 +319,36 @@ static int scheduledTick(gmpPlayState_T* st)
     return code == MPERR_OK ? updateChannels(st) : code;
 }
 
+// The song's last row has played all its ticks (a pattern delay's repeats
+// too) when the next tick would read a new row.
+static bool songEnds(const gmpPlayState_T* st)
+{
+    return st->endLoop && st->loopCount >= st->endLoop && st->tick + 1 >= st->speed && st->patternDelay == 0;
+}
+
+static int endPlay(gmpPlayState_T* st)
+{
+    st->ended = 1;
+    for (int c = 0; c < st->numChannels; c++) {
+        int code = dsm_stopSound(st->channels[c].soundChannel);
+        if (code != MPERR_OK)
+            return code;
+    }
+    return MPERR_OK;
+}
+
 int gmp_tick()
 {
     for (int s = 0; s < GMP_MAX_PLAYING; s++) {
         gmpPlayState_T* st = gmpPlaying[s];
-        if (!st || (st->loopCount != 0 && !st->looping))
+        if (!st || st->ended)
             continue;
+        if (songEnds(st)) {
+            int code = endPlay(st);
+            if (code != MPERR_OK)
+                return code;
+            continue;
+        }
         int code = st->module->formatId == MP_FORMAT_XM ? gmp_xmTick(st) : scheduledTick(st);
         if (code != MPERR_OK)
             return code;

@@ -1,6 +1,7 @@
 #include "music/mp_render.h"
 
-#include "music/gmp.h"
+#include <cstring>
+
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 
@@ -24,28 +25,57 @@ int mpr_start(mpModule_T* module, int rate, int mixPath, int looping)
     return gmp_play(module, -1, -1, -1, looping, 0, channels, &mprState);
 }
 
-int mpr_render(int16_t* out, uint32_t frames)
+void mpr_setEndLoop(int loops)
 {
+    if (mprState)
+        mprState->endLoop = loops;
+}
+
+int mpr_tick(uint32_t* frames)
+{
+    *frames = 0;
+    if (!mprState || mprState->ended)
+        return MPERR_OK;
+    int code = gmp_tick();
+    if (code == MPERR_OK && !mprState->ended)
+        // Whole frames a tick, as the trackers count them: the wave device
+        // rounds every tick up to an even count, which at most tempos
+        // drifts from the song's timing by a frame a tick.
+        *frames = (uint32_t)((uint64_t)mprRate * 100 / gmpTickRate);
+    return code;
+}
+
+int mpr_renderSong(int16_t* out, uint32_t frames, uint32_t* rendered)
+{
+    *rendered = 0;
     while (frames > 0) {
         if (mprUntilTick == 0) {
-            int code = gmp_tick();
-            if (code != MPERR_OK)
+            int code = mpr_tick(&mprUntilTick);
+            if (code != MPERR_OK || mprUntilTick == 0)
                 return code;
-            // Whole frames a tick, as the trackers count them: the wave
-            // device rounds every tick up to an even count, which at most
-            // tempos drifts from the song's timing by a frame a tick.
-            mprUntilTick = (uint32_t)((uint64_t)mprRate * 100 / gmpTickRate);
         }
         uint32_t n = frames < mprUntilTick ? frames : mprUntilTick;
         dsm_mix(n, out);
         out += 2 * n;
         frames -= n;
         mprUntilTick -= n;
+        *rendered += n;
     }
     return MPERR_OK;
 }
 
+int mpr_render(int16_t* out, uint32_t frames)
+{
+    uint32_t rendered = 0;
+    int code = mpr_renderSong(out, frames, &rendered);
+    if (code == MPERR_OK && rendered < frames)
+        std::memset(out + 2 * rendered, 0, (size_t)(frames - rendered) * 4);
+    return code;
+}
+
 int mpr_loopCount() { return mprState ? mprState->loopCount : 0; }
+
+const gmpPlayState_T* mpr_state() { return mprState; }
 
 void mpr_stop()
 {

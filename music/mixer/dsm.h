@@ -123,6 +123,8 @@ int dsm_setSample(int channel, int handle);
 int dsm_setPosition(int channel, uint32_t bytes);
 int dsm_getPosition(int channel, uint32_t* bytes);
 int dsm_getDirection(int channel, int* direction);
+// 0..64: the volume times the peak of the sample data about to play.
+int dsm_getLevel(int channel, int* level);
 int dsm_setLoopCallback(int channel, void (*callback)(int channel));
 int dsm_setMasterVolume(int volume);
 int dsm_setAmplification(int amp);

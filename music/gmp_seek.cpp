@@ -1,0 +1,25 @@
+// Moving play to another order position from outside the song: a player's
+// "next order" and "previous order" keys.
+#include "music/gmp.h"
+
+void gmp_setPosition(gmpPlayState_T* st, int position)
+{
+    const mpModule_T* m = st->module;
+    int step = position < st->position ? -1 : 1;
+    if (position < 0)
+        position = 0;
+    if (position > st->lastPosition)
+        position = st->lastPosition;
+    // Marker orders of the other formats hold no pattern: step over skips,
+    // and stop short of an end marker.
+    while (position >= 0 && position <= st->lastPosition && m->orders[position] == MP_ORDER_SKIP)
+        position += step;
+    if (position < 0 || position > st->lastPosition || m->orders[position] == MP_ORDER_END)
+        return;
+    st->position = position;
+    st->pattern = m->orders[position];
+    st->row = 0;
+    st->rowData = -1;
+    st->patternDelay = 0;
+    st->tick = st->speed - 1;
+}

@@ -1,0 +1,151 @@
+// The song walk: how long a song plays, measured without mixing, following
+// the order list the way the player does; and the render that stops at the
+// same frame.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "music/mixer/dsm.h"
+#include "music/mp_render.h"
+#include "music/mp_walk.h"
+#include "music_fixture.h"
+
+namespace {
+
+// At tempo 125 a tick is 882 frames; 250 halves it (442, kept even).
+const uint64_t T125 = 882, T250 = 442;
+// A song starts after speed - 1 ticks (5 at speed 6) and a row lasts 6 ticks.
+uint64_t rows(uint64_t n, uint64_t tick = T125) { return n * 6 * tick; }
+const uint64_t LEAD = 5 * T125;
+
+void put(modSong_T& s, int pattern, int row, int channel, uint8_t effect, uint8_t param)
+{
+    if ((int)s.patterns.size() <= pattern)
+        s.patterns.resize(pattern + 1);
+    s.patterns[pattern].cells[row][channel] = {0, 0, effect, param};
+}
+
+struct Case {
+    const char* what;
+    std::function<void(modSong_T&)> build;
+    int loops;
+    uint64_t frames;            // expected length
+    int ended;
+};
+
+const std::vector<Case>& cases()
+{
+    static const std::vector<Case> table = {
+        {"one pattern", [](modSong_T&) {}, 1, LEAD + rows(64), 1},
+        {"position jump over the middle pattern",
+         [](modSong_T& s) { s.orders = {0, 1, 2}; put(s, 0, 3, 0, 0xB, 2); put(s, 2, 0, 0, 0, 0); },
+         1, LEAD + rows(4 + 64), 1},
+        {"pattern break to row 16 (decimal parameter)",
+         [](modSong_T& s) { s.orders = {0, 1}; put(s, 0, 9, 1, 0xD, 0x16); },
+         1, LEAD + rows(10 + 48), 1},
+        {"pattern loop: rows 2 to 5 twice more",
+         [](modSong_T& s) { put(s, 0, 2, 0, 0xE, 0x60); put(s, 0, 5, 0, 0xE, 0x62); },
+         1, LEAD + rows(64 + 8), 1},
+        {"pattern delay: row 10 three times more",
+         [](modSong_T& s) { put(s, 0, 10, 2, 0xE, 0xE3); },
+         1, LEAD + rows(64 + 3), 1},
+        {"tempo 250 from row 32", [](modSong_T& s) { put(s, 0, 32, 0, 0xF, 0xFA); },
+         1, LEAD + rows(32) + rows(32, T250), 1},
+        {"the last row's pattern delay plays out", [](modSong_T& s) { put(s, 0, 63, 0, 0xE, 0xEF); },
+         1, LEAD + rows(63 + 16), 1},
+        {"the last row's speed 31 plays out", [](modSong_T& s) { put(s, 0, 63, 0, 0xF, 31); },
+         1, LEAD + rows(63) + 31 * T125, 1},
+        {"a jump back ends the pass", [](modSong_T& s) { s.orders = {0, 1}; put(s, 1, 20, 3, 0xB, 0); },
+         1, LEAD + rows(64 + 21), 1},
+        {"two passes, the second from the restart position",
+         [](modSong_T& s) { s.orders = {0, 1}; s.restart = 1; s.patterns.resize(2); },
+         2, LEAD + rows(128 + 64), 1},
+        // The delay repeats the loop command, which spends the loop's count
+        // there: every pass through row 8 goes back to row 0 again.
+        {"a loop that never ends is cut at the cap",
+         [](modSong_T& s) { put(s, 0, 8, 0, 0xE, 0x61); put(s, 0, 8, 1, 0xE, 0xE1); },
+         1, 60 * 44100ull, 0},
+    };
+    return table;
+}
+
+TEST(SongWalk, LengthsFollowTheSong)
+{
+    for (const Case& c : cases()) {
+        modSong_T song = fx_toneSong();
+        c.build(song);
+        mpModule_T* m = fx_load(mod_write(song));
+        ASSERT_NE(m, nullptr) << c.what;
+        mpwSong_T walk;
+        ASSERT_EQ(mpw_walk(m, c.loops, 60, &walk), 0) << c.what;
+        EXPECT_EQ(walk.frames, c.frames) << c.what;
+        EXPECT_EQ(walk.ended, c.ended) << c.what;
+        EXPECT_EQ(walk.passFrames.size(), (size_t)(c.ended ? c.loops : 1)) << c.what;
+        mp_freeModule(m);
+    }
+}
+
+// The render stops where the walk says the song ends, to the frame, on
+// either mixing path.
+TEST(SongWalk, RenderEndsWhereTheWalkEnds)
+{
+    std::vector<int16_t> block(2 * 10000);
+    for (const Case& c : cases()) {
+        if (!c.ended)
+            continue;
+        for (int path : {DSM_INTEGER, DSM_FLOAT}) {
+            modSong_T song = fx_toneSong();
+            song.patterns.resize(1);
+            c.build(song);
+            song.patterns[0].cells[0][0].period = 428;
+            song.patterns[0].cells[0][0].sample = 1;
+            mpModule_T* m = fx_load(mod_write(song));
+            ASSERT_NE(m, nullptr) << c.what;
+            ASSERT_EQ(mpr_start(m, 44100, path, 1), 0);
+            mpr_setEndLoop(c.loops);
+            uint64_t total = 0;
+            uint32_t got = 0;
+            do {
+                ASSERT_EQ(mpr_renderSong(block.data(), 10000, &got), 0) << c.what;
+                total += got;
+            } while (got == 10000 && total < 44100ull * 120);
+            EXPECT_EQ(total, c.frames) << c.what << ", path " << path;
+            // The note still sounds in the last frames: nothing was cut short.
+            int loud = 0;
+            for (uint32_t i = got > 100 ? got - 100 : 0; i < got; i++)
+                loud += block[2 * i] != 0;
+            EXPECT_GT(loud, 50) << c.what;
+            mpr_stop();
+            mp_freeModule(m);
+        }
+    }
+}
+
+TEST(SongWalk, WhereOrdersAndPassesStart)
+{
+    modSong_T song = fx_toneSong();
+    song.orders = {0, 1, 2, 1};
+    put(song, 0, 3, 0, 0xB, 2);
+    put(song, 2, 0, 0, 0, 0);
+    mpModule_T* m = fx_load(mod_write(song));
+    ASSERT_NE(m, nullptr);
+    mpwSong_T walk;
+    ASSERT_EQ(mpw_walk(m, 1, 60, &walk), 0);
+    EXPECT_EQ(walk.orderFrames, (std::vector<int64_t>{(int64_t)LEAD, -1, (int64_t)(LEAD + rows(4)),
+                                                      (int64_t)(LEAD + rows(4 + 64))}));
+    mp_freeModule(m);
+
+    song = fx_toneSong();
+    song.orders = {0, 1};
+    song.restart = 1;
+    song.patterns.resize(2);
+    m = fx_load(mod_write(song));
+    ASSERT_NE(m, nullptr);
+    ASSERT_EQ(mpw_walk(m, 3, 60, &walk), 0);
+    EXPECT_EQ(walk.passFrames, (std::vector<uint64_t>{0, LEAD + rows(128), LEAD + rows(192)}));
+    EXPECT_EQ(walk.frames, LEAD + rows(256));
+    mp_freeModule(m);
+}
+
+}  // namespace

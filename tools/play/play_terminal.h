@@ -1,0 +1,18 @@
+#pragma once
+// The terminal varnek-play talks to: keys one at a time from a terminal on
+// stdin (raw mode, restored on every way out, signals included), and the
+// width of the one status line.
+
+enum {
+    KEY_NONE = 0, KEY_PAUSE, KEY_BACK, KEY_FORWARD, KEY_NEXT, KEY_PREVIOUS,
+    KEY_LOUDER, KEY_SOFTER, KEY_QUIT
+};
+
+// Raw mode when stdin is a terminal; 0 when it is not (no keys then).
+int term_start();
+// Puts the terminal back as it was; safe to call more than once.
+void term_restore();
+// The next key, waiting at most waitMs; KEY_NONE when none came.
+int term_key(int waitMs);
+// Columns of the terminal on stdout, 80 when it does not say.
+int term_columns();
