@@ -134,6 +134,8 @@ int gmp_stop(gmpPlayState_T* state);
 // Advances every playing module by one tick; 0 or a code.
 int gmp_tick();
 int gmp_setTempo(gmpPlayState_T* state, int bpm);
+// Whether the next tick reads a new row (not a pattern delay's repeat).
+int gmp_rowIsDue(const gmpPlayState_T* st);
 // Moves play to the start of order `position` (markers skipped in the
 // direction of the move); its first row is read on the next tick.
 void gmp_setPosition(gmpPlayState_T* st, int position);

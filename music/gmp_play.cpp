@@ -319,11 +319,13 @@ static int scheduledTick(gmpPlayState_T* st)
     return code == MPERR_OK ? updateChannels(st) : code;
 }
 
+int gmp_rowIsDue(const gmpPlayState_T* st) { return st->tick + 1 >= st->speed && st->patternDelay == 0; }
+
 // The song's last row has played all its ticks (a pattern delay's repeats
 // too) when the next tick would read a new row.
 static bool songEnds(const gmpPlayState_T* st)
 {
-    return st->endLoop && st->loopCount >= st->endLoop && st->tick + 1 >= st->speed && st->patternDelay == 0;
+    return st->endLoop && st->loopCount >= st->endLoop && gmp_rowIsDue(st);
 }
 
 static int endPlay(gmpPlayState_T* st)

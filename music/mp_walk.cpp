@@ -14,18 +14,19 @@ int mpw_walk(mpModule_T* module, int loops, uint32_t capSeconds, mpwSong_T* out)
     mpr_setEndLoop(loops < 1 ? 1 : loops);
     const gmpPlayState_T* st = mpr_state();
     const uint64_t cap = (uint64_t)capSeconds * MPW_RATE;
-    // An order or a pass starts where its first row is read, the tick after
-    // the one that moved play there.
+    // An order or a pass starts where its first row is read, on a tick
+    // after the one that moved play there.
     int seenPosition = st->position, seenLoops = 0, pendingOrder = st->position;
     bool pendingPass = false;
     while (code == MPERR_OK && out->frames < cap) {
         uint32_t frames = 0;
+        bool readsRow = gmp_rowIsDue(st);
         code = mpr_tick(&frames);
         if (code != MPERR_OK || frames == 0) {
             out->ended = code == MPERR_OK;
             break;
         }
-        if (st->tick == 0) {
+        if (readsRow) {
             if (pendingOrder >= 0 && out->orderFrames[pendingOrder] < 0)
                 out->orderFrames[pendingOrder] = (int64_t)out->frames;
             if (pendingPass)

@@ -2,10 +2,12 @@
 """varnek-play's keys through a pseudo-terminal: space pauses and resumes,
 the arrows jump one order forward and back, q quits; the terminal is back in
 its own mode afterwards, after q and after a SIGTERM alike."""
+import fcntl
 import os
 import re
 import select
 import signal
+import struct
 import subprocess
 import sys
 import termios
@@ -25,6 +27,7 @@ def fail(what):
 class Player:
     def __init__(self):
         self.master, self.slave = os.openpty()
+        fcntl.ioctl(self.slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, 100, 0, 0))
         self.proc = subprocess.Popen([PLAY, "--null", SONG], stdin=self.slave, stdout=self.slave,
                                      stderr=self.slave, start_new_session=True)
         self.text = ""
@@ -77,7 +80,7 @@ def played(status):
 
 
 p = Player()
-p.wait_for(r"^\[1/1\] .*phased\.mod  ord 1/18 pat \d+ row \d+  0:0\d/2:16  spd 6 bpm 125  vol 64  \[.{4}\]$")
+p.wait_for(r"^\[1/1\] phased\.mod  ord 1/18 pat \d+ row \d+  0:0\d/2:16  spd 6 bpm 125  vol 64  \[.{4}\]$")
 if not p.raw():
     fail("the terminal is not in raw mode while playing")
 

@@ -14,7 +14,7 @@
 
 namespace {
 
-struct Run {
+struct runResult_T {
     int rc;
     std::string out, err;
 };
@@ -25,7 +25,7 @@ std::string text(const std::string& path)
     return std::string(b.begin(), b.end());
 }
 
-Run run(const std::string& program, const std::string& args)
+runResult_T run(const std::string& program, const std::string& args)
 {
     std::string out = testTmp_path("out.txt"), err = testTmp_path("err.txt");
     std::string cmd = std::string(VARNEK_BIN_DIR) + "/" + program + " " + args + " >" + out + " 2>" + err + " </dev/null";
@@ -69,17 +69,17 @@ TEST(MusicPrograms, CommandLines)
         {"varnek-play", "", 2},
     };
     for (const Case& c : cases) {
-        Run r = run(c.program, c.args);
+        runResult_T r = run(c.program, c.args);
         EXPECT_EQ(r.rc, c.rc) << c.program << " " << c.args;
         EXPECT_EQ(r.err.rfind(std::string("usage: ") + c.program, 0), 0u) << c.program << " " << c.args << ": " << r.err;
         EXPECT_EQ(r.out, "") << c.program << " " << c.args;
     }
     for (const char* program : {"varnek-modrender", "varnek-play"}) {
-        Run help = run(program, "--help");
+        runResult_T help = run(program, "--help");
         EXPECT_EQ(help.rc, 0);
         EXPECT_EQ(help.out.rfind(std::string("usage: ") + program, 0), 0u) << help.out;
         EXPECT_EQ(help.err, "");
-        Run version = run(program, "--version");
+        runResult_T version = run(program, "--version");
         EXPECT_EQ(version.rc, 0);
         EXPECT_TRUE(std::regex_match(version.out, std::regex(std::string(program) + " [0-9.]+\n"))) << version.out;
     }
@@ -98,19 +98,19 @@ TEST(MusicPrograms, RenderLengthIsTheInfoDuration)
         {"--loops 2 ", 261 * 882, "0:05.22 (5.22 s)"},
     };
     for (const Case& c : cases) {
-        Run info = run("varnek-modrender", std::string(c.options) + "--info " + song);
+        runResult_T info = run("varnek-modrender", std::string(c.options) + "--info " + song);
         EXPECT_EQ(info.rc, 0) << info.err;
         EXPECT_NE(info.out.find("duration:    " + std::string(c.duration) + "\n"), std::string::npos) << info.out;
         EXPECT_NE(info.out.find("title:       two\n"), std::string::npos) << info.out;
         EXPECT_NE(info.out.find("orders:      2 "), std::string::npos) << info.out;
-        Run render = run("varnek-modrender", std::string(c.options) + song + " " + wav);
+        runResult_T render = run("varnek-modrender", std::string(c.options) + song + " " + wav);
         EXPECT_EQ(render.rc, 0) << render.err;
         EXPECT_EQ(wavFrames(wav), c.frames) << c.options;
     }
-    Run seconds = run("varnek-modrender", "--seconds 4 " + song + " " + wav);
+    runResult_T seconds = run("varnek-modrender", "--seconds 4 " + song + " " + wav);
     EXPECT_EQ(seconds.rc, 0);
     EXPECT_EQ(wavFrames(wav), 4 * 44100) << "--seconds alone loops the song";
-    Run missing = run("varnek-modrender", "--info " + testTmp_path("nothing.mod"));
+    runResult_T missing = run("varnek-modrender", "--info " + testTmp_path("nothing.mod"));
     EXPECT_EQ(missing.rc, 1);
     EXPECT_EQ(missing.err, "Player Error: File does not exist\n");
 }
@@ -118,7 +118,7 @@ TEST(MusicPrograms, RenderLengthIsTheInfoDuration)
 TEST(MusicPrograms, PlayWithoutSoundGoesThroughTheList)
 {
     std::string a = shortSong("first", 1), b = shortSong("second", 2), missing = testTmp_path("missing.mod");
-    Run r = run("varnek-play", "--null " + a + " " + missing + " " + b);
+    runResult_T r = run("varnek-play", "--null " + a + " " + missing + " " + b);
     EXPECT_EQ(r.rc, 1) << "a file failed";
     EXPECT_EQ(r.err, "varnek-play: " + missing + ": File does not exist\n");
     const std::string t = "[0-9]+:[0-9]{2}";

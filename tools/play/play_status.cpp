@@ -1,6 +1,7 @@
 #include "tools/play/play_status.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "music/mp_info.h"
 
@@ -25,11 +26,18 @@ static std::string meter(const mpStatus_T& s)
 
 std::string play_statusLine(const playView_T& v, const mpStatus_T& s, int columns)
 {
-    char head[64];
+    char head[32];
     std::snprintf(head, sizeof head, "[%d/%d] ", v.index, v.count);
-    std::string line = head + std::string(v.file) + "  " + where(v, s, "  ");
-    line += "  vol " + std::to_string(v.volume) + "  ";
-    line += v.paused ? "PAUSED" : meter(s);
+    std::string rest = "  " + where(v, s, "  ") + "  vol " + std::to_string(v.volume) + "  " + (v.paused ? "PAUSED" : meter(s));
+    // The file's own name, its start dropped first when the line is too long.
+    std::string name = v.file;
+    size_t slash = name.rfind('/');
+    if (slash != std::string::npos)
+        name.erase(0, slash + 1);
+    int room = columns - 1 - (int)std::strlen(head) - (int)rest.size();
+    if (room < (int)name.size())
+        name = room > 8 ? "..." + name.substr(name.size() - (room - 3)) : name.substr(0, 8);
+    std::string line = head + name + rest;
     if (columns > 1 && (int)line.size() > columns - 1)
         line.resize(columns - 1);
     return line;

@@ -15,7 +15,7 @@ struct playView_T {
 };
 
 // "[1/2] song.mod  ord 3/12 pat 5 row 16  0:12/1:40  spd 6 bpm 125  vol 64  [#+=. ]",
-// cut to `columns`.
+// fitted to `columns` (the file named without its folder, shortened first).
 std::string play_statusLine(const playView_T& v, const mpStatus_T& s, int columns);
 // "ord 3/12 pat 5 row 16 0:12/1:40 spd 6 bpm 125": the plain line of a new order.
 std::string play_orderLine(const playView_T& v, const mpStatus_T& s);
