@@ -14,6 +14,7 @@
 #include "music/mp_info.h"
 #include "music/mp_render.h"
 #include "music/mp_walk.h"
+#include "tools/cli/cli.h"
 
 namespace {
 
@@ -40,51 +41,28 @@ struct options_T {
     bool info = false;
 };
 
-int usage()
+options_T parse(int argc, char** argv)
 {
-    std::fputs(usageText, stderr);
-    return 2;
-}
-
-// 0 when parsed, else the exit code (help and version exit 0).
-int parse(int argc, char** argv, options_T* o)
-{
-    for (int i = 1; i < argc; i++) {
-        const char* a = argv[i];
-        const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
-        char* end = nullptr;
-        if (!std::strcmp(a, "--help")) {
-            std::fputs(usageText, stdout);
-            return -1;
-        } else if (!std::strcmp(a, "--version")) {
-            std::puts("varnek-modrender 1.0");
-            return -1;
-        } else if (!std::strcmp(a, "--loops") && v) {
-            long n = std::strtol(v, &end, 10);
-            if (*end || n < 1 || n > 1000)
-                return usage();
-            o->loops = (int)n;
-            i++;
-        } else if (!std::strcmp(a, "--seconds") && v) {
-            o->seconds = std::strtod(v, &end);
-            if (*end || !(o->seconds > 0 && o->seconds <= 86400))
-                return usage();
-            i++;
-        } else if (!std::strcmp(a, "--float")) {
-            o->path = DSM_FLOAT;
-        } else if (!std::strcmp(a, "--integer")) {
-            o->path = DSM_INTEGER;
-        } else if (!std::strcmp(a, "--info")) {
-            o->info = true;
-        } else if (a[0] == '-' && a[1]) {
-            return usage();
-        } else {
-            o->files.push_back(a);
+    static const char* const flags[] = {"--float", "--integer", "--info", nullptr};
+    static const char* const valued[] = {"--loops", "--seconds", nullptr};
+    cliArgs_T args = cli_parse(argc, argv, flags, valued, usageText, "varnek-modrender 1.0\n");
+    options_T o;
+    for (const auto& [name, value] : args.options) {
+        if (name == "--loops" && (o.loops = (int)cli_count(value, 1, 1000)) < 0)
+            cli_refuse(usageText);
+        if (name == "--seconds") {
+            char* end = nullptr;
+            o.seconds = std::strtod(value, &end);
+            if (*end || !(o.seconds > 0 && o.seconds <= 86400))
+                cli_refuse(usageText);
         }
+        o.path = name == "--float" ? DSM_FLOAT : name == "--integer" ? DSM_INTEGER : o.path;
+        o.info = o.info || name == "--info";
     }
-    if (o->files.size() != (o->info ? 1u : 2u))
-        return usage();
-    return 0;
+    o.files = args.operands;
+    if (o.files.size() != (o.info ? 1u : 2u))
+        cli_refuse(usageText);
+    return o;
 }
 
 int info(mpModule_T* module, const options_T& o)
@@ -148,10 +126,7 @@ int render(mpModule_T* module, const options_T& o)
 
 int main(int argc, char** argv)
 {
-    options_T o;
-    int parsed = parse(argc, argv, &o);
-    if (parsed)
-        return parsed < 0 ? 0 : parsed;
+    const options_T o = parse(argc, argv);
     mp_startup();
     mpModule_T* module = mp_loadModule(o.files[0]);
     if (!module) {

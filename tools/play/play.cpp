@@ -17,6 +17,7 @@
 #include "music/output/sd.h"
 #include "platform/backend_sdl.h"
 #include "platform/sound_out.h"
+#include "tools/cli/cli.h"
 #include "tools/play/play_status.h"
 #include "tools/play/play_terminal.h"
 
@@ -44,40 +45,22 @@ struct options_T {
     bool null = false;
 };
 
-int usage()
+options_T parse(int argc, char** argv)
 {
-    std::fputs(usageText, stderr);
-    return 2;
-}
-
-// 0 when parsed, -1 when answered (help, version), else the exit code.
-int parse(int argc, char** argv, options_T* o)
-{
-    for (int i = 1; i < argc; i++) {
-        const char* a = argv[i];
-        if (!std::strcmp(a, "--help")) {
-            std::fputs(usageText, stdout);
-            return -1;
-        } else if (!std::strcmp(a, "--version")) {
-            std::puts("varnek-play 1.0");
-            return -1;
-        } else if (!std::strcmp(a, "--loops") && i + 1 < argc) {
-            char* end = nullptr;
-            long n = std::strtol(argv[++i], &end, 10);
-            if (*end || n < 1 || n > 1000)
-                return usage();
-            o->loops = (int)n;
-        } else if (!std::strcmp(a, "--info")) {
-            o->info = true;
-        } else if (!std::strcmp(a, "--null")) {
-            o->null = true;
-        } else if (a[0] == '-' && a[1]) {
-            return usage();
-        } else {
-            o->files.push_back(a);
-        }
+    static const char* const flags[] = {"--info", "--null", nullptr};
+    static const char* const valued[] = {"--loops", nullptr};
+    cliArgs_T args = cli_parse(argc, argv, flags, valued, usageText, "varnek-play 1.0\n");
+    options_T o;
+    for (const auto& [name, value] : args.options) {
+        if (name == "--loops" && (o.loops = (int)cli_count(value, 1, 1000)) < 0)
+            cli_refuse(usageText);
+        o.info = o.info || name == "--info";
+        o.null = o.null || name == "--null";
     }
-    return o->files.empty() ? usage() : 0;
+    o.files = args.operands;
+    if (o.files.empty())
+        cli_refuse(usageText);
+    return o;
 }
 
 void loadFailed(const char* file)
@@ -246,10 +229,7 @@ int playAll(const options_T& o)
 
 int main(int argc, char** argv)
 {
-    options_T o;
-    int parsed = parse(argc, argv, &o);
-    if (parsed)
-        return parsed < 0 ? 0 : parsed;
+    const options_T o = parse(argc, argv);
     mp_startup();
     if (o.info)
         return printInfo(o);
