@@ -11,8 +11,9 @@ void gmp_setPosition(gmpPlayState_T* st, int position)
     if (position > st->lastPosition)
         position = st->lastPosition;
     // Marker orders of the other formats hold no pattern: step over skips,
-    // and stop short of an end marker.
-    while (position >= 0 && position <= st->lastPosition && m->orders[position] == MP_ORDER_SKIP)
+    // and over an end marker going back; going forward, stop short of it.
+    auto passed = [&](uint16_t order) { return order == MP_ORDER_SKIP || (step < 0 && order == MP_ORDER_END); };
+    while (position >= 0 && position <= st->lastPosition && passed(m->orders[position]))
         position += step;
     if (position < 0 || position > st->lastPosition || m->orders[position] == MP_ORDER_END)
         return;
