@@ -110,6 +110,18 @@ TEST(MusicPrograms, RenderLengthIsTheInfoDuration)
     runResult_T seconds = run("varnek-modrender", "--seconds 4 " + song + " " + wav);
     EXPECT_EQ(seconds.rc, 0);
     EXPECT_EQ(wavFrames(wav), 4 * 44100) << "--seconds alone loops the song";
+    // A loop that never runs out (the delay spends the loop's count on the
+    // same row): cut at 30 minutes.
+    modSong_T endless;
+    endless.title = "endless";
+    endless.orders = {0};
+    endless.patterns.resize(1);
+    endless.patterns[0].cells[8][0] = {0, 0, 0xE, 0x61};
+    endless.patterns[0].cells[8][1] = {0, 0, 0xE, 0xE1};
+    runResult_T cut = run("varnek-modrender", "--info " + testTmp_writeFile("endless.mod", mod_write(endless)));
+    EXPECT_EQ(cut.rc, 0);
+    EXPECT_NE(cut.out.find("duration:    30:00.00 (1800.00 s), cut at the cap: the song never wraps\n"), std::string::npos)
+        << cut.out;
     runResult_T missing = run("varnek-modrender", "--info " + testTmp_path("nothing.mod"));
     EXPECT_EQ(missing.rc, 1);
     EXPECT_EQ(missing.err, "Player Error: File does not exist\n");

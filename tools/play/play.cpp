@@ -164,6 +164,9 @@ int playModule(player_T& p, mpModule_T* m, const mpwSong_T& song, playView_T& vi
             endedAt = view.played;
         if (endedAt >= 0 && view.played >= endedAt + bufferMs / 1000.0)
             break;
+        // A song that never ends stops where the walk stopped.
+        if (!song.ended && view.played >= view.total)
+            break;
     }
     if (p.tty)
         std::printf("\n");
