@@ -112,14 +112,14 @@ struct gmpPlayState_T {
     int maxVolume;
     int loopCount;
     int looping;
-    // The play ends at the end of the row on which loopCount reaches
-    // endLoop (0: never): its channels fall silent and it is ticked no more.
-    int endLoop;
-    int ended;
     int globalVolume;
     int volumeFactor;
     gmpChannel_T channels[MP_MAX_CHANNELS];
     const gmpRules_T* rules;    // the module format's
+    // The play ends at the end of the row on which loopCount reaches
+    // endLoop (0: never): its channels fall silent and it is ticked no more.
+    int endLoop;
+    int ended;
 };
 
 extern gmpPlayState_T* gmpPlaying[GMP_MAX_PLAYING];

@@ -98,7 +98,7 @@ if played(p.status()) <= before:
 
 p.send("\x1b[C")
 p.wait_for(r" ord 2/18 ")
-p.send("\x1b[C")
+p.send("\x1bOC")                     # the same key from a terminal in application mode
 p.wait_for(r" ord 3/18 ")
 p.send("\x1b[D")
 p.wait_for(r" ord 2/18 ")

@@ -13,7 +13,8 @@ namespace {
 
 struct termios saved;
 volatile sig_atomic_t raw = 0;
-// Bytes of an escape sequence read so far (arrows come as ESC [ C and ESC [ D).
+// Bytes of an escape sequence read so far (arrows come as ESC [ C and
+// ESC [ D, or ESC O C and ESC O D from a terminal in application mode).
 char pending[3];
 int pendingLength = 0;
 
@@ -80,7 +81,7 @@ int term_key(int waitMs)
         if (pendingLength == 0 && c != 27)
             return keyOf(c);
         pending[pendingLength++] = c;
-        if (pendingLength == 2 && pending[1] != '[') {
+        if (pendingLength == 2 && pending[1] != '[' && pending[1] != 'O') {
             pendingLength = 0;
             return keyOf(c);
         }
