@@ -11,7 +11,7 @@
 
 namespace {
 
-struct termios saved;
+struct termios saved, rawMode;
 volatile sig_atomic_t raw = 0;
 // Bytes of an escape sequence read so far (arrows come as ESC [ C and
 // ESC [ D, or ESC O C and ESC O D from a terminal in application mode).
@@ -23,6 +23,19 @@ void onSignal(int sig)
     term_restore();
     signal(sig, SIG_DFL);
     raise(sig);
+}
+
+// Ctrl-Z: the shell gets its terminal back while we are stopped, and keys
+// work again once we are continued.
+void onStop(int sig)
+{
+    bool wasRaw = raw;
+    term_restore();
+    signal(sig, SIG_DFL);
+    raise(sig);
+    signal(sig, onStop);
+    if (wasRaw && tcsetattr(STDIN_FILENO, TCSAFLUSH, &rawMode) == 0)
+        raw = 1;
 }
 
 }  // namespace
@@ -39,17 +52,18 @@ int term_start()
 {
     if (!isatty(STDIN_FILENO) || tcgetattr(STDIN_FILENO, &saved) != 0)
         return 0;
-    struct termios t = saved;
+    rawMode = saved;
     // Keys without Enter and without echo; Ctrl-C still interrupts.
-    t.c_lflag &= ~(tcflag_t)(ICANON | ECHO);
-    t.c_cc[VMIN] = 0;
-    t.c_cc[VTIME] = 0;
-    if (tcsetattr(STDIN_FILENO, TCSAFLUSH, &t) != 0)
+    rawMode.c_lflag &= ~(tcflag_t)(ICANON | ECHO);
+    rawMode.c_cc[VMIN] = 0;
+    rawMode.c_cc[VTIME] = 0;
+    if (tcsetattr(STDIN_FILENO, TCSAFLUSH, &rawMode) != 0)
         return 0;
     raw = 1;
     std::atexit(term_restore);
     for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE})
         signal(sig, onSignal);
+    signal(SIGTSTP, onStop);
     return 1;
 }
 
