@@ -63,27 +63,31 @@ options_T parse(int argc, char** argv)
     return o;
 }
 
-void loadFailed(const char* file)
+// Loads a file and walks its song; null, with the player's message said,
+// when either fails.
+mpModule_T* loadAndWalk(const char* file, int loops, mpwSong_T* song)
 {
-    std::fprintf(stderr, "varnek-play: %s: %s\n", file, mp_errorMessage(mp_lastError));
+    mpModule_T* m = mp_loadModule(file);
+    int code = m ? mpw_walk(m, loops, capSeconds, song) : mp_lastError;
+    if (m && code == 0)
+        return m;
+    std::fprintf(stderr, "varnek-play: %s: %s\n", file, mp_errorMessage(code));
+    mp_freeModule(m);
+    return nullptr;
 }
 
 int printInfo(const options_T& o)
 {
     int rc = 0;
     for (size_t i = 0; i < o.files.size(); i++) {
-        mpModule_T* m = mp_loadModule(o.files[i]);
         mpwSong_T song;
-        int code = m ? mpw_walk(m, o.loops, capSeconds, &song) : 0;
-        if (!m || code != 0) {
-            if (code)
-                mp_lastError = code;
-            loadFailed(o.files[i]);
+        mpModule_T* m = loadAndWalk(o.files[i], o.loops, &song);
+        if (!m) {
             rc = 1;
-        } else {
-            std::printf("%s", i ? "\n" : "");
-            mp_printInfo(stdout, o.files[i], m, song);
+            continue;
         }
+        std::printf("%s", i ? "\n" : "");
+        mp_printInfo(stdout, o.files[i], m, song);
         mp_freeModule(m);
     }
     return rc;
@@ -182,14 +186,9 @@ int playAll(const options_T& o)
     int rc = 0, count = (int)o.files.size();
     for (int i = 0; i < count && i >= 0;) {
         const char* file = o.files[i];
-        mpModule_T* m = mp_loadModule(file);
         mpwSong_T song;
-        int code = m ? mpw_walk(m, o.loops, capSeconds, &song) : 0;
-        if (!m || code != 0) {
-            if (code)
-                mp_lastError = code;
-            loadFailed(file);
-            mp_freeModule(m);
+        mpModule_T* m = loadAndWalk(file, o.loops, &song);
+        if (!m) {
             rc = 1;
             i++;
             continue;
