@@ -13,8 +13,9 @@
 
 namespace {
 
-// At tempo 125 a tick is 882 frames; 250 halves it (442, kept even).
-const uint64_t T125 = 882, T250 = 442;
+// At tempo 125 a tick is 882 frames; 250 halves it (441: the renderer counts
+// whole frames a tick).
+const uint64_t T125 = 882, T250 = 441;
 // A song starts after speed - 1 ticks (5 at speed 6) and a row lasts 6 ticks.
 uint64_t rows(uint64_t n, uint64_t tick = T125) { return n * 6 * tick; }
 const uint64_t LEAD = 5 * T125;
