@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
 # Build everything, generate the data, and run the demo. Without a display
-# the demo is rendered offline to build/video/ instead.
+# the demo is rendered offline to build/video/ instead. With --web: build
+# the web version into build-web/ and serve it on http://localhost:8000/.
 set -euo pipefail
 source "$(dirname "$0")/scripts/setup.sh"
 cd "$VARNEK_ROOT"
+
+if [ "${1:-}" = "--web" ]; then
+    scripts/web_build.sh
+    exec python3 scripts/serve_web.py build-web/site 8000
+fi
 
 install_packages "${BUILD_PACKAGES[@]}" googletest libgtest-dev libbenchmark-dev
 build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -23,8 +23,11 @@ install_packages() {
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libsdl2-dev)
 TEST_PACKAGES=(python3 googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
                xvfb xdotool openbox x11-utils imagemagick)
+# The web build and its test in a real browser.
+WEB_PACKAGES=(emscripten chromium)
 
-# build_tree DIR [cmake options...]: configure once, build incrementally.
+# build_tree DIR [cmake options...]: configure once, build incrementally
+# (only the target BUILD_TARGET names, when set).
 build_tree() {
     local dir="$1"
     shift
@@ -33,5 +36,5 @@ build_tree() {
     if [ ! -f "$dir/build.ninja" ]; then
         cmake -S "$VARNEK_ROOT" -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
     fi
-    cmake --build "$dir" -j"$(nproc)"
+    cmake --build "$dir" -j"$(nproc)" ${BUILD_TARGET:+--target "$BUILD_TARGET"}
 }

@@ -24,6 +24,7 @@ LAYERS = [
     "effects",    # one folder per effect
     "app",        # the window, the engine thread and the timeline
     "tools",      # programs: data generator, offline renderer, module renderer
+    "web",        # the page and the web build's entry
 ]
 RANK = {name: i for i, name in enumerate(LAYERS)}
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
