@@ -91,3 +91,7 @@ $('full').addEventListener('click', fullScreenToggle);
 $('screen').addEventListener('dblclick', fullScreenToggle);
 keysAttach(fullScreenToggle);
 pictureStart($('screen'));
+if (!window.crossOriginIsolated) {
+  showMessage('This page needs its server to send the cross-origin isolation headers ' +
+              '(scripts/serve_web.py does): without them it gets no threads, and the demo cannot run.');
+}

@@ -135,6 +135,7 @@ def play(page, offline, fail):
     """Start the demo and look at every effect; the screenshots with their
     offline estimates, the console's, and the sound heard before Esc."""
     b = page.b
+    fail.check(b.evaluate("crossOriginIsolated"), "the page is not cross-origin isolated: no threads for it")
     fail.check(b.wait_for("typeof varnek === 'object' && varnek.state !== 'loading'", 20), "the page never got ready")
     load_ms = b.evaluate("varnek.loadedAt")
     fail.check(load_ms < 3000, "the page took %.0f ms to load (3000 at most)" % load_ms)
