@@ -32,7 +32,8 @@ uint64_t refreshTicks = 0;
 uint64_t ticksSeen = 0;
 double lastTickMs = 0;
 
-// Engine thread only: the clock's grid.
+// The engine thread's: it is the one that asks for refreshes (isEngine
+// marks it, so its sleeps are not counted as work), and the clock's grid.
 thread_local bool isEngine = false;
 double nextRefreshMs = 0;
 
