@@ -1,5 +1,7 @@
 #include "effects/greetings/greetings.h"
 
+#include <cstring>
+
 #include "effects/greetings/greetings_entries.h"
 #include "formats/font.h"
 #include "formats/pcx.h"
@@ -24,6 +26,7 @@ static const char* const GREET_FONT = "asdf.jdt";
 static const char* const GREET_CLOSING_PICTURE = "zant\\theend.pcx";
 static gfont_T greetFont;
 static gbuffer_T closingPicture;   // kept until process end
+static gbuffer_T closingBackground;   // the work buffer as it was before a shaken blit
 static gbuffer_T greetSprites[GREET_SPRITES];
 static particleSystem_T greetParticles;
 static float jumpPoint[2];        // row, column
@@ -120,6 +123,22 @@ static void moveSparks(int32_t w, int32_t h, int mode)
     }
 }
 
+// The work buffer before one shaken blit. The blit's background lies a few
+// pixels away from where it writes, inside the same buffer: read in place, a
+// row would take in what the blit has just written above or to its left, and
+// the additive blit would feed on its own sums up to white, a strobe that
+// flashes from frame to frame. Read from this copy each blit glows once.
+static const gbuffer_T* closingSnapshot(const gbuffer_T* work)
+{
+    if (!closingBackground.pixels || closingBackground.width != work->width ||
+        closingBackground.height != work->height)
+        closingBackground.init((uint32_t)work->width, (uint32_t)work->height);
+    if (closingBackground.errorFlags || !closingBackground.pixels)
+        return nullptr;
+    std::memcpy(closingBackground.pixels, work->pixels, (size_t)work->pixelCount * sizeof(uint32_t));
+    return &closingBackground;
+}
+
 // The picture goes on three times at small random offsets, twice averaged
 // and once added, so it shakes and glows. For each blit the offsets are drawn
 // background row, background column, destination row, destination column.
@@ -139,8 +158,11 @@ static void drawClosingPicture(gbuffer_T* work)
         int32_t bx = crt_rand() / s.columnDivisor;
         int32_t dy = crt_rand() / s.rowDivisor;
         int32_t dx = crt_rand() / s.columnDivisor;
+        const gbuffer_T* background = closingSnapshot(work);
+        if (!background)
+            continue;   // no memory for the copy: this layer is left out
         gpl_blit(GPL_CLIP_DEST, s.mode, closingPicture.width, closingPicture.height, work, dx, dy,
-                 &closingPicture, 0, 0, work, bx, by);
+                 &closingPicture, 0, 0, background, bx, by);
     }
 }
 
@@ -183,4 +205,5 @@ void greetings_release()
         sprite.release();
     greetParticles.release();
     greetFont.release();
+    closingBackground.release();
 }

@@ -212,3 +212,22 @@ TEST(Blit, BrokenBuffersAreIgnored)
     gpl_blit(GPL_CLIP_DEST, GPL_ADD, 4, 4, &dst, 0, 0, &src, 0, 0, nullptr, 0, 0);
     EXPECT_EQ(countNonZero(dst), 0);
 }
+
+// A blend whose background is the destination itself, behind the write
+// position, reads what the same blit has just written: pixel by pixel, in
+// memory order. The text screens' fonts rely on this.
+TEST(Blit, BlendInPlaceReadsItsOwnOutput)
+{
+    gbuffer_T buf, src;
+    buf.init(4, 1);
+    src.init(3, 1);
+    for (uint32_t i = 0; i < 4; i++)
+        buf.pixels[i] = 0x010101;
+    for (uint32_t i = 0; i < 3; i++)
+        src.pixels[i] = 0x010101;
+    gpl_blit(GPL_CLIP_DEST, GPL_ADD, 3, 1, &buf, 1, 0, &src, 0, 0, &buf, 0, 0);
+    EXPECT_EQ(at(buf, 0, 0), 0x010101u);
+    EXPECT_EQ(at(buf, 1, 0), 0x020202u);
+    EXPECT_EQ(at(buf, 2, 0), 0x030303u);
+    EXPECT_EQ(at(buf, 3, 0), 0x040404u);
+}

@@ -209,3 +209,25 @@ TEST(Greetings, LinesShowOnlyInsideTheBand)
         }
     }
 }
+
+// Each shaken blit of the closing picture blends with the frame as it was
+// before that blit: a mid-grey picture over black settles near
+// 0x40 / 2 / 2 + 0x40 / 2 + 0x40 = 0x70 per channel, every frame alike.
+// Blended in place, the additive blit would feed on its own sums and run
+// to white.
+TEST(Greetings, ClosingPictureGlowsWithoutRunningToWhite)
+{
+    screenScratch_T dir;
+    writeClosingPicture(dir, 0x404040);
+    gbuffer_T work;
+    work.init(320, 240);
+    ASSERT_EQ(greetings_init(&work), 0);
+    greetings_frame(&work, firstFrame, 1);
+    for (int e = 1041; e <= 1100; e++) {
+        greetings_frame(&work, firstFrame + e, 0);
+        uint64_t b = screenTest_brightness(work);
+        EXPECT_GT(b, fullWhite * 0x50 / 255) << "elapsed " << e;
+        EXPECT_LT(b, fullWhite * 0x80 / 255) << "elapsed " << e;
+    }
+    greetings_release();
+}
