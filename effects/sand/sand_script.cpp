@@ -30,12 +30,15 @@ const char* const sandKeywords[CMD_UNKNOWN] = {
     "STARTUP", "LOAD", "FADEIN", "FADEOUT", "SETWIND", "SETALTURA", "MODORELLENADO", "CALCARENA", "END", "ESPERA",
 };
 
-// Longer words are cut: no keyword, number or file name needs more.
+// Longer words are cut: no keyword, number or file name needs more. The
+// command marker is looked for in the whole word, cut or not.
 const size_t SAND_WORD_MAX = 255;
 
-bool sand_nextWord(FILE* f, std::string* word)
+bool sand_nextWord(FILE* f, std::string* word, bool* marked = nullptr)
 {
     word->clear();
+    if (marked)
+        *marked = false;
     int c;
     do {
         c = std::fgetc(f);
@@ -45,6 +48,8 @@ bool sand_nextWord(FILE* f, std::string* word)
     while (c != EOF && c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '\v' && c != '\f') {
         if (word->size() < SAND_WORD_MAX)
             word->push_back((char)c);
+        if (c == '#' && marked)
+            *marked = true;
         c = std::fgetc(f);
     }
     return true;
@@ -66,10 +71,18 @@ int32_t sand_integer(const std::string& word)
     return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : (int32_t)v;
 }
 
-uint32_t sand_frames(const std::string& word)
+// A wait of a negative number of frames is no wait at all.
+uint32_t sand_waitFrames(const std::string& word)
 {
     int32_t n = sand_integer(word);
     return n < 0 ? 0u : (uint32_t)n;
+}
+
+// Fade counts are unsigned: a negative count wraps to a very long one, and
+// the fade then runs until the ground stops changing.
+uint32_t sand_fadeFrames(const std::string& word)
+{
+    return (uint32_t)sand_integer(word);
 }
 }
 
@@ -86,11 +99,12 @@ void sandEffect_T::interpret()
 {
     std::string word, arg1, arg2, arg3;
     while (script && sandState == SAND_READING) {
-        if (!sand_nextWord(script, &word)) {
+        bool marked;
+        if (!sand_nextWord(script, &word, &marked)) {
             endScript();   // a script without END ends as if it had one
             return;
         }
-        if (word.find('#') == std::string::npos)
+        if (!marked)
             continue;
         if (!sand_nextWord(script, &word)) {
             endScript();
@@ -124,12 +138,12 @@ void sandEffect_T::interpret()
             delete[] heightMap;
             heightMap = map;
             sandState = SAND_FADING_IN;
-            counter = sand_frames(arg3);
+            counter = sand_fadeFrames(arg3);
             break;
         }
         case CMD_FADEOUT:
             sandState = SAND_FADING_OUT;
-            counter = sand_frames(arg1);
+            counter = sand_fadeFrames(arg1);
             break;
         case CMD_SETWIND:
             windAngle = (float)gpl_parseNumber(arg1.c_str(), nullptr);
@@ -149,7 +163,7 @@ void sandEffect_T::interpret()
             return;
         case CMD_ESPERA:
             sandState = SAND_WAITING;
-            counter = sand_frames(arg1);
+            counter = sand_waitFrames(arg1);
             break;
         case CMD_UNKNOWN:
             break;

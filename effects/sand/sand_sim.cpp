@@ -6,12 +6,13 @@
 #include "platform/crand.h"
 
 namespace {
-// A 16.16 wind component, truncated toward zero. Held to 256 cells per hop:
-// anything faster leaves the field in one hop anyway, and the bound keeps the
-// position sums inside 32 bits whatever the script says.
+// A 16.16 wind component, truncated toward zero. Held to 1024 cells per hop:
+// three times the field's width, so any wind the bound cuts would leave the
+// field in one hop whether cut or not, and the position sums stay inside 32
+// bits whatever the script says.
 int32_t sand_fixed(double v)
 {
-    const double limit = 256.0 * SAND_FIX_ONE;
+    const double limit = 1024.0 * SAND_FIX_ONE;
     if (!(v > -limit))
         return v != v ? 0 : (int32_t)-limit;
     if (v > limit)

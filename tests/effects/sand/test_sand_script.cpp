@@ -187,3 +187,41 @@ TEST_F(SandTest, MissingScriptOrPaletteEndsAtTheFirstFrame)
     start();
     EXPECT_EQ(effect->step(), 0);
 }
+
+// Fade counts are unsigned (a negative one wraps to a very long fade that runs
+// until the ground stops changing); a negative wait is no wait.
+TEST_F(SandTest, NegativeCountsFadeLongAndWaitNotAtAll)
+{
+    struct countCase_T {
+        const char* script;
+        int state;
+        uint32_t counter;   // after the first frame, which already ran one step
+    };
+    const countCase_T cases[] = {
+        {"# FADEIN up.pcx - -1 # END", SAND_FADING_IN, 0xFFFFFFFEu},
+        {"# FADEOUT -1 # END", SAND_FADING_OUT, 0xFFFFFFFEu},
+        {"# FADEOUT -3 # END", SAND_FADING_OUT, 0xFFFFFFFCu},
+        {"# ESPERA -5 # END", SAND_READING, 0u},
+    };
+    writeFlatMap("up.pcx", 200);
+    for (const countCase_T& c : cases) {
+        sandDone = 0;
+        writeScript(c.script);
+        start();
+        effect->step();
+        EXPECT_EQ(effect->sandState, c.state) << c.script;
+        EXPECT_EQ(effect->counter, c.counter) << c.script;
+    }
+}
+
+TEST_F(SandTest, MarkerPastTheCutOfALongWordStillMarks)
+{
+    std::string script(300, 'x');
+    script += "# SETWIND 30 2 # END";
+    writeScript(script.c_str());
+    start();
+    effect->step();
+    EXPECT_FLOAT_EQ(effect->windAngle, 30.0f);
+    EXPECT_FLOAT_EQ(effect->windStrength, 2.0f);
+    EXPECT_EQ(sandDone, 1);
+}

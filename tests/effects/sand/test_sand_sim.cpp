@@ -1,5 +1,7 @@
 #include "tests/effects/sand/sand_fixture.h"
 
+#include <algorithm>
+
 #include "effects/sand/sand.h"
 #include "platform/crand.h"
 
@@ -233,4 +235,22 @@ TEST_F(SandTest, StopRequestEndsTheEffect)
     EXPECT_EQ(sand_run(), 0);
     EXPECT_EQ(sandTest_frames().size(), 2u);   // only the two set-up presents
     EXPECT_EQ(demoRunning, 0);
+}
+
+// A wind of a few hundred cells per hop, still within the field's width,
+// must come through whole: only winds no field can notice are held back.
+TEST_F(SandTest, StrongWindIsNotCutBelowTheFieldsReach)
+{
+    writeFlatMap("hm.pcx", 40);
+    writeFlatMap("bg.pcx", 1);
+    // Whatever the gust (up to 40 degrees), the wind along x is at least
+    // cos(40) x 600 = 459 cells per hop.
+    writeScript("# STARTUP hm.pcx bg.pcx # SETALTURA -5 # SETWIND 0 600 # ESPERA 3 # END");
+    start();
+    effect->step();
+    int32_t fastest = 0;
+    for (int i = 0; i < SAND_GRAINS; i++)
+        fastest = std::max(fastest, effect->grains[i].vx);
+    EXPECT_GT(fastest, 400 << 16);
+    EXPECT_LT(fastest, 602 << 16);
 }
