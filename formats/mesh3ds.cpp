@@ -79,16 +79,15 @@ int m3ds_readName(FILE* f, char* name)
     return -1;   // 32 bytes without a NUL: names have at most 31 characters
 }
 
-// A list chunk holds a 16-bit count and count entries of entryBytes; a count
-// the chunk cannot hold is a broken file, not a reason to read its neighbours.
-int m3ds_readCount(FILE* f, uint32_t chunkLength, uint32_t entryBytes, int16_t* count)
+// A list chunk holds an unsigned 16-bit count and count entries of
+// entryBytes; a count the chunk cannot hold is a broken file, not a reason
+// to read its neighbours.
+int m3ds_readCount(FILE* f, uint32_t chunkLength, uint32_t entryBytes, uint16_t* count)
 {
-    uint16_t raw;
     const uint32_t dataBytes = chunkLength - CHUNK3DS_HEADER_BYTES;
-    if (dataBytes < 2 || m3ds_readU16(f, &raw))
+    if (dataBytes < 2 || m3ds_readU16(f, count))
         return -1;
-    *count = static_cast<int16_t>(raw);
-    if (*count > 0 && 2 + static_cast<uint32_t>(*count) * entryBytes > dataBytes)
+    if (2 + static_cast<uint32_t>(*count) * entryBytes > dataBytes)
         return -1;
     return 0;
 }
@@ -96,7 +95,7 @@ int m3ds_readCount(FILE* f, uint32_t chunkLength, uint32_t entryBytes, int16_t* 
 int m3ds_readVertices(FILE* f, mesh3ds_T* mesh)
 {
     uint32_t length;
-    int16_t count;
+    uint16_t count;
     if (m3ds_findChunk(f, CHUNK3DS_VERTICES, &length) || m3ds_readCount(f, length, 12, &count))
         return -1;
     for (int i = 0; i < count; i++) {
@@ -114,7 +113,7 @@ int m3ds_readVertices(FILE* f, mesh3ds_T* mesh)
 int m3ds_readFaces(FILE* f, mesh3ds_T* mesh)
 {
     uint32_t length;
-    int16_t count;
+    uint16_t count;
     if (m3ds_findChunk(f, CHUNK3DS_FACES, &length) || m3ds_readCount(f, length, 8, &count))
         return -1;
     for (int i = 0; i < count; i++) {

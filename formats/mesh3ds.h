@@ -16,7 +16,7 @@ enum {
 };
 
 // Arrays grow by this many entries at a time.
-constexpr int16_t MESH3DS_GROWTH = 10;
+constexpr uint16_t MESH3DS_GROWTH = 10;
 constexpr int MESH3DS_NAME_BYTES = 32;   // 31 characters and the NUL
 
 // One visible face of this frame: its corners on screen and its depth key.
@@ -28,11 +28,12 @@ struct meshFaceRecord_T {
 
 struct mesh3ds_T {
     char name[MESH3DS_NAME_BYTES];   // "<UNKNOWN>" until the name is read
-    int16_t vertexCapacity;
-    int16_t faceCapacity;
+    // Counts are unsigned 16-bit, as the file stores them: up to 65 535.
+    uint16_t vertexCapacity;
+    uint16_t faceCapacity;
     uint32_t flags;                  // MESH3DS_*
-    int16_t vertexCount;
-    int16_t faceCount;
+    uint16_t vertexCount;
+    uint16_t faceCount;
     vec4_T* vertices;                // w = 1
     vec4_T* vertexNormals;           // unit, w = 0
     uint16_t (*faces)[3];            // vertex indices a, b, c
@@ -40,7 +41,7 @@ struct mesh3ds_T {
     vec4_T centre;                   // average of the vertices, w = 1
     int16_t drawMode;
     meshDrawOptions_T* drawOptions;  // not owned
-    int16_t visibleCount;            // entries of drawOrder in use
+    uint16_t visibleCount;            // entries of drawOrder in use
     uint16_t* drawOrder;             // indices into faceRecords, far to near
     meshFaceRecord_T* faceRecords;   // faceCount entries
 };
@@ -52,7 +53,7 @@ void free3ds(mesh3ds_T* mesh);   // null is ignored
 
 // Building a mesh in memory (the reader uses these; so do the tests).
 // mesh3ds_create: empty mesh, name "<UNKNOWN>", room for 10 of each; null
-// when out of memory. Add: 0, or -1 when the mesh is full (32 767) or memory
+// when out of memory. Add: 0, or -1 when the mesh is full (65 535) or memory
 // runs out. mesh3ds_finish: allocates the projection arrays and computes the
 // centre and the normals; -1 when a face names a vertex that does not exist
 // or memory runs out.

@@ -7,17 +7,17 @@
 
 namespace {
 
-const int16_t MESH3DS_MAX_ENTRIES = 32767;   // counts are signed 16-bit
+const uint16_t MESH3DS_MAX_ENTRIES = 65535;   // counts are unsigned 16-bit
 
 // The next capacity when an array of this kind is full; stays within 16 bits.
-int16_t mesh3ds_grown(int16_t capacity)
+uint16_t mesh3ds_grown(uint16_t capacity)
 {
     const int grown = capacity + MESH3DS_GROWTH;
-    return static_cast<int16_t>(grown > MESH3DS_MAX_ENTRIES ? MESH3DS_MAX_ENTRIES : grown);
+    return static_cast<uint16_t>(grown > MESH3DS_MAX_ENTRIES ? MESH3DS_MAX_ENTRIES : grown);
 }
 
 template <class T>
-int mesh3ds_resize(T** array, int16_t entries)
+int mesh3ds_resize(T** array, uint16_t entries)
 {
     T* grown = static_cast<T*>(std::realloc(*array, sizeof(T) * entries));
     if (!grown)
@@ -76,7 +76,7 @@ int mesh3ds_addVertex(mesh3ds_T* mesh, const vec4_T& position, const vec4_T& nor
     if (mesh->vertexCount == mesh->vertexCapacity) {
         if (mesh->vertexCapacity == MESH3DS_MAX_ENTRIES)
             return -1;
-        const int16_t capacity = mesh3ds_grown(mesh->vertexCapacity);
+        const uint16_t capacity = mesh3ds_grown(mesh->vertexCapacity);
         if (mesh3ds_resize(&mesh->vertices, capacity) || mesh3ds_resize(&mesh->vertexNormals, capacity))
             return -1;
         mesh->vertexCapacity = capacity;
@@ -92,7 +92,7 @@ int mesh3ds_addFace(mesh3ds_T* mesh, uint16_t a, uint16_t b, uint16_t c, const v
     if (mesh->faceCount == mesh->faceCapacity) {
         if (mesh->faceCapacity == MESH3DS_MAX_ENTRIES)
             return -1;
-        const int16_t capacity = mesh3ds_grown(mesh->faceCapacity);
+        const uint16_t capacity = mesh3ds_grown(mesh->faceCapacity);
         if (mesh3ds_resize(&mesh->faces, capacity) || mesh3ds_resize(&mesh->faceNormals, capacity))
             return -1;
         mesh->faceCapacity = capacity;

@@ -79,7 +79,7 @@ int projectAndSort(mesh3ds_T* mesh, const mat4_T* p)
         mesh->drawOrder[visible] = static_cast<uint16_t>(visible);
         visible++;
     }
-    mesh->visibleCount = static_cast<int16_t>(visible);
+    mesh->visibleCount = static_cast<uint16_t>(visible);
 
     // Far (most negative z) first; faces are drawn in this order.
     const meshFaceRecord_T* records = mesh->faceRecords;

@@ -170,11 +170,11 @@ TEST(Mesh3ds, ArraysGrowByTen)
 
 TEST(Mesh3ds, GrowthStopsAtTheLargest16BitCount)
 {
-    // A mesh about to reach 32 767 entries of each kind (filling it one by
+    // A mesh about to reach 65 535 entries of each kind (filling it one by
     // one would copy the arrays three thousand times).
     mesh3ds_T* mesh = mesh3ds_create();
     ASSERT_NE(mesh, nullptr);
-    const int16_t nearlyFull = 32760;
+    const uint16_t nearlyFull = 65528;
     mesh->vertices = static_cast<vec4_T*>(std::realloc(mesh->vertices, sizeof(vec4_T) * nearlyFull));
     mesh->vertexNormals = static_cast<vec4_T*>(std::realloc(mesh->vertexNormals, sizeof(vec4_T) * nearlyFull));
     mesh->faces = static_cast<uint16_t(*)[3]>(std::realloc(mesh->faces, sizeof(uint16_t[3]) * nearlyFull));
@@ -187,15 +187,15 @@ TEST(Mesh3ds, GrowthStopsAtTheLargest16BitCount)
         ASSERT_EQ(mesh3ds_addVertex(mesh, p, n), 0) << i;
         ASSERT_EQ(mesh3ds_addFace(mesh, 0, 1, 2, n), 0) << i;
     }
-    EXPECT_EQ(mesh->vertexCapacity, 32767);
-    EXPECT_EQ(mesh->faceCapacity, 32767);
-    EXPECT_EQ(mesh->vertexCount, 32767);
-    EXPECT_EQ(mesh->vertices[32766].z, 3.0f);
+    EXPECT_EQ(mesh->vertexCapacity, 65535);
+    EXPECT_EQ(mesh->faceCapacity, 65535);
+    EXPECT_EQ(mesh->vertexCount, 65535);
+    EXPECT_EQ(mesh->vertices[65534].z, 3.0f);
     // Full: refused, nothing changed.
     EXPECT_EQ(mesh3ds_addVertex(mesh, p, n), -1);
     EXPECT_EQ(mesh3ds_addFace(mesh, 0, 1, 2, n), -1);
-    EXPECT_EQ(mesh->vertexCount, 32767);
-    EXPECT_EQ(mesh->faceCount, 32767);
+    EXPECT_EQ(mesh->vertexCount, 65535);
+    EXPECT_EQ(mesh->faceCount, 65535);
     free3ds(mesh);
 }
 
@@ -209,7 +209,9 @@ TEST(Mesh3ds, MeshWithoutVerticesKeepsCentreAtOrigin)
     free3ds(mesh);
 }
 
-TEST(Mesh3ds, NegativeCountMeansAnEmptyList)
+// Counts are unsigned: 0x8000 is 32 768 entries, which this chunk cannot
+// hold, so the file is refused rather than read as an empty list.
+TEST(Mesh3ds, CountWithTheTopBitSetIsLargeNotNegative)
 {
     chunk3dsWriter_T w;
     chunk3ds_open(&w, CHUNK3DS_MAIN);
@@ -223,9 +225,30 @@ TEST(Mesh3ds, NegativeCountMeansAnEmptyList)
     chunk3ds_faceList(&w, nullptr, 0);
     while (!w.open.empty())
         chunk3ds_close(&w);
-    mesh3ds_T* mesh = loadBytes(w.bytes);
+    EXPECT_EQ(loadBytes(w.bytes), nullptr);
+}
+
+// An outside model of 48 000 faces: both counts read whole.
+TEST(Mesh3ds, FacesBeyond32767AreRead)
+{
+    objectDesc_T big{"big", {}, {}, false};
+    const int vertices = 24002, faces = 48000;
+    for (int i = 0; i < vertices; i++) {
+        big.xyz.push_back(float(i % 200));
+        big.xyz.push_back(float(i / 200));
+        big.xyz.push_back(0);
+    }
+    for (int i = 0; i < faces; i++) {
+        big.abc.push_back(uint16_t(i % 24000));
+        big.abc.push_back(uint16_t((i + 1) % 24000));
+        big.abc.push_back(uint16_t((i + 200) % 24000));
+    }
+    mesh3ds_T* mesh = loadBytes(encodeObjects({big}));
     ASSERT_NE(mesh, nullptr);
-    EXPECT_EQ(mesh->vertexCount, 0);
+    EXPECT_EQ(mesh->vertexCount, vertices);
+    EXPECT_EQ(mesh->faceCount, faces);
+    EXPECT_EQ(mesh->faces[faces - 1][2], (faces - 1 + 200) % 24000);
+    EXPECT_GE(mesh->faceCapacity, faces);
     free3ds(mesh);
 }
 

@@ -204,6 +204,29 @@ TEST_F(SceneTables, MeshLargerThanTheCacheIsRefused)
     free3ds(mesh);
 }
 
+TEST_F(SceneTables, MeshOfMoreThan32767FacesSortsThemAll)
+{
+    const int vertices = 24002, faces = 48000;
+    mesh3ds_T* mesh = mesh3ds_create();
+    ASSERT_NE(mesh, nullptr);
+    for (int i = 0; i < vertices; i++)
+        ASSERT_EQ(mesh3ds_addVertex(mesh, vec4_T(float(i % 200) - 100, float(i / 200) - 60, -600, 1),
+                                    vec4_T(0, 0, 0, 1)), 0);
+    for (int i = 0; i < faces; i++)
+        ASSERT_EQ(mesh3ds_addFace(mesh, uint16_t(i % 24000), uint16_t((i + 1) % 24000),
+                                  uint16_t((i + 200) % 24000), vec4_T(0, 0, 0, 1)), 0);
+    ASSERT_EQ(mesh3ds_finish(mesh), 0);
+    const mat4_T p = matPerspective(sceneEye);
+    ASSERT_EQ(projectAndSort(mesh, &p), 0);
+    EXPECT_EQ(mesh->visibleCount, faces);
+    // The last face is among those to draw.
+    bool lastFound = false;
+    for (int i = 0; i < mesh->visibleCount; i++)
+        lastFound |= mesh->faceRecords[mesh->drawOrder[i]].face == faces - 1;
+    EXPECT_TRUE(lastFound);
+    free3ds(mesh);
+}
+
 TEST_F(SceneTables, PointsOnTheEyePlaneStayInRange)
 {
     // W = 0 at z = 100: the division gives infinities, which are held at the
