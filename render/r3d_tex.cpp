@@ -142,13 +142,14 @@ int r3d_loadBmpTexture(int slot, const char* fileName)
     uint8_t bgr[64 * 64 * 3];
     size_t got = std::fread(bgr, 1, sizeof bgr, f);
     std::fclose(f);
+    for (size_t i = 0; i < got / 3; i++)
+        arrays[0][0][i] = packTexel(bgr[3 * i + 2], bgr[3 * i + 1], bgr[3 * i]);
     if (got != sizeof bgr) {
-        // The slot keeps its arrays, black where the file fell short.
+        // The slot keeps its arrays: the texels that were read in shade 0 of
+        // level 0, black everywhere else.
         con_log("Error al leer fichero...");
         return -1;
     }
-    for (int i = 0; i < 64 * 64; i++)
-        arrays[0][0][i] = packTexel(bgr[3 * i + 2], bgr[3 * i + 1], bgr[3 * i]);
     deriveLevelsAndShades(arrays);
     return 0;
 }

@@ -140,6 +140,10 @@ TEST_F(R3dTextures, ShortFileKeepsItsSlotAllocatedAndReportsTheRead)
     EXPECT_EQ(logLines[0], "Error al leer fichero...");
     ASSERT_NE(texSet[4][3][31], nullptr);
     EXPECT_EQ(texSet[4][3][31][63], 0);
+    // The 100 texels that were read stay in shade 0 of level 0.
+    EXPECT_EQ(texSet[4][0][0][0], 0xFFFF);
+    EXPECT_EQ(texSet[4][0][0][99], 0xFFFF);
+    EXPECT_EQ(texSet[4][0][0][100], 0);
 }
 
 TEST_F(R3dTextures, SlotWithoutPictureDrawsFlatGrey)
