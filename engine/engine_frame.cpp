@@ -72,8 +72,12 @@ int engine_beginFrame(int clear)
 {
     tmr_start(TMR_CLEAR);
     surfaceLocked = false;
-    if (use3dfx)
+    if (use3dfx) {
+        // Nothing to clear; the slot still closes, or the console would
+        // report a stop before its start once the mode is left.
+        tmr_stop(TMR_CLEAR);
         return 0;
+    }
     if (clear)
         dd_clearBack();
     if (!dd_lock())

@@ -5,9 +5,11 @@
 #include "engine/console.h"
 #include "engine/engine.h"
 #include "platform/backend_headless.h"
+#include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/main_thread.h"
 #include "platform/messages.h"
+#include "platform/timers.h"
 #include "tests/headless_display.h"
 
 namespace {
@@ -90,8 +92,13 @@ TEST_F(Pump, AcceleratorModeReleasesTheDisplayAndIgnoresWindowToggle)
     EXPECT_EQ(engine_pump(), 0);
     EXPECT_EQ(use3dfx, 1);
     EXPECT_EQ(dd_primarySurface(), nullptr);
+    pf_sleepMs(40);
+    timerSlots[TMR_CLEAR] = {0, 0};
     EXPECT_EQ(engine_beginFrame(1), 0);   // records its timer only
     EXPECT_EQ(surfacePixels, nullptr);
+    // The clear slot closes too: its stop is not before its start.
+    EXPECT_GE(timerSlots[TMR_CLEAR].start, 40u);
+    EXPECT_GE(timerSlots[TMR_CLEAR].stop, timerSlots[TMR_CLEAR].start);
     EXPECT_EQ(engine_endFrame(), 0);
     pf_postThreadMessage(DEMO_MSG_TOGGLE_WINDOW);
     EXPECT_EQ(engine_pump(), 0);
