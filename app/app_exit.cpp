@@ -1,8 +1,6 @@
 #include <cstdio>
 #include <cstdlib>
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "app/window.h"
 #include "platform/main_thread.h"
@@ -14,12 +12,8 @@ int app_finish(int code)
     std::fflush(stderr);
     if (!engine)
         return code;
-    if (!app_closeHandled())
-        std::_Exit(code);
-    // Real time, whatever the backend: the thread only has to return.
-    for (int i = 0; i < 50 && !pf_threadEnded(engine); i++)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    if (!pf_threadEnded(engine))
+    // A thread the close's wait gave up on cannot be waited for any longer.
+    if (!app_closeHandled() || app_closeTimedOut() || !pf_threadEnded(engine))
         std::_Exit(code);
     pf_threadJoin(engine);
     return code;

@@ -14,12 +14,14 @@ static pfThread_T* engineThreadHandle = nullptr;
 static bool quitPosted = false;
 static bool closedForViewer = false;
 static bool closeHandled = false;
+static bool closeTimedOut = false;
 // The module plays for the whole run and is never freed. Not static: the
 // pointer must stay in memory for as long as the process lives.
 mpModule_T* musicModule = nullptr;
 
 pfThread_T* app_engineThread() { return engineThreadHandle; }
 int app_closeHandled() { return closeHandled; }
+int app_closeTimedOut() { return closeTimedOut; }
 
 static void postQuitMessage() { quitPosted = true; }
 
@@ -46,6 +48,9 @@ static void onCreate()
 static void onClose()
 {
     closeHandled = true;
+    // The viewer sees the window go at once, not a picture frozen for the
+    // engine thread's bounded wait.
+    pf_backend()->hideWindow();
     mus_stop();
     if (engineThreadHandle) {
         if (!pf_postThreadMessage(DEMO_MSG_STOP)) {
@@ -53,7 +58,7 @@ static void onClose()
             return;
         }
         // At most 3 s; a time-out is no error, the close goes on.
-        pf_threadWait(engineThreadHandle, 3000);
+        closeTimedOut = !pf_threadWait(engineThreadHandle, 3000);
     }
     pf_backend()->showCursor(1);
     destroyWindow();
@@ -154,6 +159,7 @@ int app_run()
     quitPosted = false;
     closedForViewer = false;
     closeHandled = false;
+    closeTimedOut = false;
     if (backend->openWindow("Torven's Juice!!!") != 0) {
         backend->messageBox("Error al crear ventana principal", "Error");
         return -1;

@@ -33,6 +33,8 @@ struct pfThread_T* app_engineThread();
 
 // 1 once the window's close (music stop, engine stop) has run.
 int app_closeHandled();
+// 1 when that close ran out of its wait with the engine thread still going.
+int app_closeTimedOut();
 
 // After app_run: when the window was closed and the engine thread has
 // ended, join it and return code; otherwise (Esc, or a close that ran out

@@ -38,6 +38,7 @@ struct pfBackend_T {
     // Main thread only.
     int  (*openWindow)(const char* caption);           // 0 or -1
     void (*closeWindow)();
+    void (*hideWindow)();                              // off the screen at once, still there
     int  (*nextEvent)(pfEvent_T* ev, uint32_t waitMs); // 1 when ev was filled
     void (*show)(const uint16_t* pixels, int pitch, int format);
     void (*setFullScreen)(int on);
@@ -64,7 +65,15 @@ struct pfBackend_T {
     void (*audioClose)();
     // A clock that only moves when the engine presents or sleeps (headless).
     int virtualClock;
+    // Virtual clock only (null otherwise): from now on a thread other than
+    // the main one that would move the clock past untilMs stops there for
+    // good (PF_CLOCK_FREE lifts it). The main thread's bounded wait for the
+    // engine thread sets it, so a wait that runs out stops the engine at the
+    // same frame on every run, however the two threads are scheduled.
+    void (*holdClock)(uint32_t untilMs);
 };
+
+enum : uint32_t { PF_CLOCK_FREE = 0xFFFFFFFFu };
 
 void pf_setBackend(const pfBackend_T* backend);
 const pfBackend_T* pf_backend();

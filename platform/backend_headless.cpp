@@ -71,16 +71,35 @@ void playAudioUntil(uint64_t ticks)
     }
 }
 
+// Where the main thread's bounded wait ends, in ticks; UINT64_MAX for none.
+std::atomic<uint64_t> holdTicks{UINT64_MAX};
+
 void advance(uint64_t ticks)
 {
+    uint64_t hold = holdTicks.load();
+    bool held = !pf_onMainThread() && clockTicks.load() + ticks > hold;
+    if (held)
+        ticks = hold > clockTicks.load() ? hold - clockTicks.load() : 0;
     uint64_t now = clockTicks += ticks;
     playAudioUntil(now);
+    std::unique_lock<std::mutex> lock(mutex);
+    cond.notify_all();
+    // The main thread's wait has run out here: this thread goes no further,
+    // so nothing it would draw or play after that moment is ever handed out.
+    while (held && holdTicks.load() != UINT64_MAX)
+        cond.wait(lock);
+}
+
+void hlHoldClock(uint32_t untilMs)
+{
     std::lock_guard<std::mutex> lock(mutex);
+    holdTicks = untilMs == PF_CLOCK_FREE ? UINT64_MAX : (uint64_t)untilMs * TICKS_PER_MS;
     cond.notify_all();
 }
 
 int hlOpenWindow(const char*) { return 0; }
 void hlCloseWindow() {}
+void hlHideWindow() {}
 
 int hlNextEvent(pfEvent_T* ev, uint32_t waitMs)
 {
@@ -207,11 +226,11 @@ void hlAudioClose() {}
 
 const pfBackend_T headless = {
     "headless",
-    hlOpenWindow, hlCloseWindow, hlNextEvent, hlShow, hlSetFullScreen, hlMessageBox, hlShowCursor,
+    hlOpenWindow, hlCloseWindow, hlHideWindow, hlNextEvent, hlShow, hlSetFullScreen, hlMessageBox, hlShowCursor,
     hlWake, hlTimeMs, hlTimeSeconds, hlSleepMs,
     hlVblank, hlFrameDone, hlIdleFrame,
     hlAudioDevices, hlAudioQuery, hlAudioOpen, hlAudioClose,
-    1,
+    1, hlHoldClock,
 };
 }
 
@@ -220,6 +239,8 @@ const pfBackend_T* pf_headlessBackend() { return &headless; }
 void pf_headlessReset()
 {
     std::lock_guard<std::mutex> lock(mutex);
+    holdTicks = UINT64_MAX;
+    cond.notify_all();
     clockTicks = 0;
     audioFramesOut = 0;
     script.clear();

@@ -24,6 +24,7 @@ SDL_Texture* texture = nullptr;
 int textureFormat = 0;
 std::deque<pfEvent_T> pending;
 bool returnWithAlt = false;
+bool windowHidden = false;
 Uint32 userEvent = (Uint32)-1;   // code 0: a frame is waiting, 1: wake
 
 // The frame handed over by the engine thread.
@@ -51,7 +52,7 @@ void pushUser(int code)
 
 void sdlShow(const uint16_t* pixels, int pitch, int format)
 {
-    if (!renderer)
+    if (!renderer || windowHidden)
         return;
     if (!texture || textureFormat != format) {
         if (texture)
@@ -92,6 +93,7 @@ int sdlOpenWindow(const char* caption)
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
         return -1;
     userEvent = SDL_RegisterEvents(1);
+    windowHidden = false;
     window = SDL_CreateWindow(caption, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 640, 480, SDL_WINDOW_SHOWN);
     if (!window)
         return -1;
@@ -121,6 +123,15 @@ void sdlCloseWindow()
     texture = nullptr;
     renderer = nullptr;
     window = nullptr;
+}
+
+// A closing window leaves the screen at once; the engine thread may still
+// hand over frames while it finishes, and they are no longer shown.
+void sdlHideWindow()
+{
+    if (window)
+        SDL_HideWindow(window);
+    windowHidden = true;
 }
 
 void queueKey(const SDL_KeyboardEvent& k, bool down)
@@ -324,11 +335,11 @@ void sdlAudioClose()
 
 const pfBackend_T sdlBackend = {
     "sdl",
-    sdlOpenWindow, sdlCloseWindow, sdlNextEvent, sdlShow, sdlSetFullScreen, sdlMessageBox, sdlShowCursor,
+    sdlOpenWindow, sdlCloseWindow, sdlHideWindow, sdlNextEvent, sdlShow, sdlSetFullScreen, sdlMessageBox, sdlShowCursor,
     sdlWake, sdlTimeMs, sdlTimeSeconds, sdlSleepMs,
     sdlVblank, sdlFrameDone, sdlIdleFrame,
     sdlAudioDevices, sdlAudioQuery, sdlAudioOpen, sdlAudioClose,
-    0,
+    0, nullptr,
 };
 }
 

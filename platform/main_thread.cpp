@@ -115,27 +115,36 @@ int pf_threadResult(pfThread_T* t)
     return t->result;
 }
 
-static int threadWaitFor(pfThread_T* t, uint32_t ms);
+static int threadWaitFor(pfThread_T* t, uint32_t start, uint32_t ms);
 
 int pf_threadWait(pfThread_T* t, uint32_t ms)
 {
+    // The start is read, and a virtual clock held at the deadline, before
+    // the waited-for thread can see that the main thread waits and move on.
+    const pfBackend_T* backend = pf_backend();
+    uint32_t start = pf_timeMs();
+    if (backend->holdClock)
+        backend->holdClock(start + ms);
     mainWaiting++;
-    int ended = threadWaitFor(t, ms);
+    int ended = threadWaitFor(t, start, ms);
     mainWaiting--;
+    // A thread that ended has nothing left to hold; one that did not stays
+    // where the wait ran out.
+    if (ended && backend->holdClock)
+        backend->holdClock(PF_CLOCK_FREE);
     return ended;
 }
 
-static int threadWaitFor(pfThread_T* t, uint32_t ms)
+static int threadWaitFor(pfThread_T* t, uint32_t start, uint32_t ms)
 {
     if (!pf_backend()->virtualClock) {
         std::unique_lock<std::mutex> lock(t->mutex);
         return t->cond.wait_for(lock, std::chrono::milliseconds(ms), [t] { return t->ended; }) ? 1 : 0;
     }
     // Virtual time only moves while the waited-for thread presents or
-    // sleeps. If it is itself blocked on the main thread (its final close
-    // request), nothing can move it: the wait runs out at once, the clock
-    // jumping to the deadline as real time would have.
-    uint32_t start = pf_timeMs();
+    // sleeps, and stops at the deadline. If it is itself blocked on the main
+    // thread (its final close request), nothing can move it: the wait runs
+    // out at once, the clock jumping to the deadline as real time would have.
     for (;;) {
         {
             std::unique_lock<std::mutex> lock(t->mutex);
