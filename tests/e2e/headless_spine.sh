@@ -17,14 +17,14 @@ run() {   # run NAME [options...]: output in $WORK/NAME.out, exit code in $WORK/
     "$RENDER" --data "$DATA" "$@" >"$WORK/$name.out" 2>"$WORK/$name.err"
     echo $? >"$WORK/$name.rc"
 }
-# Step lines may follow the mesh reader's progress text on the same line.
-frames() { grep -ao "step $2 [a-z0-9]*: [0-9]* frames" "$WORK/$1.out" | sed 's/.*: \([0-9]*\) frames/\1/'; }
+# Report lines start lines of their own, whatever the demo printed before.
+frames() { grep -a "^step $2 [a-z0-9]*: [0-9]* frames" "$WORK/$1.out" | sed 's/.*: \([0-9]*\) frames.*/\1/'; }
 field() { grep -a "^$2" "$WORK/$1.out" | head -1; }
 
 # 1. No keys: every step in order with its frame count, and the sound.
 run plain --wav "$WORK/plain.wav"
 check "plain exit code" "$(cat "$WORK/plain.rc")" 0
-check "step order" "$(grep -ao 'step [0-9] [a-z0-9]*:' "$WORK/plain.out" | tr -d : | tr '\n' ' ')" \
+check "step order" "$(grep -a '^step [0-9] [a-z0-9]*:' "$WORK/plain.out" | cut -d: -f1 | tr '\n' ' ')" \
     "step 1 sand step 2 credits step 3 tunnel step 4 scene3ds step 5 raytracer step 6 flythrough step 7 greetings1 step 8 greetings0 "
 check "credits frames" "$(frames plain 2)" 599
 check "tunnel frames" "$(frames plain 3)" 180

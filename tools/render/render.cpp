@@ -26,6 +26,7 @@
 #include "platform/display.h"
 #include "platform/sound_out.h"
 #include "tools/render/keys.h"
+#include "tools/render/report_out.h"
 
 namespace {
 std::string outDir;
@@ -97,12 +98,11 @@ void onAudio(const uint8_t* data, uint32_t bytes)
 void onStep(int step, const char* name)
 {
     uint32_t now = dd_framesPresented();
-    std::printf("step %d %s: %u frames, ends at video frame %u\n", step, name, now - lastStepFrames, videoFrames);
-    std::fflush(stdout);
+    report_line("step %d %s: %u frames, ends at video frame %u", step, name, now - lastStepFrames, videoFrames);
     lastStepFrames = now;
 }
 
-void onLog(const char* line) { std::printf("log: %s\n", line); }
+void onLog(const char* line) { report_line("log: %s", line); }
 
 void closeOutputs()
 {
@@ -153,6 +153,7 @@ int main(int argc, char** argv)
     std::string dataDir;   // by default, found as the demo finds it
     std::string keysPath;
     uint32_t stepMask = 0xFFFFFFFFu;
+    report_trackStdout();
     pf_headlessReset();
     for (int i = 1; i < argc; i++) {
         std::string a = argv[i];
@@ -222,10 +223,10 @@ int main(int argc, char** argv)
 
     int code = app_run();
     closeOutputs();
-    std::printf("total: %u frames\n", dd_framesPresented());
-    std::printf("video: %u frames at 60 per second\n", videoFrames);
-    std::printf("state: console %d, full screen %d, accelerator %d, running %d\n", consoleOn, fullScreen, use3dfx,
+    report_line("total: %u frames", dd_framesPresented());
+    report_line("video: %u frames at 60 per second", videoFrames);
+    report_line("state: console %d, full screen %d, accelerator %d, running %d", consoleOn, fullScreen, use3dfx,
                 demoRunning);
-    std::printf("frames hash: %016llx\n", (unsigned long long)frameHash);
+    report_line("frames hash: %016llx", (unsigned long long)frameHash);
     return app_finish(code);
 }
