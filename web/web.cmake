@@ -10,6 +10,8 @@ endif()
 set(VARNEK_SITE_DIR ${CMAKE_BINARY_DIR}/site)
 
 list(FILTER VARNEK_CORE_SOURCES EXCLUDE REGEX "/platform/backend_sdl")
+# The page writes no PNG frames; libpng is a native library only.
+list(FILTER VARNEK_CORE_SOURCES EXCLUDE REGEX "/formats/png")
 add_compile_options(-pthread)
 add_library(varnek_core STATIC ${VARNEK_CORE_SOURCES})
 target_include_directories(varnek_core PUBLIC ${CMAKE_SOURCE_DIR})

@@ -2,13 +2,15 @@
 // frames does a screenshot of the real window show? Prints the best frame
 // and its mean absolute difference per channel (0 to 255).
 //
-// The frames are the renderer's own PNG files (stored deflate blocks, filter
-// 0); the screenshot is a binary PPM of the 320 x 240 client area.
+// The frames are the renderer's PNG files, read through libpng; the
+// screenshot is a binary PPM of the 320 x 240 client area.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "formats/png_read.h"
 
 namespace {
 bool readFile(const char* path, std::vector<unsigned char>& out)
@@ -21,49 +23,6 @@ bool readFile(const char* path, std::vector<unsigned char>& out)
     while ((n = std::fread(buf, 1, sizeof(buf), f)) > 0)
         out.insert(out.end(), buf, buf + n);
     std::fclose(f);
-    return true;
-}
-
-uint32_t be32(const unsigned char* p) { return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | p[3]; }
-
-// RGB pixels of one of our PNG files, or false.
-bool readOurPng(const char* path, std::vector<unsigned char>& rgb, int& w, int& h)
-{
-    std::vector<unsigned char> f;
-    if (!readFile(path, f) || f.size() < 8 || std::memcmp(f.data(), "\x89PNG", 4) != 0)
-        return false;
-    std::vector<unsigned char> z;
-    for (size_t pos = 8; pos + 12 <= f.size();) {
-        uint32_t len = be32(&f[pos]);
-        if (pos + 12 + len > f.size())
-            return false;
-        const unsigned char* type = &f[pos + 4];
-        if (!std::memcmp(type, "IHDR", 4)) {
-            w = (int)be32(&f[pos + 8]);
-            h = (int)be32(&f[pos + 12]);
-        } else if (!std::memcmp(type, "IDAT", 4)) {
-            z.insert(z.end(), &f[pos + 8], &f[pos + 8] + len);
-        }
-        pos += 12 + len;
-    }
-    std::vector<unsigned char> raw;
-    for (size_t pos = 2; pos + 5 <= z.size();) {
-        bool last = z[pos] & 1;
-        if ((z[pos] >> 1) & 3)
-            return false;   // only stored blocks are ours
-        size_t n = z[pos + 1] | z[pos + 2] << 8;
-        if (pos + 5 + n > z.size())
-            return false;
-        raw.insert(raw.end(), &z[pos + 5], &z[pos + 5] + n);
-        pos += 5 + n;
-        if (last)
-            break;
-    }
-    if (w <= 0 || h <= 0 || raw.size() != (size_t)(w * 3 + 1) * h)
-        return false;
-    rgb.resize((size_t)w * h * 3);
-    for (int y = 0; y < h; y++)
-        std::memcpy(&rgb[(size_t)y * w * 3], &raw[(size_t)y * (w * 3 + 1) + 1], (size_t)w * 3);
     return true;
 }
 
@@ -118,7 +77,12 @@ int main(int argc, char** argv)
     for (int i = 2; i < argc; i++) {
         std::vector<unsigned char> frame;
         int w = 0, h = 0;
-        if (!readOurPng(argv[i], frame, w, h) || w != sw || h != sh)
+        std::string error;
+        if (png_readRgb(argv[i], &frame, &w, &h, &error) != 0) {
+            std::fprintf(stderr, "varnek-imgmatch: %s: %s\n", argv[i], error.c_str());
+            continue;
+        }
+        if (w != sw || h != sh)
             continue;
         uint64_t sum = 0;
         for (size_t k = 0; k < frame.size(); k++)
