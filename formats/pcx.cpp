@@ -68,14 +68,18 @@ static uint64_t pcx_decodedSize(const pcxHeader_T& header)
     return (uint64_t)header.height * planes * header.lineBytes;
 }
 
-int pcx_decodeImage(const uint8_t* file, size_t size, const pcxHeader_T& header, uint8_t* out)
+int pcx_decodeImage(const uint8_t* file, size_t size, const pcxHeader_T& header, uint8_t* out,
+                    uint64_t* produced)
 {
     uint64_t total = pcx_decodedSize(header);
     if (size < PCX_HEADER_SIZE)
         return PCX_ERR_READ;
     size_t pos = PCX_HEADER_SIZE;
-    if (pcx_rleDecode(file, size, &pos, out, (size_t)total) < 0)
+    int64_t made = pcx_rleDecode(file, size, &pos, out, (size_t)total);
+    if (made < 0)
         return PCX_ERR_READ;
+    if (produced)
+        *produced = (uint64_t)made;
     // Drop the padding of every plane line, in place: the write position
     // never passes the read position.
     uint32_t width = header.width;
@@ -147,10 +151,14 @@ int gpl_loadPcx(const char* fileName, gbuffer_T* destination)
             return pcx_fail(PCX_ERR_NOMEM);
         if (isRgb)
             gpl_trace("Gonna begin the for loop...\n");
-        if (pcx_decodeImage(file.data(), file.size(), header, planes) != PCX_OK) {
+        uint64_t produced = 0;
+        if (pcx_decodeImage(file.data(), file.size(), header, planes, &produced) != PCX_OK) {
             delete[] planes;
             return pcx_fail(PCX_ERR_READ);
         }
+        // A last run that went past the planes is worth a line in the trace.
+        if (isRgb && produced > decoded)
+            gpl_trace("************ size was = %d\nj = %d\n", (int)decoded, (int)produced);
         uint32_t* pixels = destination->pixels;
         if (isRgb) {
             gpl_trace("Gonna begin the other nested loops...\n");

@@ -51,8 +51,11 @@ uint64_t pcx_rleMaxOutput(size_t size);
 // 128 to the end) into out: height rows, each of planes x width bytes with
 // the line padding dropped. out must hold height x planes x lineBytes bytes
 // (the padded size), of which the first width x height x planes are the result.
-// Returns PCX_OK or PCX_ERR_READ (the data end early).
-int pcx_decodeImage(const uint8_t* file, size_t size, const pcxHeader_T& header, uint8_t* out);
+// Returns PCX_OK or PCX_ERR_READ (the data end early). *produced, when
+// asked for, receives the bytes the runs made, more than out holds when the
+// last run overshoots it.
+int pcx_decodeImage(const uint8_t* file, size_t size, const pcxHeader_T& header, uint8_t* out,
+                    uint64_t* produced = nullptr);
 
 // Loads an 8-bit (one plane, palette at the end) or 24-bit (three planes)
 // picture into destination, which is initialised to the picture's size.

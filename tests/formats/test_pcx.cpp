@@ -2,6 +2,7 @@
 
 #include "formats/pcx.h"
 #include "gfx2d/gbuffer.h"
+#include "platform/gpl_trace.h"
 #include "tests/test_tmp.h"
 
 namespace {
@@ -185,4 +186,31 @@ TEST(PcxRle, CountsBytesOfTheLastRunBeyondTheBuffer)
     pos = 2;
     EXPECT_EQ(pcx_rleDecode(src, sizeof src, &pos, dst, 2), -1);
     EXPECT_EQ(pcx_rleMaxOutput(5), 127u);
+}
+
+// The trace tells when the last run of a 24-bit picture went past its
+// planes, and says nothing of the kind when the runs fit.
+TEST(Pcx, OvershootingRunIsTraced)
+{
+    struct traceCase_T {
+        std::vector<uint8_t> data;
+        bool overshoot;
+    };
+    const traceCase_T cases[] = {
+        {{0xC8, 0x11}, true},          // 8 bytes for the 2 x 1 x 3 = 6 of the planes
+        {{0xC6, 0x11}, false},
+    };
+    for (const traceCase_T& c : cases) {
+        std::string tracePath = testTmp_writeText("pcx_trace.txt", "");
+        gpl_traceSet(0, tracePath.c_str());
+        gbuffer_T dst;
+        EXPECT_EQ(load(pcxFile(5, 8, 3, 2, 1, 2, c.data, false), &dst), PCX_OK);
+        gpl_traceSet(0, nullptr);
+        std::vector<uint8_t> bytes = testTmp_readFile(tracePath);
+        std::string trace(bytes.begin(), bytes.end());
+        EXPECT_EQ(trace.find("************ size was = 6\n") != std::string::npos, c.overshoot) << trace;
+        EXPECT_EQ(trace.find("j = 8\n") != std::string::npos, c.overshoot) << trace;
+        EXPECT_NE(trace.find("Gonna deallocate the decomp buffer..."), std::string::npos) << trace;
+        EXPECT_EQ(dst.pixels[1], 0x111111u);
+    }
 }
