@@ -61,7 +61,7 @@ struct pfBackend_T {
     // Sound output; the block queue itself is common code (sound_out.cpp).
     int  (*audioDevices)();
     int  (*audioQuery)(const pfAudioFormat_T* fmt);    // 1 when the format is accepted
-    int  (*audioOpen)(const pfAudioFormat_T* fmt);     // 0 or -1
+    int  (*audioOpen)(const pfAudioFormat_T* fmt);     // a PF_AUDIO_ result (sound_out.h)
     void (*audioClose)();
     // A clock that only moves when the engine presents or sleeps (headless).
     int virtualClock;

@@ -40,6 +40,7 @@ int screenFormat = PF_FORMAT_565;
 uint32_t videoFramesOut = 0;
 void (*audioHook)(const uint8_t*, uint32_t) = nullptr;
 int audioDeviceCount = 1;
+int audioOpenResult = PF_AUDIO_OK;   // a refusal the system would give, for tests
 std::vector<int> audioRates;
 std::atomic<uint32_t> messageBoxes{0};
 std::atomic<int> fullScreenShown{0};
@@ -215,8 +216,12 @@ int hlAudioQuery(const pfAudioFormat_T* fmt)
 
 int hlAudioOpen(const pfAudioFormat_T* fmt)
 {
+    if (audioOpenResult != PF_AUDIO_OK)
+        return audioOpenResult;
+    if (audioDeviceCount <= 0)
+        return PF_AUDIO_NO_DRIVER;
     if (!hlAudioQuery(fmt))
-        return -1;
+        return PF_AUDIO_BAD_FORMAT;
     // Sound starts playing at the current moment of the virtual clock.
     audioFramesOut = clockTicks.load() * (uint64_t)fmt->rate / TICKS_PER_SECOND;
     return 0;
@@ -256,6 +261,7 @@ void pf_headlessReset()
     videoFramesOut = 0;
     audioHook = nullptr;
     audioDeviceCount = 1;
+    audioOpenResult = PF_AUDIO_OK;
     audioRates.clear();
     messageBoxes = 0;
     fullScreenShown = 0;
@@ -279,6 +285,7 @@ void pf_headlessSetFrameHook(void (*hook)(uint32_t, const uint16_t*, int, int)) 
 void pf_headlessSetVideoHook(void (*hook)(uint32_t, const uint16_t*, int, int)) { videoHook = hook; }
 void pf_headlessSetAudioHook(void (*hook)(const uint8_t*, uint32_t)) { audioHook = hook; }
 void pf_headlessSetAudioDevices(int count) { audioDeviceCount = count; }
+void pf_headlessSetAudioOpenResult(int result) { audioOpenResult = result; }
 void pf_headlessSetAudioRates(const std::vector<int>& rates) { audioRates = rates; }
 uint32_t pf_headlessMessageBoxes() { return messageBoxes; }
 int pf_headlessFullScreen() { return fullScreenShown; }

@@ -25,6 +25,8 @@ void pf_headlessSetFrameHook(void (*hook)(uint32_t frame, const uint16_t* pixels
 void pf_headlessSetVideoHook(void (*hook)(uint32_t videoFrame, const uint16_t* pixels, int pitch, int format));
 void pf_headlessSetAudioHook(void (*hook)(const uint8_t* data, uint32_t bytes));
 void pf_headlessSetAudioDevices(int count);
+// Every open of the output fails with this PF_AUDIO_ result (PF_AUDIO_OK: none).
+void pf_headlessSetAudioOpenResult(int result);
 // Formats the virtual sound card accepts: a rate of 0 accepts every rate.
 void pf_headlessSetAudioRates(const std::vector<int>& rates);
 

@@ -310,8 +310,10 @@ int sdlAudioQuery(const pfAudioFormat_T* fmt)
 
 int sdlAudioOpen(const pfAudioFormat_T* fmt)
 {
+    if (sdlAudioDevices() <= 0)
+        return PF_AUDIO_NO_DRIVER;
     if (!sdlAudioQuery(fmt))
-        return -1;
+        return PF_AUDIO_BAD_FORMAT;
     SDL_AudioSpec want;
     std::memset(&want, 0, sizeof(want));
     want.freq = fmt->rate;
@@ -321,9 +323,9 @@ int sdlAudioOpen(const pfAudioFormat_T* fmt)
     want.callback = audioCallback;
     audioDevice = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
     if (!audioDevice)
-        return -1;
+        return PF_AUDIO_ERROR;   // SDL gives a text, not a reason to tell apart
     SDL_PauseAudioDevice(audioDevice, 0);
-    return 0;
+    return PF_AUDIO_OK;
 }
 
 void sdlAudioClose()

@@ -27,12 +27,12 @@ int pf_audioOpen(const pfAudioFormat_T* fmt)
         openFormat = *fmt;
         isOpen = true;
     }
-    if (pf_backend()->audioOpen(fmt) != 0) {
+    int result = pf_backend()->audioOpen(fmt);
+    if (result != PF_AUDIO_OK) {
         std::lock_guard<std::mutex> lock(queueMutex);
         isOpen = false;
-        return -1;
     }
-    return 0;
+    return result;
 }
 
 void pf_audioWrite(pfAudioBlock_T* block)

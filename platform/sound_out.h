@@ -18,7 +18,18 @@ struct pfAudioBlock_T {
 
 int pf_audioDevices();                          // number of outputs present
 int pf_audioQuery(const pfAudioFormat_T* fmt);  // 1 when accepted
-int pf_audioOpen(const pfAudioFormat_T* fmt);   // 0 or -1
+// Results of opening the output, numbered as the wave-out services number
+// theirs, so the player can translate them into its own error codes.
+enum {
+    PF_AUDIO_OK = 0,
+    PF_AUDIO_ERROR = 1,            // unspecified
+    PF_AUDIO_BAD_DEVICE = 2,       // no such output
+    PF_AUDIO_ALLOCATED = 4,        // taken by another program
+    PF_AUDIO_NO_DRIVER = 6,        // no output at all
+    PF_AUDIO_NO_MEMORY = 7,
+    PF_AUDIO_BAD_FORMAT = 32,      // the format is not taken
+};
+int pf_audioOpen(const pfAudioFormat_T* fmt);   // PF_AUDIO_OK or another PF_AUDIO_ result
 void pf_audioWrite(pfAudioBlock_T* block);      // queue; clears done
 void pf_audioReset();                           // drop the queue, mark every block done
 void pf_audioClose();                           // reset, then close the output

@@ -71,11 +71,27 @@ static void freeBlocks()
     waveState.blockData = nullptr;
 }
 
+int wave_translateResult(int system)
+{
+    switch (system) {
+    case 0: return MPERR_OK;
+    case 2: case 3: case 5: case 35: return MPERR_INVALID_DEVICE;
+    case 4: case 12: case 33: return MPERR_DEVICE_BUSY;
+    case 6: return MPERR_DEVICE_UNAVAILABLE;
+    case 7: return MPERR_NO_MEMORY;
+    case 8: return MPERR_UNSUPPORTED;
+    case 10: case 11: case 34: return MPERR_INVALID_ARGUMENTS;
+    case 32: return MPERR_UNSUPPORTED_MODE;
+    default: return MPERR_UNDEFINED;   // 1, and anything unknown
+    }
+}
+
 static int openOutput()
 {
     pfAudioFormat_T f = formatOf(waveState.outMode, waveState.outRate);
-    if (pf_audioOpen(&f) != 0)
-        return MPERR_DEVICE_UNAVAILABLE;
+    int code = wave_translateResult(pf_audioOpen(&f));
+    if (code != MPERR_OK)
+        return code;
     waveState.open = 1;
     return MPERR_OK;
 }

@@ -26,6 +26,9 @@ struct waveState_T {
 extern waveState_T waveState;
 
 int wave_detect(int* present);
+// The player's error code for a result of opening the sound output (the
+// wave-out services' numbering, sound_out.h).
+int wave_translateResult(int system);
 int wave_init(int rate, int mode);
 int wave_close();
 int wave_startPass();

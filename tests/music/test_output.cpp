@@ -95,6 +95,34 @@ TEST(WaveDevice, FormatFallback)
     }
 }
 
+// A refused open reports why, in the player's codes, and leaves nothing open.
+TEST(WaveDevice, OpenRefusalsAreTranslated)
+{
+    struct refusal_T {
+        int system;
+        int code;
+    };
+    const refusal_T cases[] = {
+        {1, MPERR_UNDEFINED}, {2, MPERR_INVALID_DEVICE}, {3, MPERR_INVALID_DEVICE},
+        {4, MPERR_DEVICE_BUSY}, {5, MPERR_INVALID_DEVICE}, {6, MPERR_DEVICE_UNAVAILABLE},
+        {7, MPERR_NO_MEMORY}, {8, MPERR_UNSUPPORTED}, {10, MPERR_INVALID_ARGUMENTS},
+        {11, MPERR_INVALID_ARGUMENTS}, {12, MPERR_DEVICE_BUSY}, {32, MPERR_UNSUPPORTED_MODE},
+        {33, MPERR_DEVICE_BUSY}, {34, MPERR_INVALID_ARGUMENTS}, {35, MPERR_INVALID_DEVICE},
+        {99, MPERR_UNDEFINED},
+    };
+    for (const refusal_T& c : cases) {
+        Headless h;
+        pf_headlessSetAudioOpenResult(c.system);
+        EXPECT_EQ(wave_init(44100, 0), c.code) << "system result " << c.system;
+        EXPECT_EQ(waveState.open, 0) << c.system;
+        EXPECT_EQ(pf_audioFormat(), nullptr) << c.system;
+    }
+    Headless h;
+    ASSERT_EQ(wave_init(44100, 0), MPERR_OK);
+    EXPECT_EQ(waveState.open, 1);
+    wave_close();
+}
+
 TEST(WaveDevice, SilentDeviceWithoutOutput)
 {
     Headless h;
