@@ -5,6 +5,7 @@
 #include "app/engine_thread.h"
 #include "app/window.h"
 #include "platform/backend_sdl.h"
+#include "platform/cmdline.h"
 
 static const auto startTime = std::chrono::steady_clock::now();
 
@@ -18,8 +19,18 @@ static void onStep(int step, const char* name)
     std::fflush(stdout);
 }
 
-int main(int, char** argv)
+static const char* const USAGE =
+    "usage: varnek\n"
+    "Plays the demo in a window; it takes no options. Keys: Esc quits, Alt+Enter switches\n"
+    "full screen, c shows the log console, Space skips the fly-through, 3 accelerator mode.\n";
+
+int main(int argc, char** argv)
 {
+    int answered = cmd_helpOrVersion(argc, argv, "varnek", USAGE);
+    if (answered >= 0)
+        return answered;
+    if (argc > 1)
+        return cmd_refuse("varnek", USAGE, "unknown argument %s", argv[1]);
     app_findData(argv[0]);
     engine_setStepHook(onStep);
     pf_setBackend(pf_sdlBackend());

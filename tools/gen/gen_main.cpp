@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/cmdline.h"
 #include "platform/files.h"
 
 namespace {
@@ -42,12 +43,21 @@ int gen_writeFile(const std::string& dataDir, const char* relativeName, const vo
     return ok ? 0 : -1;
 }
 
+static const char* const USAGE =
+    "usage: varnek-gen DATA_DIR\n"
+    "Writes every data file the demo reads into DATA_DIR.\n";
+
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: varnek-gen DATA_DIR\n");
-        return 2;
-    }
+    int answered = cmd_helpOrVersion(argc, argv, "varnek-gen", USAGE);
+    if (answered >= 0)
+        return answered;
+    if (argc < 2)
+        return cmd_refuse("varnek-gen", USAGE, "no data folder given");
+    if (argc > 2)
+        return cmd_refuse("varnek-gen", USAGE, "one data folder only, got also %s", argv[2]);
+    if (argv[1][0] == '-')
+        return cmd_refuse("varnek-gen", USAGE, "unknown option %s", argv[1]);
     std::string dir = argv[1];
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "formats/png_read.h"
+#include "platform/cmdline.h"
 
 namespace {
 bool readFile(const char* path, std::vector<unsigned char>& out)
@@ -60,12 +61,20 @@ bool readPpm(const char* path, std::vector<unsigned char>& rgb, int& w, int& h)
 }
 }
 
+static const char* const USAGE =
+    "usage: varnek-imgmatch SHOT.ppm FRAME.png...\n"
+    "Prints which frame the screenshot shows best and the mean difference per channel.\n";
+
 int main(int argc, char** argv)
 {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: varnek-imgmatch SHOT.ppm FRAME.png...\n");
-        return 2;
-    }
+    int answered = cmd_helpOrVersion(argc, argv, "varnek-imgmatch", USAGE);
+    if (answered >= 0)
+        return answered;
+    for (int i = 1; i < argc; i++)
+        if (argv[i][0] == '-' && argv[i][1] != 0)
+            return cmd_refuse("varnek-imgmatch", USAGE, "unknown option %s", argv[i]);
+    if (argc < 3)
+        return cmd_refuse("varnek-imgmatch", USAGE, argc < 2 ? "no screenshot given" : "no frames given");
     std::vector<unsigned char> shot;
     int sw = 0, sh = 0;
     if (!readPpm(argv[1], shot, sw, sh)) {

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Every program's command line: --help answers on standard output with 0,
+# --version names the program, and an unknown option or a missing argument
+# is refused with the usage on standard error and 2, touching nothing.
+set -uo pipefail
+BUILD="$(cd "$1" && pwd)"
+BIN="$BUILD/bin"
+WORK="$(mktemp -d)"
+trap 'rm -rf "$WORK"' EXIT
+cd "$WORK"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# expect CODE STREAM PROGRAM ARGS...: exit code CODE, "usage:" on STREAM
+# (out or err) and nothing on the other one.
+expect() {
+    local code="$1" stream="$2" program="$3"
+    shift 3
+    timeout 20 "$BIN/$program" "$@" >out.txt 2>err.txt
+    local rc=$?
+    local what="$program $*"
+    [ "$rc" -eq "$code" ] || fail "$what: exit code $rc, expected $code"
+    local said=out.txt quiet=err.txt
+    [ "$stream" = err ] && { said=err.txt; quiet=out.txt; }
+    grep -q "^usage: $program" "$said" || fail "$what: no usage on std$stream"
+    [ ! -s "$quiet" ] || fail "$what: unexpected output: $(head -2 "$quiet")"
+}
+
+for program in varnek varnek-gen varnek-render varnek-modrender varnek-imgmatch; do
+    expect 0 out "$program" --help
+    timeout 20 "$BIN/$program" --version >out.txt 2>err.txt
+    [ $? -eq 0 ] && grep -q "^$program [0-9]" out.txt || fail "$program --version: $(cat out.txt err.txt)"
+    expect 2 err "$program" --no-such-option
+done
+expect 2 err varnek stray
+expect 2 err varnek-gen
+expect 2 err varnek-gen a b
+expect 2 err varnek-render --data
+expect 2 err varnek-render --steps
+expect 2 err varnek-render --steps 9
+expect 2 err varnek-render --format 444
+expect 2 err varnek-render --every 0
+expect 2 err varnek-render stray
+expect 2 err varnek-modrender
+expect 2 err varnek-modrender in.mod
+expect 2 err varnek-modrender in.mod out.wav --seconds
+expect 2 err varnek-modrender in.mod out.wav --loud
+expect 2 err varnek-imgmatch shot.ppm
+# Nothing was written for any of them: no data set in a folder named
+# after an option, no sound file.
+[ -z "$(ls -A | grep -v -e '^out.txt$' -e '^err.txt$')" ] || fail "files left behind: $(ls -A)"
+
+[ "$failures" -eq 0 ] || exit 1
+echo "command lines: all checks passed"
