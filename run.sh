@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Build everything, generate the data, and run the demo. Without a display
-# the demo is rendered offline to build/video/ instead. With --web: build
-# the web version into build-web/ and serve it on http://localhost:8000/.
+# ffmpeg is installed and the demo is rendered offline to
+# build/video/varnek.mp4 instead. With --web: build the web version into
+# build-web/ and serve it on http://localhost:8000/.
 set -euo pipefail
 source "$(dirname "$0")/scripts/setup.sh"
 cd "$VARNEK_ROOT"
@@ -17,5 +18,6 @@ build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && { [ -n "${WAYLAND_DISPLAY:-}" ] || xset q >/dev/null 2>&1 || xdpyinfo >/dev/null 2>&1; }; then
     exec build/bin/varnek "$@"
 fi
-echo "No display here: rendering the demo offline to build/video/ instead."
+echo "No display here: rendering the demo offline to build/video/varnek.mp4 instead."
+install_packages ffmpeg
 exec scripts/render_video.sh build/video

@@ -1,10 +1,8 @@
 // varnek-render: the whole demo on the headless backend, from start to end,
 // writing what it shows and plays to files.
 //
-//   varnek-render [--data DIR] [--out DIR] [--every N] [--wav FILE]
-//                 [--keys FILE] [--format 555] [--steps LIST] [--only A-B,...] [--log]
-//
-// --only writes the PNG files of those video frames alone.
+// Usage in USAGE below. --only writes the PNG files of those video frames
+// alone; --video streams every frame and the sound into ffmpeg.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,10 +21,12 @@
 #include "formats/png_write.h"
 #include "formats/wav_file.h"
 #include "platform/backend_headless.h"
+#include "platform/cmdline.h"
 #include "platform/display.h"
 #include "platform/sound_out.h"
 #include "tools/render/keys.h"
 #include "tools/render/report_out.h"
+#include "tools/render/video_out.h"
 
 namespace {
 std::string outDir;
@@ -40,6 +40,12 @@ uint32_t videoFrames = 0;
 std::vector<std::pair<uint32_t, uint32_t>> ranges;   // video frames to write, all when empty
 bool wavWanted = false;
 std::string wavPath;
+std::string videoPath;
+bool videoBroken = false;
+// The sound the player asks for; the video's sound input is set up for it
+// before the demo starts.
+const int VIDEO_AUDIO_RATE = 44100;
+const int VIDEO_AUDIO_CHANNELS = 2;
 
 void onFrame(uint32_t, const uint16_t* pixels, int pitch, int)
 {
@@ -64,13 +70,24 @@ bool inRanges(uint32_t frame)
     return false;
 }
 
-// PNG files follow real time: one per 1/60 s, held pictures repeated.
+// Stops writing the video once ffmpeg takes no more; the end reports it.
+void videoFailed()
+{
+    if (!videoBroken)
+        std::fprintf(stderr, "varnek-render: ffmpeg stopped taking the video\n");
+    videoBroken = true;
+}
+
+// PNG files and the video follow real time: one frame per 1/60 s, held
+// pictures repeated.
 void onVideo(uint32_t frame, const uint16_t* pixels, int pitch, int format)
 {
     std::lock_guard<std::mutex> lock(outputMutex);
     if (!outputsOpen)
         return;
     videoFrames = frame;
+    if (video_isOpen() && !videoBroken && video_frame(pixels, pitch, format == PF_FORMAT_555) != 0)
+        videoFailed();
     if (!outDir.empty() && frame % every == 0 && inRanges(frame)) {
         char name[64];
         std::snprintf(name, sizeof(name), "/frame%05u.png", frame);
@@ -93,6 +110,15 @@ void onAudio(const uint8_t* data, uint32_t bytes)
     }
     if (wav.file)
         wav_write(&wav, data, bytes);
+    if (video_isOpen() && !videoBroken) {
+        const pfAudioFormat_T* fmt = pf_audioFormat();
+        if (!fmt || fmt->rate != VIDEO_AUDIO_RATE || fmt->channels != VIDEO_AUDIO_CHANNELS || fmt->bits != 16) {
+            std::fprintf(stderr, "varnek-render: the sound is not 16-bit stereo at 44100 Hz, as the video expects\n");
+            videoBroken = true;
+        } else if (video_audio(data, bytes) != 0) {
+            videoFailed();
+        }
+    }
 }
 
 void onStep(int step, const char* name)
@@ -112,12 +138,15 @@ void closeOutputs()
         wav_close(&wav);
 }
 
-int usage()
+const char* const USAGE =
+    "usage: varnek-render [--data DIR] [--out DIR] [--every N] [--wav FILE] [--video FILE.mp4]\n"
+    "                     [--keys FILE] [--format 555|565] [--steps 1,2,...] [--only A-B,C-D] [--log]\n"
+    "Runs the whole demo headless on a virtual 60 Hz clock: PNG frames into --out, the\n"
+    "sound into --wav, or both straight into an H.264 video through ffmpeg (--video).\n";
+
+int usage(const char* format, const char* what)
 {
-    std::fprintf(stderr,
-                 "usage: varnek-render [--data DIR] [--out DIR] [--every N] [--wav FILE] [--keys FILE]\n"
-                 "                     [--format 555] [--steps 1,2,...] [--only A-B,C-D] [--log]\n");
-    return 2;
+    return cmd_refuse("varnek-render", USAGE, format, what);
 }
 
 int parseRanges(const char* list)
@@ -155,32 +184,47 @@ int main(int argc, char** argv)
     uint32_t stepMask = 0xFFFFFFFFu;
     report_trackStdout();
     pf_headlessReset();
+    int answered = cmd_helpOrVersion(argc, argv, "varnek-render", USAGE);
+    if (answered >= 0)
+        return answered;
     for (int i = 1; i < argc; i++) {
         std::string a = argv[i];
-        const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
         if (a == "--log") {
             con_setEcho(onLog);
             continue;
         }
-        if (!v)
-            return usage();
-        i++;
+        static const char* const withValue[] = {"--data", "--out", "--every", "--wav", "--video",
+                                                "--keys", "--format", "--steps", "--only"};
+        bool known = false;
+        for (const char* name : withValue)
+            known = known || a == name;
+        if (!known)
+            return usage("unknown option %s", a.c_str());
+        if (i + 1 >= argc)
+            return usage("%s needs a value", a.c_str());
+        const char* v = argv[++i];
         if (a == "--data") dataDir = v;
         else if (a == "--out") outDir = v;
-        else if (a == "--every") every = (uint32_t)std::max(1, std::atoi(v));
+        else if (a == "--every") {
+            if (std::atoi(v) < 1)
+                return usage("--every takes a number of 1 or more, not %s", v);
+            every = (uint32_t)std::atoi(v);
+        }
         else if (a == "--wav") { wavWanted = true; wavPath = v; }
+        else if (a == "--video") videoPath = v;
         else if (a == "--keys") keysPath = v;
         else if (a == "--only") {
             if (parseRanges(v) != 0)
-                return usage();
+                return usage("--only takes ranges A-B,C-D, not %s", v);
         }
         else if (a == "--format" && std::strcmp(v, "555") == 0) pf_setPixelFormat(PF_FORMAT_555);
         else if (a == "--format" && std::strcmp(v, "565") == 0) pf_setPixelFormat(PF_FORMAT_565);
+        else if (a == "--format")
+            return usage("--format is 555 or 565, not %s", v);
         else if (a == "--steps") {
             if (parseSteps(v, stepMask) != 0)
-                return usage();
-        } else
-            return usage();
+                return usage("--steps takes step numbers 1 to 8, not %s", v);
+        }
     }
     if (!keysPath.empty()) {
         std::ifstream in(keysPath);
@@ -205,6 +249,14 @@ int main(int argc, char** argv)
     }
     if (wavWanted)
         wavPath = std::filesystem::absolute(wavPath, ec).string();
+    if (!videoPath.empty()) {
+        videoPath = std::filesystem::absolute(videoPath, ec).string();
+        std::string error;
+        if (video_open(videoPath.c_str(), VIDEO_AUDIO_RATE, VIDEO_AUDIO_CHANNELS, &error) != 0) {
+            std::fprintf(stderr, "varnek-render: %s\n", error.c_str());
+            return 1;
+        }
+    }
     if (dataDir.empty()) {
         app_findData(argv[0]);
     } else {
@@ -223,6 +275,19 @@ int main(int argc, char** argv)
 
     int code = app_run();
     closeOutputs();
+    if (video_isOpen()) {
+        std::string error;
+        if (videoBroken) {
+            video_abandon();
+            std::fprintf(stderr, "varnek-render: no video written\n");
+            code = 1;
+        } else if (video_close(&error) != 0) {
+            std::fprintf(stderr, "varnek-render: %s\n", error.c_str());
+            code = 1;
+        } else {
+            report_line("video file: %s", videoPath.c_str());
+        }
+    }
     report_line("total: %u frames", dd_framesPresented());
     report_line("video: %u frames at 60 per second", videoFrames);
     report_line("state: console %d, full screen %d, accelerator %d, running %d", consoleOn, fullScreen, use3dfx,

@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# varnek-render --video: frames and sound straight into ffmpeg. The tunnel
+# (180 frames) as a video: its frame count and rate, a sound track as long
+# as the pictures, pictures like the PNG frames; and the failures: ffmpeg
+# missing or failing gives a clear error and leaves no file behind.
+set -uo pipefail
+BUILD="$(cd "$1" && pwd)"
+RENDER="$BUILD/bin/varnek-render"
+DATA="$BUILD/data"
+WORK="$(mktemp -d)"
+trap 'rm -rf "$WORK"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+"$RENDER" --data "$DATA" --steps 3 --video "$WORK/t.mp4" --out "$WORK/png" --only 60-60,150-150 >"$WORK/out.txt" 2>&1 ||
+    fail "render exit code $?: $(tail -3 "$WORK/out.txt")"
+[ -f "$WORK/t.mp4" ] || fail "no video"
+[ ! -e "$WORK/t.mp4.part" ] || fail "part file left"
+probe() { ffprobe -v error -select_streams "$1" -count_frames -show_entries "stream=$2" -of default=nw=1 "$WORK/t.mp4"; }
+check_video=$(python3 - "$(probe v:0 codec_name,width,height,r_frame_rate,nb_read_frames,duration)" \
+    "$(probe a:0 codec_name,duration)" <<'PY'
+import sys
+v = dict(line.split("=", 1) for line in sys.argv[1].splitlines())
+a = dict(line.split("=", 1) for line in sys.argv[2].splitlines())
+problems = []
+shape = (v.get("codec_name"), v.get("width"), v.get("height"), v.get("r_frame_rate"))
+if shape != ("h264", "960", "720", "60/1"):
+    problems.append("video %s %sx%s at %s" % shape)
+if abs(int(v.get("nb_read_frames", 0)) - 180) > 1:
+    problems.append("%s frames, not 180" % v.get("nb_read_frames"))
+if a.get("codec_name") != "aac":
+    problems.append("sound %s" % a.get("codec_name"))
+elif abs(float(a["duration"]) - float(v["duration"])) > 0.020:
+    problems.append("sound %s s for %s s of pictures" % (a["duration"], v["duration"]))
+print("; ".join(problems) or "ok")
+PY
+)
+[ "$check_video" = ok ] || fail "video: $check_video"
+
+# Frames pulled from the video look like the PNG frames of the same moment,
+# much more than like those of another moment.
+for n in 60 150; do
+    ffmpeg -v error -i "$WORK/t.mp4" -vf "select=eq(n\,$((n - 1))),scale=320:240:flags=area" -frames:v 1 \
+        -f rawvideo -pix_fmt rgb24 "$WORK/v$n.rgb"
+    ffmpeg -v error -i "$WORK/png/frame00$(printf %03d $n).png" -f rawvideo -pix_fmt rgb24 "$WORK/p$n.rgb"
+done
+likeness=$(python3 - "$WORK" <<'PY'
+import sys
+w = sys.argv[1]
+def load(name):
+    return open("%s/%s.rgb" % (w, name), "rb").read()
+def diff(a, b):
+    return sum(abs(x - y) for x, y in zip(a, b)) / len(a) if len(a) == len(b) == 230400 else 999
+same = max(diff(load("v60"), load("p60")), diff(load("v150"), load("p150")))
+other = min(diff(load("v60"), load("p150")), diff(load("v150"), load("p60")))
+print("ok" if same < 10 and same * 3 < other else "same moment %.2f, other moment %.2f" % (same, other))
+PY
+)
+[ "$likeness" = ok ] || fail "video frames against PNG frames: $likeness"
+
+# ffmpeg missing: a clear error at once, no file.
+mkdir -p "$WORK/empty"
+PATH="$WORK/empty" "$RENDER" --data "$DATA" --steps 3 --video "$WORK/m.mp4" >"$WORK/m.txt" 2>&1
+rc=$?
+[ "$rc" -eq 1 ] || fail "ffmpeg missing: exit code $rc"
+grep -q "ffmpeg is not installed" "$WORK/m.txt" || fail "ffmpeg missing: $(cat "$WORK/m.txt")"
+[ ! -e "$WORK/m.mp4" ] && [ ! -e "$WORK/m.mp4.part" ] || fail "ffmpeg missing: a file was left"
+
+# ffmpeg failing half-way (it writes some of the file, then dies): no file
+# that passes for a video, and the reason on standard error.
+mkdir -p "$WORK/bad"
+cat >"$WORK/bad/ffmpeg" <<'SH'
+#!/bin/sh
+for last; do :; done
+head -c 100000 <&3 >"$last"
+exit 1
+SH
+chmod +x "$WORK/bad/ffmpeg"
+PATH="$WORK/bad:$PATH" "$RENDER" --data "$DATA" --steps 3 --video "$WORK/f.mp4" >"$WORK/f.txt" 2>&1
+rc=$?
+[ "$rc" -eq 1 ] || fail "ffmpeg failing: exit code $rc"
+grep -q "ffmpeg" "$WORK/f.txt" || fail "ffmpeg failing: no reason given: $(cat "$WORK/f.txt")"
+[ ! -e "$WORK/f.mp4" ] && [ ! -e "$WORK/f.mp4.part" ] || fail "ffmpeg failing: a file was left"
+
+[ "$failures" -eq 0 ] || exit 1
+echo "video: all checks passed"
