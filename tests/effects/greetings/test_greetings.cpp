@@ -159,14 +159,20 @@ TEST(Greetings, CullingStartsAfterElapsed1000)
     greetings_release();
 }
 
-TEST(Greetings, ClosingPictureFrom1041)
+// The screen set up with a closing picture of one colour, its first frame drawn.
+void startWithPicture(screenScratch_T& dir, gbuffer_T& work, uint32_t colour)
 {
-    screenScratch_T dir;
-    writeClosingPicture(dir, 0xFFFFFF);
-    gbuffer_T work;
+    writeClosingPicture(dir, colour);
     work.init(320, 240);
     ASSERT_EQ(greetings_init(&work), 0);
     greetings_frame(&work, firstFrame, 1);
+}
+
+TEST(Greetings, ClosingPictureFrom1041)
+{
+    screenScratch_T dir;
+    gbuffer_T work;
+    startWithPicture(dir, work, 0xFFFFFF);
     greetings_frame(&work, firstFrame + 1040, 0);
     // Green sparks alone can never light more than a third of the channels.
     EXPECT_LT(screenTest_brightness(work), fullWhite / 3);
@@ -218,11 +224,8 @@ TEST(Greetings, LinesShowOnlyInsideTheBand)
 TEST(Greetings, ClosingPictureGlowsWithoutRunningToWhite)
 {
     screenScratch_T dir;
-    writeClosingPicture(dir, 0x404040);
     gbuffer_T work;
-    work.init(320, 240);
-    ASSERT_EQ(greetings_init(&work), 0);
-    greetings_frame(&work, firstFrame, 1);
+    startWithPicture(dir, work, 0x404040);
     for (int e = 1041; e <= 1100; e++) {
         greetings_frame(&work, firstFrame + e, 0);
         uint64_t b = screenTest_brightness(work);
