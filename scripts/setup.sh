@@ -22,7 +22,7 @@ install_packages() {
 
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libsdl2-dev libpng-dev)
 TEST_PACKAGES=(python3 googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
-               xvfb xdotool openbox x11-utils imagemagick)
+               xvfb xdotool openbox x11-utils imagemagick ffmpeg)
 # The web build and its test in a real browser.
 WEB_PACKAGES=(emscripten chromium)
 
