@@ -93,6 +93,8 @@ struct gmpRules_T {
 extern const gmpRules_T gmpModRules;
 extern const gmpRules_T gmpS3mRules;
 
+struct gmpItState_T;
+
 struct gmpPlayState_T {
     int slot;
     mpModule_T* module;
@@ -120,14 +122,19 @@ struct gmpPlayState_T {
     // endLoop (0: never): its channels fall silent and it is ticked no more.
     int endLoop;
     int ended;
+    // IT: the channels' own state and the background voices.
+    gmpItState_T* it;
 };
 
 extern gmpPlayState_T* gmpPlaying[GMP_MAX_PLAYING];
 // Tick rate last asked of the sound device, in hundredths of Hz.
 extern uint32_t gmpTickRate;
 
-// Starts playing in slot `slot` on the given sound channels (one per module
-// channel); first, last and restart -1 take the module's values. 0 or a code.
+// Sound channels a module plays on: one per channel, then its background
+// voices.
+int gmp_soundChannelsNeeded(const mpModule_T* module);
+// Starts playing in slot `slot` on the given sound channels (as many as
+// gmp_soundChannelsNeeded says); first, last and restart -1 take the module's values. 0 or a code.
 int gmp_play(mpModule_T* module, int first, int last, int restart, int looping, int slot,
              const int* soundChannels, gmpPlayState_T** state);
 int gmp_stop(gmpPlayState_T* state);
@@ -170,3 +177,10 @@ void gmp_nextRow(gmpPlayState_T* st);
 // (its own row driver: instruments, envelopes and the volume column).
 void gmp_xmStart(gmpPlayState_T* st);
 int gmp_xmTick(gmpPlayState_T* st);
+// The IT rules, the same way; the background voices' sound channels follow
+// the channels' in soundChannels. gmp_itStop stops and releases them.
+int gmp_itStart(gmpPlayState_T* st, const int* soundChannels);
+int gmp_itTick(gmpPlayState_T* st);
+void gmp_itStop(gmpPlayState_T* st);
+// The sound channels of the background voices, for the player to release.
+int gmp_backgroundChannels(const gmpPlayState_T* st, int* out);

@@ -60,6 +60,11 @@ int gmp_setTempo(gmpPlayState_T* st, int bpm)
     return sdCurrent ? sdCurrent->setTickRate(gmpTickRate) : MPERR_OK;
 }
 
+int gmp_soundChannelsNeeded(const mpModule_T* module)
+{
+    return module->numChannels + (module->formatId == MP_FORMAT_IT ? (int)module->backgroundVoices : 0);
+}
+
 int gmp_play(mpModule_T* module, int first, int last, int restart, int looping, int slot,
              const int* soundChannels, gmpPlayState_T** state)
 {
@@ -100,7 +105,10 @@ int gmp_play(mpModule_T* module, int first, int last, int restart, int looping, 
     }
     if (module->formatId == MP_FORMAT_XM)
         gmp_xmStart(st);
+    if (code == MPERR_OK && module->formatId == MP_FORMAT_IT)
+        code = gmp_itStart(st, soundChannels);
     if (code != MPERR_OK) {
+        gmp_itStop(st);
         delete st;
         return code;
     }
@@ -115,6 +123,7 @@ int gmp_stop(gmpPlayState_T* state)
         return MPERR_NOT_PLAYING;
     for (int c = 0; c < state->numChannels; c++)
         dsm_stopSound(state->channels[c].soundChannel);
+    gmp_itStop(state);
     gmpPlaying[state->slot] = nullptr;
     delete state;
     return MPERR_OK;
@@ -351,7 +360,8 @@ int gmp_tick()
                 return code;
             continue;
         }
-        int code = st->module->formatId == MP_FORMAT_XM ? gmp_xmTick(st) : scheduledTick(st);
+        int format = st->module->formatId;
+        int code = format == MP_FORMAT_XM ? gmp_xmTick(st) : format == MP_FORMAT_IT ? gmp_itTick(st) : scheduledTick(st);
         if (code != MPERR_OK)
             return code;
     }

@@ -78,10 +78,6 @@ void mp_finishPattern(std::vector<uint8_t>* out, uint32_t rows)
     std::memcpy(out->data() + 4, &rows, 4);
 }
 
-// IT files are recognised and refused as invalid rather than misread as MOD
-// until their reader exists.
-static int refuseFormat(const char*, int, void*, mpModule_T**) { return MPERR_INVALID_MODULE; }
-
 // Loading uploads samples into the mixer, which the player thread may be
 // using: it runs under the player's critical section like every operation.
 mpModule_T* mp_loadModule(const char* fileName)
@@ -108,7 +104,7 @@ mpModule_T* mp_loadModule(const char* fileName)
     else if (std::memcmp(head + 44, "SCRM", 4) == 0)
         reader = mp_loadS3m;
     else if (std::memcmp(head, "IMPM", 4) == 0)
-        reader = refuseFormat;          // IT
+        reader = mp_loadIt;
 
     mpModule_T* module = nullptr;
     int code = reader(fileName, 1, nullptr, &module);

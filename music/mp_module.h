@@ -26,6 +26,11 @@ enum { MP_FORMAT_MOD = 1, MP_FORMAT_S3M = 2, MP_FORMAT_XM = 3, MP_FORMAT_IT = 4 
 // XM: periods follow the linear frequency table, not the Amiga one.
 enum { MP_FLAG_WIDE_OCTAVES = 4, MP_FLAG_AMIGA_LIMITS = 8, MP_FLAG_FAST_SLIDES = 16, MP_FLAG_MONO = 32,
        MP_FLAG_LINEAR = 64 };
+// IT: instrument mode, the old effects, tone portamento sharing the memory
+// of E and F (compatible G).
+enum { MP_FLAG_INSTRUMENTS = 128, MP_FLAG_OLD_EFFECTS = 256, MP_FLAG_COMPAT_G = 512 };
+// Background voices an IT module plays on, beyond its channels.
+enum { MP_BACKGROUND_VOICES = 64 };
 // Order list markers of the other formats (MOD lists hold neither).
 enum { MP_ORDER_SKIP = 65534, MP_ORDER_END = 65535 };
 // Notes an instrument's sample map covers (XM uses the first 96).
@@ -34,6 +39,13 @@ enum { MP_NOTES = 120 };
 enum { MP_LOOP_NONE = 4, MP_LOOP_FORWARD = 5, MP_LOOP_PINGPONG = 6 };
 // Envelope flags, and the most points an envelope keeps.
 enum { MP_ENV_ON = 1, MP_ENV_SUSTAIN = 2, MP_ENV_LOOP = 4, MP_ENV_MAX_POINTS = 25 };
+// A pitch envelope that drives the voice's filter cutoff instead (IT).
+enum { MP_ENV_FILTER = 8 };
+// New-note actions and duplicate checks (IT): what becomes of a playing
+// note when the next one starts on its channel.
+enum { MP_NNA_CUT = 0, MP_NNA_CONTINUE = 1, MP_NNA_OFF = 2, MP_NNA_FADE = 3 };
+enum { MP_DCT_OFF = 0, MP_DCT_NOTE = 1, MP_DCT_SAMPLE = 2, MP_DCT_INSTRUMENT = 3 };
+enum { MP_DCA_CUT = 0, MP_DCA_OFF = 1, MP_DCA_FADE = 2 };
 
 struct mpSample_T {
     int32_t handle;         // mixer sample handle, 0 until uploaded
@@ -57,6 +69,12 @@ struct mpSample_T {
     int32_t vibSweep;       // ticks until the full depth
     int32_t vibDepth;       // 0..15
     int32_t vibRate;        // position step per tick, 256 a cycle
+    // IT (c4Speed holds its C-5 rate): the sample's own volume, a default
+    // panning, and the sustain loop the key holds (bytes, MP_LOOP_*).
+    int32_t globalVolume;   // 0..64
+    int32_t defaultPan;     // 0..64, -1 none
+    uint32_t sustainStart, sustainEnd;
+    int32_t sustainType;
 };
 
 // A volume or panning envelope: points of (tick, value 0..64), a loop and
@@ -84,6 +102,18 @@ struct mpInstrument_T {
     mpEnvelope_T volumeEnvelope;
     mpEnvelope_T panningEnvelope;
     int32_t fadeout;        // subtracted per tick after key off from 32768
+    // IT: the note each key plays (noteSample then names a sample of the
+    // whole module), the pitch or filter envelope, what happens to a note
+    // the next one replaces, and the instrument's volume, panning and filter.
+    uint8_t noteMap[MP_NOTES];
+    mpEnvelope_T pitchEnvelope; // values 0..64, 32 the middle
+    int32_t nna, dct, dca;      // MP_NNA_*, MP_DCT_*, MP_DCA_*
+    int32_t globalVolume;       // 0..128
+    int32_t defaultPan;         // 0..64, -1 none
+    int32_t pitchPanSeparation; // -32..32
+    int32_t pitchPanCentre;     // note
+    int32_t randomVolume, randomPan;    // percent, 0..64
+    int32_t filterCutoff, filterResonance;  // 0..127, -1 not set
 };
 
 struct mpModule_T {
@@ -105,6 +135,11 @@ struct mpModule_T {
     std::vector<std::vector<uint8_t>> patterns;  // encoded as above
     uint32_t flags;
     std::vector<mpSample_T> sampleRecords;       // storage the pointers above refer to
+    // IT: channel volumes, the panning separation, and the sound channels
+    // a module plays on beyond its own (notes that go on in the background).
+    int32_t channelVolume[MP_MAX_CHANNELS];      // 0..64
+    int32_t panSeparation;                       // 0..128
+    uint32_t backgroundVoices;
 };
 
 // A 0..15 panning (left to right) on the module's 0..128 panning scale.
@@ -115,9 +150,10 @@ inline int mp_panFromNibble(int x) { return (x * 128 + 7) / 15; }
 mpModule_T* mp_loadModule(const char* fileName);
 // MOD reader: 0 or an error code. Samples are uploaded to the mixer.
 int mp_loadMod(const char* fileName, int loadSamples, void* progress, mpModule_T** out);
-// S3M and XM readers, the same way.
+// S3M, XM and IT readers, the same way.
 int mp_loadS3m(const char* fileName, int loadSamples, void* progress, mpModule_T** out);
 int mp_loadXm(const char* fileName, int loadSamples, void* progress, mpModule_T** out);
+int mp_loadIt(const char* fileName, int loadSamples, void* progress, mpModule_T** out);
 // Pieces the readers share. The whole file in memory; 0 or a code (13 to 31
 // as the open maps them, 14 on a read error, 29 when shorter than minimum).
 int mp_readWholeFile(const char* fileName, size_t minimum, std::vector<uint8_t>* bytes);

@@ -21,7 +21,7 @@
 std::recursive_mutex mpLock;
 int mpInitialised;
 std::atomic<int> mpStopRequest;
-static bool mpChannelTaken[MP_MAX_CHANNELS * MP_MAX_PLAYING];   // sound channels reserved by a module
+static bool mpChannelTaken[(MP_MAX_CHANNELS + MP_BACKGROUND_VOICES) * MP_MAX_PLAYING];   // sound channels reserved by a module
 static gmpPlayState_T* playingModules[MP_MAX_PLAYING];
 
 static void refillFromOutput()
@@ -126,16 +126,18 @@ int mp_playModule(mpModule_T* module, int loop)
     if (slot == MP_MAX_PLAYING)
         return fail(MPERR_NO_RESOURCES);
     if (!dsmChannelsOpen) {
-        int code = dsm_openChannels(module->numChannels);
+        int code = dsm_openChannels(gmp_soundChannelsNeeded(module));
         if (code != MPERR_OK)
             return fail(code);
         for (bool& t : mpChannelTaken)
             t = false;
     }
-    int channels[MP_MAX_CHANNELS];
-    for (int c = 0; c < module->numChannels; c++) {
+    int channels[MP_MAX_CHANNELS + MP_BACKGROUND_VOICES];
+    int needed = gmp_soundChannelsNeeded(module);
+    for (int c = 0; c < needed; c++) {
         int s = 0;
-        int open = dsmChannels < MP_MAX_CHANNELS * MP_MAX_PLAYING ? dsmChannels : MP_MAX_CHANNELS * MP_MAX_PLAYING;
+        int most = (int)(sizeof mpChannelTaken / sizeof mpChannelTaken[0]);
+        int open = dsmChannels < most ? dsmChannels : most;
         while (s < open && mpChannelTaken[s])
             s++;
         if (s == open) {
@@ -151,7 +153,7 @@ int mp_playModule(mpModule_T* module, int loop)
     gmpPlayState_T* state = nullptr;
     int code = gmp_play(module, -1, -1, -1, loop, slot, channels, &state);
     if (code != MPERR_OK) {
-        releaseChannels(channels, module->numChannels);
+        releaseChannels(channels, needed);
         return fail(code);
     }
     playingModules[slot] = state;
@@ -170,6 +172,8 @@ int mp_stopModule(int handle)
     gmpPlayState_T* st = playingModules[handle - 1];
     for (int c = 0; c < st->numChannels; c++)
         mpChannelTaken[st->channels[c].soundChannel] = false;
+    int background[MP_BACKGROUND_VOICES];
+    releaseChannels(background, gmp_backgroundChannels(st, background));
     playingModules[handle - 1] = nullptr;
     int code = gmp_stop(st);
     return code == MPERR_OK ? 1 : fail(code);

@@ -14,11 +14,11 @@ int mpr_start(mpModule_T* module, int rate, int mixPath, int looping)
     mpr_stop();
     int code = dsm_init(rate, DSM_16BIT | DSM_STEREO | mixPath);
     if (code == MPERR_OK)
-        code = dsm_openChannels(module->numChannels);
+        code = dsm_openChannels(gmp_soundChannelsNeeded(module));
     if (code != MPERR_OK)
         return code;
-    int channels[MP_MAX_CHANNELS];
-    for (int c = 0; c < module->numChannels; c++)
+    int channels[MP_MAX_CHANNELS + MP_BACKGROUND_VOICES];
+    for (int c = 0; c < gmp_soundChannelsNeeded(module); c++)
         channels[c] = c;
     mprRate = rate;
     mprUntilTick = 0;

@@ -60,6 +60,14 @@ struct dsmSample_T {
     int owned;
 };
 
+// A two-pole resonant low-pass filter: y = a x + b y1 + c y2, on values at
+// the 16-bit sample scale.
+struct dsmFilter_T {
+    int on;
+    float a, b, c;
+    float y1, y2;
+};
+
 struct dsmChannel_T {
     // The playing sample, copied from the store when it takes effect.
     const uint8_t* data;
@@ -86,6 +94,10 @@ struct dsmChannel_T {
     int loopNumber;         // 1 or 2
     void (*loopCallback)(int channel);
     int leftVol, rightVol;  // up to 64 x 64 x 64 x 16
+    // The resonant low-pass filter (dsm_filter.cpp): off, or on with its
+    // coefficients and the last two outputs carried from block to block.
+    int filterCutoff, filterResonance;
+    dsmFilter_T filter;
 };
 
 // Mixer-wide state.
@@ -119,6 +131,12 @@ int dsm_getRate(int channel, uint32_t* rate);
 int dsm_setVolume(int channel, int volume);
 int dsm_setPanning(int channel, int panning);
 int dsm_mute(int channel, int flag);
+// Key off: the sample leaves its first (sustain) loop for the second, or
+// plays on to its end.
+int dsm_releaseSound(int channel);
+// Cutoff 0..127 and resonance 0..127 of the channel's filter; 127 and 0
+// turn it off.
+int dsm_setFilter(int channel, int cutoff, int resonance);
 int dsm_setSample(int channel, int handle);
 int dsm_setPosition(int channel, uint32_t bytes);
 int dsm_getPosition(int channel, uint32_t* bytes);

@@ -209,6 +209,7 @@ int dsm_playSound(int channel, uint32_t rate)
         return MPERR_INVALID_CHANNEL;
     ch->status = DSM_AT_END;
     ch->rate = rate;
+    ch->filter.y1 = ch->filter.y2 = 0;
     return dsm_setPosition(channel, 0);
 }
 
@@ -218,6 +219,17 @@ int dsm_stopSound(int channel)
     if (!ch)
         return MPERR_INVALID_CHANNEL;
     ch->status = DSM_STOPPED;
+    return MPERR_OK;
+}
+
+int dsm_releaseSound(int channel)
+{
+    dsmChannel_T* ch = channelOf(channel);
+    if (!ch)
+        return MPERR_INVALID_CHANNEL;
+    bool twoLoops = ch->loopMode == DSM_LOOP_RELEASE || ch->loopMode == DSM_LOOP_RELEASE_BIDI;
+    if (ch->status == DSM_PLAYING && twoLoops)
+        ch->status = DSM_RELEASED;
     return MPERR_OK;
 }
 

@@ -67,6 +67,14 @@ static void handleEvent(int channel, dsmChannel_T* ch, dsmPos_T* p)
             *p = start;
         return;
     }
+    if (ch->status == DSM_RELEASED && ch->loopNumber == 1) {
+        // Released inside a back-and-forth sustain loop: on forward from here.
+        ch->loopNumber = 2;
+        ch->direction = 1;
+        if (*p < start)
+            *p = start;
+        return;
+    }
     // Back and forth: reflect the overshoot, one 16.16 unit inside.
     if (ch->direction > 0) {
         if (ch->loopCallback)
@@ -97,12 +105,14 @@ static dsmRoutine_T routineFor(int integer, int type, int pan, bool zeroL, bool 
     return dsm_routine(integer, type, 1, zeroL ? DSM_PAN_RIGHT : zeroR ? DSM_PAN_LEFT : DSM_PAN_GENERAL);
 }
 
-static dsmRoutine_T setUpVoice(const dsmChannel_T* ch, dsmVoice_T* v)
+static dsmRoutine_T setUpVoice(dsmChannel_T* ch, dsmVoice_T* v)
 {
     int stereo = (dsmMode & DSM_STEREO) != 0;
     int n = dsmChannels;
     // On mono output a stereo sample adds both its values at half the volume.
     int halve = !stereo && dsm_isStereoSample(ch->type) ? 1 : 0;
+    if (ch->filter.on && !dsm_isStereoSample(ch->type))
+        return dsm_setUpFiltered(ch, v, stereo);
     if (!dsmInteger) {
         double scale = (double)dsmAmplification / ((double)n * 268435456.0);
         v->facL = (float)((ch->leftVol >> halve) * scale);

@@ -3,6 +3,8 @@
 // of frames (by numeric path, sample type and panning), never per sample.
 #include <cstdint>
 
+#include "music/mixer/dsm.h"
+
 // Positions are 16.16 fixed point: frame index in the high bits, fraction
 // in the low 16, kept signed so a backward step below frame 0 stays visible.
 using dsmPos_T = int64_t;
@@ -15,7 +17,8 @@ struct dsmVoice_T {
     const int32_t* tabL;    // integer path, 8-bit: volume table rows
     const int32_t* tabR;
     int32_t mulL, mulR;     // integer path, 16-bit: (sample x mul) >> 8
-    float facL, facR;       // floating-point path
+    float facL, facR;       // floating-point path, and the filtered routines of both
+    dsmFilter_T* filter;    // filtered routines: coefficients and state
 };
 
 // Adds count frames into out (interleaved when stereo); returns the new position.
@@ -35,6 +38,9 @@ enum { DSM_PAN_GENERAL = 0, DSM_PAN_CENTRE = 1, DSM_PAN_SURROUND = 2, DSM_PAN_LE
 // path mu-law samples use the 8-bit routines with the mu-law volume table's
 // rows as tabL and tabR.
 dsmRoutine_T dsm_routine(int integer, int sampleType, int stereo, int pan);
+
+// The filtered routine of a voice whose filter is on, its factors set.
+dsmRoutine_T dsm_setUpFiltered(dsmChannel_T* ch, dsmVoice_T* v, int stereo);
 
 extern int32_t dsmVolumeTable[33][256];
 extern int32_t dsmMuLawTable[33][256];  // integer path: mu-law code at 33 volume levels
