@@ -65,6 +65,7 @@ struct gmpItState_T {
     gmpItVoice_T bg[MP_BACKGROUND_VOICES];
     int numBackground;
     int rowDelaySet;        // SEx on this row already
+    int pendingLoops;       // the song wrapped on this row: it counts once the row has played
 };
 
 int gmp_itLinear(const gmpPlayState_T* st);

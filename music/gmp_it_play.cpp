@@ -147,6 +147,8 @@ int gmp_itStart(gmpPlayState_T* st, const int* soundChannels)
     it->numBackground = (int)m->backgroundVoices;
     for (int k = 0; k < it->numBackground; k++)
         it->bg[k].ch.soundChannel = soundChannels[st->numChannels + k];
+    // The first row plays on the first tick.
+    st->tick = st->speed - 1;
     return MPERR_OK;
 }
 
@@ -185,11 +187,20 @@ int gmp_itTick(gmpPlayState_T* st)
     } else {
         st->tick = 0;
         st->patternDelay = 0;
+        st->loopCount += it->pendingLoops;
+        it->pendingLoops = 0;
+        if (st->loopCount && !st->looping)
+            return MPERR_OK;
         if (it->chan[0].rowDelay > 0) {
             it->chan[0].rowDelay--;
             code = tickEffects(st);
         } else {
+            // A jump or the song's end moves the position now, but the row
+            // plays whole before the song counts as ended.
+            int loops = st->loopCount;
             code = playRow(st);
+            it->pendingLoops = st->loopCount - loops;
+            st->loopCount = loops;
         }
     }
     for (int c = 0; c < st->numChannels && code == MPERR_OK; c++)
