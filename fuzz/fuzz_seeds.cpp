@@ -14,6 +14,7 @@
 #include "formats/mesh3ds_writer.h"
 #include "formats/pcx_writer.h"
 #include "music/formats/mod_writer.h"
+#include "tests/music/it_writer.h"
 #include "tests/music/s3m_writer.h"
 #include "tests/music/xm_writer.h"
 
@@ -330,6 +331,73 @@ std::vector<uint8_t> seed_xmSong(bool linear, bool plain)
     return xm_write(song);
 }
 
+// An IT song of two instruments (envelopes with loops and sustains, a filter
+// envelope, new-note actions and duplicate checks) over compressed 8- and
+// 16-bit samples with sustain loops, every command and volume column range
+// once; or the same samples in sample mode.
+std::vector<uint8_t> seed_itSong(bool instruments, bool oldLayout)
+{
+    itSong_T song;
+    song.flags = (uint16_t)(1 | 8 | (oldLayout ? 16 | 32 : 0));
+    song.channelPan[1] = 100;
+    song.channelPan[3] = 128;
+    itSampleW_T a = it_squareSample(40);
+    a.compressed = true;
+    a.sustain = 2;
+    a.sustainStart = 4;
+    a.sustainEnd = 20;
+    itSampleW_T b;
+    b.is16 = true;
+    b.compressed = true;
+    b.it215 = true;
+    for (int i = 0; i < 300; i++)
+        b.data.push_back((int16_t)(i * 211 - 32000));
+    b.loop = 2;
+    b.loopStart = 10;
+    b.loopEnd = 200;
+    song.samples = {a, b};
+    if (instruments) {
+        itInstrumentW_T x = it_instrument(1);
+        x.oldLayout = oldLayout;
+        x.nna = 3;
+        x.dct = 1;
+        x.dca = 2;
+        x.fadeout = 100;
+        x.cutoff = 80;
+        x.resonance = 60;
+        x.volume.points = {{64, 0}, {20, 4}, {40, 8}, {0, 16}};
+        x.volume.flags = 1 | 2 | 4;
+        x.volume.loopStart = 1;
+        x.volume.loopEnd = 2;
+        x.volume.sustainStart = 2;
+        x.volume.sustainEnd = 3;
+        x.pitch.points = {{32, 0}, {-32, 12}};
+        x.pitch.flags = 1 | 128;
+        itInstrumentW_T y = it_instrument(2);
+        y.nna = 1;
+        y.dct = 3;
+        y.panning.points = {{-32, 0}, {32, 10}};
+        y.panning.flags = 1;
+        y.pitch.points = {{0, 0}, {16, 6}};
+        y.pitch.flags = 1;
+        song.instruments = {x, y};
+    }
+    song.orders = {0, 254, 1, 0};
+    song.patterns.resize(2);
+    for (int p = 0; p < 2; p++) {
+        song.patterns[p].cells.resize(64);
+        for (int row = 0; row < 64; row++) {
+            itCellW_T& c = song.patterns[p].cells[row].emplace_back();
+            c.note = row % 8 == 7 ? 255 : row % 16 == 11 ? 254 : 24 + (row * 7) % 72;
+            c.instrument = 1 + row % 2;
+            c.volume = (row * 7 + p * 3) % 213;
+            c.command = (uint8_t)(1 + (row + p * 64) % 26);
+            c.param = (uint8_t)(row * 37 + p);
+        }
+    }
+    return it_write(song);
+}
+
 void seed_music()
 {
     seed_copy("mod", "phased.mod");
@@ -343,6 +411,20 @@ void seed_music()
     seed_write("s3m", "pan_table.s3m", seed_s3m(0, 0x1320, true));
     seed_write("xm", "linear.xm", seed_xmSong(true, false));
     seed_write("xm", "amiga.xm", seed_xmSong(false, true));
+    seed_write("it", "instruments.it", seed_itSong(true, false));
+    seed_write("it", "old.it", seed_itSong(true, true));
+    seed_write("it", "samples.it", seed_itSong(false, false));
+    // The decompressor's seeds: a flags byte, the frames asked, the data.
+    for (int kind = 0; kind < 4; kind++) {
+        std::vector<int16_t> values;
+        for (int i = 0; i < 500; i++)
+            values.push_back((int16_t)((i * i * 31) % (kind & 1 ? 65536 : 256) - (kind & 1 ? 32768 : 128)));
+        std::vector<uint8_t> bytes = {(uint8_t)kind, (uint8_t)(500 & 255), (uint8_t)(500 >> 8)};
+        std::vector<uint8_t> packed = it_compress(values, kind & 1, kind & 2);
+        bytes.insert(bytes.end(), packed.begin(), packed.end());
+        std::string name = "kind" + std::to_string(kind);
+        seed_write("itsample", name.c_str(), bytes);
+    }
 }
 
 }
