@@ -90,8 +90,11 @@ uint32_t itsmp_decompress(const uint8_t* src, size_t size, void* out, uint32_t f
 {
     const int bits = is16 ? 16 : 8;
     const uint32_t blockFrames = is16 ? 0x4000 : 0x8000;
-    std::memset(out, 0, (size_t)frames * (bits / 8));
     size_t pos = 0;
+    *consumed = 0;
+    if (frames == 0)
+        return 0;
+    std::memset(out, 0, (size_t)frames * (bits / 8));
     uint32_t done = 0;
     while (done < frames && pos + 2 <= size) {
         uint32_t blockBytes = (uint32_t)src[pos] | (uint32_t)src[pos + 1] << 8;

@@ -294,7 +294,7 @@ uint32_t readSampleData(const itReader_T& r, const uint8_t* h, uint32_t frames, 
     uint8_t flags = h[0x12], cvt = h[0x2E];
     bool is16 = flags & ITS_16BIT, stereo = flags & ITS_STEREO;
     uint32_t offset = le32(h + 0x48);
-    if (offset >= r.size)
+    if (offset >= r.size || frames == 0)
         return 0;
     const uint8_t* src = r.f + offset;
     size_t avail = r.size - offset;
