@@ -166,6 +166,10 @@ void gmp_noteCut(gmpPlayState_T* st, gmpChannel_T* ch, int x);
 void gmp_holdNote(gmpChannel_T* ch, int x);
 int gmp_delayedNote(gmpPlayState_T* st, gmpChannel_T* ch, int x);
 void gmp_patternDelay(gmpPlayState_T* st, int x);
+// A parameter of 0 repeats the memory's last non-zero value; returns the one to use.
+int gmp_remember(int* memory, int value);
+// The retrigger's volume change by its x nibble (S3M Q, XM R, IT Q).
+int gmp_retrigVolume(int x, int v);
 // Reads the next row's entries into the channels.
 void gmp_readRow(gmpPlayState_T* st);
 // Rows of the playing pattern.

@@ -107,6 +107,27 @@ int gmp_delayedNote(gmpPlayState_T* st, gmpChannel_T* ch, int x)
     return MPERR_OK;
 }
 
+int gmp_remember(int* memory, int value)
+{
+    if (value)
+        *memory = value;
+    return *memory;
+}
+
+int gmp_retrigVolume(int x, int v)
+{
+    static const int add[16] = {0, -1, -2, -4, -8, -16, 0, 0, 0, 1, 2, 4, 8, 16, 0, 0};
+    if (x == 6)
+        return v * 2 / 3;
+    if (x == 7)
+        return v / 2;
+    if (x == 14)
+        return v * 3 / 2;
+    if (x == 15)
+        return v * 2;
+    return v + add[x];
+}
+
 void gmp_patternDelay(gmpPlayState_T* st, int x)
 {
     if (st->patternDelay == 0)

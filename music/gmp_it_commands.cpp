@@ -8,13 +8,6 @@
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 
-static int remember(int* memory, int value)
-{
-    if (value)
-        *memory = value;
-    return *memory;
-}
-
 static int clampTo(int v, int hi) { return v < 0 ? 0 : v > hi ? hi : v; }
 
 static bool oldEffects(const gmpPlayState_T* st) { return st->module->flags & MP_FLAG_OLD_EFFECTS; }
@@ -118,20 +111,6 @@ static void filterCommand(gmpItChannel_T* x, gmpItVoiceState_T* v, int xx)
         x->resonance = v->resonance = (xx & 15) * 8;
 }
 
-static int retrigVolume(int x, int v)
-{
-    static const int add[16] = {0, -1, -2, -4, -8, -16, 0, 0, 0, 1, 2, 4, 8, 16, 0, 0};
-    if (x == 6)
-        return v * 2 / 3;
-    if (x == 7)
-        return v / 2;
-    if (x == 14)
-        return v * 3 / 2;
-    if (x == 15)
-        return v * 2;
-    return v + add[x];
-}
-
 static void envelopeSwitch(gmpPlayState_T* st, int c, int y)
 {
     gmpItVoiceState_T* v = &st->it->fg[c];
@@ -229,32 +208,32 @@ int gmp_itRowCommand(gmpPlayState_T* st, int c)
         gmp_jumpToRow(st, xx < gmp_rowsOf(st) ? xx : 0);
         break;
     case ITC_VOLSLIDE:
-        remember(&x->memD, xx);
+        gmp_remember(&x->memD, xx);
         volumeSlide(st, ch, x);
         break;
     case ITC_PORTA_DOWN:
     case ITC_PORTA_UP:
-        portamento(st, ch, remember(&x->memEF, xx), ch->command == ITC_PORTA_DOWN ? 1 : -1);
+        portamento(st, ch, gmp_remember(&x->memEF, xx), ch->command == ITC_PORTA_DOWN ? 1 : -1);
         break;
     case ITC_TONE_PORTA:
-        remember(toneMemory(st, x), xx);
+        gmp_remember(toneMemory(st, x), xx);
         break;
     case ITC_VIBRATO:
     case ITC_FINE_VIBRATO:
-        remember(&ch->vibSpeed, hi);
-        remember(&ch->vibDepth, lo);
+        gmp_remember(&ch->vibSpeed, hi);
+        gmp_remember(&ch->vibDepth, lo);
         if (!oldEffects(st))
             vibrato(st, ch, ch->command == ITC_FINE_VIBRATO);
         break;
     case ITC_TREMOR:
-        remember(&x->memI, xx);
+        gmp_remember(&x->memI, xx);
         break;
     case ITC_ARPEGGIO:
-        remember(&x->memJ, xx);
+        gmp_remember(&x->memJ, xx);
         break;
     case ITC_VIBRATO_VOLSLIDE:
     case ITC_TONE_VOLSLIDE:
-        remember(&x->memD, xx);
+        gmp_remember(&x->memD, xx);
         volumeSlide(st, ch, x);
         break;
     case ITC_CHANNEL_VOLUME:
@@ -262,27 +241,27 @@ int gmp_itRowCommand(gmpPlayState_T* st, int c)
             x->channelVolume = xx;
         break;
     case ITC_CHANNEL_SLIDE:
-        x->channelVolume = clampTo(x->channelVolume + slideStep(remember(&x->memN, xx), 0), 64);
+        x->channelVolume = clampTo(x->channelVolume + slideStep(gmp_remember(&x->memN, xx), 0), 64);
         break;
     case ITC_OFFSET:
-        remember(&x->memO, xx);
+        gmp_remember(&x->memO, xx);
         break;
     case ITC_PAN_SLIDE:
-        setPan(x, x->pan - slideStep(remember(&x->memP, xx), 0));
+        setPan(x, x->pan - slideStep(gmp_remember(&x->memP, xx), 0));
         break;
     case ITC_RETRIG:
-        remember(&x->memQ, xx);
+        gmp_remember(&x->memQ, xx);
         break;
     case ITC_TREMOLO:
-        remember(&ch->tremSpeed, hi);
-        remember(&ch->tremDepth, lo);
+        gmp_remember(&ch->tremSpeed, hi);
+        gmp_remember(&ch->tremDepth, lo);
         break;
     case ITC_SPECIAL:
-        remember(&x->memS, xx);
+        gmp_remember(&x->memS, xx);
         specialRow(st, c, x->memS >> 4, x->memS & 15);
         break;
     case ITC_TEMPO:
-        remember(&x->memT, xx);
+        gmp_remember(&x->memT, xx);
         if (x->memT >= 0x20)
             return gmp_setTempo(st, x->memT);
         break;
@@ -291,7 +270,7 @@ int gmp_itRowCommand(gmpPlayState_T* st, int c)
             st->globalVolume = xx;
         break;
     case ITC_GLOBAL_SLIDE:
-        st->globalVolume = clampTo(st->globalVolume + slideStep(remember(&x->memW, xx), 0), 128);
+        st->globalVolume = clampTo(st->globalVolume + slideStep(gmp_remember(&x->memW, xx), 0), 128);
         break;
     case ITC_PANNING:
         setPan(x, (xx + 2) / 4);
@@ -376,7 +355,7 @@ int gmp_itTickCommand(gmpPlayState_T* st, int c)
         int interval = x->memQ & 15;
         if (interval && ++ch->retrigCount >= interval) {
             ch->retrigCount = 0;
-            gmp_itSetVolume(ch, retrigVolume(x->memQ >> 4, ch->volume));
+            gmp_itSetVolume(ch, gmp_retrigVolume(x->memQ >> 4, ch->volume));
             return dsm_setPosition(ch->soundChannel, ch->startOffset);
         }
         break;
@@ -416,20 +395,20 @@ void gmp_itVolumeRow(gmpPlayState_T* st, int c)
     if (v <= 64) {
         gmp_itSetVolume(ch, v);
     } else if (v <= 74) {
-        gmp_itSetVolume(ch, ch->volume + remember(&x->memVolColumn, v - 65));
+        gmp_itSetVolume(ch, ch->volume + gmp_remember(&x->memVolColumn, v - 65));
     } else if (v <= 84) {
-        gmp_itSetVolume(ch, ch->volume - remember(&x->memVolColumn, v - 75));
+        gmp_itSetVolume(ch, ch->volume - gmp_remember(&x->memVolColumn, v - 75));
     } else if (v <= 104) {
-        remember(&x->memVolColumn, (v - 85) % 10);
+        gmp_remember(&x->memVolColumn, (v - 85) % 10);
     } else if (v <= 124) {
-        remember(&x->memEF, ((v - 105) % 10) * 4);
+        gmp_remember(&x->memEF, ((v - 105) % 10) * 4);
     } else if (v >= 128 && v <= 192) {
         setPan(x, v - 128);
     } else if (v >= 193 && v <= 202) {
         static const int speeds[10] = {0, 1, 4, 8, 16, 32, 64, 96, 128, 255};
-        remember(toneMemory(st, x), speeds[v - 193]);
+        gmp_remember(toneMemory(st, x), speeds[v - 193]);
     } else if (v >= 203 && v <= 212) {
-        remember(&ch->vibDepth, v - 203);
+        gmp_remember(&ch->vibDepth, v - 203);
     }
 }
 

@@ -195,16 +195,7 @@ static int retrigger(gmpPlayState_T* st, gmpChannel_T* ch, int xy)
     if (y == 0 || ++ch->retrigCount < y)
         return MPERR_OK;
     ch->retrigCount = 0;
-    static const int8_t add[16] = {0, -1, -2, -4, -8, -16, 0, 0, 0, 1, 2, 4, 8, 16, 0, 0};
-    int v = ch->volume;
-    switch (x) {
-    case 6: v = v * 2 / 3; break;
-    case 7: v = v / 2; break;
-    case 14: v = v * 3 / 2; break;
-    case 15: v = v * 2; break;
-    default: v += add[x]; break;
-    }
-    gmp_setVolume(st, ch, v);
+    gmp_setVolume(st, ch, gmp_retrigVolume(x, ch->volume));
     return dsm_setPosition(ch->soundChannel, ch->startOffset);
 }
 

@@ -8,13 +8,6 @@
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 
-static int remember(int* memory, int value)
-{
-    if (value)
-        *memory = value;
-    return *memory;
-}
-
 static void slidePeriod(gmpPlayState_T* st, gmpChannel_T* ch, int delta) { gmp_setPeriod(st, ch, ch->period + delta); }
 
 // Up by x, or down by y when x is 0.
@@ -66,21 +59,6 @@ static void arpeggio(gmpPlayState_T* st, gmpChannel_T* ch, int xy)
         ch->outPeriod = gmp_xmPeriod((st->module->flags & MP_FLAG_LINEAR) != 0, ch->realNote + add, ch->finetune);
 }
 
-// Multi-retrigger's volume change by the x nibble.
-static int retrigVolume(int x, int v)
-{
-    static const int add[16] = {0, -1, -2, -4, -8, -16, 0, 0, 0, 1, 2, 4, 8, 16, 0, 0};
-    if (x == 6)
-        return v * 2 / 3;
-    if (x == 7)
-        return v / 2;
-    if (x == 14)
-        return v * 3 / 2;
-    if (x == 15)
-        return v * 2;
-    return v + add[x];
-}
-
 static int retrigger(gmpChannel_T* ch)
 {
     return dsm_setPosition(ch->soundChannel, ch->startOffset);
@@ -120,10 +98,10 @@ static void extendedRow(gmpPlayState_T* st, gmpChannel_T* ch, int sub, int x)
 {
     switch (sub) {
     case XME_FINE_UP:
-        slidePeriod(st, ch, -4 * remember(&ch->memFineUp, x));
+        slidePeriod(st, ch, -4 * gmp_remember(&ch->memFineUp, x));
         break;
     case XME_FINE_DOWN:
-        slidePeriod(st, ch, 4 * remember(&ch->memFineDown, x));
+        slidePeriod(st, ch, 4 * gmp_remember(&ch->memFineDown, x));
         break;
     case XME_VIBRATO_WAVE:
         ch->vibWave = x & 3;
@@ -135,10 +113,10 @@ static void extendedRow(gmpPlayState_T* st, gmpChannel_T* ch, int sub, int x)
         ch->tremWave = x & 3;
         break;
     case XME_FINE_VOL_UP:
-        gmp_setVolume(st, ch, ch->volume + remember(&ch->memFineVolUp, x));
+        gmp_setVolume(st, ch, ch->volume + gmp_remember(&ch->memFineVolUp, x));
         break;
     case XME_FINE_VOL_DOWN:
-        gmp_setVolume(st, ch, ch->volume - remember(&ch->memFineVolDown, x));
+        gmp_setVolume(st, ch, ch->volume - gmp_remember(&ch->memFineVolDown, x));
         break;
     case XME_CUT:
         gmp_noteCut(st, ch, x);
@@ -156,26 +134,26 @@ int gmp_xmRowCommand(gmpPlayState_T* st, gmpChannel_T* ch)
     int xx = ch->param, x = xx >> 4, y = xx & 15;
     switch (ch->command) {
     case XMC_PORTA_UP:
-        remember(&ch->memSlideUp, xx);
+        gmp_remember(&ch->memSlideUp, xx);
         break;
     case XMC_PORTA_DOWN:
-        remember(&ch->memSlideDown, xx);
+        gmp_remember(&ch->memSlideDown, xx);
         break;
     case XMC_TONE_PORTA:
-        remember(&ch->portaSpeed, xx);
+        gmp_remember(&ch->portaSpeed, xx);
         break;
     case XMC_VIBRATO:
-        remember(&ch->vibSpeed, x);
-        remember(&ch->vibDepth, y);
+        gmp_remember(&ch->vibSpeed, x);
+        gmp_remember(&ch->vibDepth, y);
         break;
     case XMC_TONE_VOLSLIDE:
     case XMC_VIBRATO_VOLSLIDE:
     case XMC_VOLSLIDE:
-        remember(&ch->memVolSlide, xx);
+        gmp_remember(&ch->memVolSlide, xx);
         break;
     case XMC_TREMOLO:
-        remember(&ch->tremSpeed, x);
-        remember(&ch->tremDepth, y);
+        gmp_remember(&ch->tremSpeed, x);
+        gmp_remember(&ch->tremDepth, y);
         break;
     case XMC_PANNING:
         ch->xmPanning = xx;
@@ -199,7 +177,7 @@ int gmp_xmRowCommand(gmpPlayState_T* st, gmpChannel_T* ch)
         st->globalVolume = xx > 64 ? 64 : xx;
         break;
     case XMC_GLOBAL_SLIDE:
-        remember(&ch->memGlobalSlide, xx);
+        gmp_remember(&ch->memGlobalSlide, xx);
         break;
     case XMC_KEY_OFF:
         if (xx == 0)
@@ -214,7 +192,7 @@ int gmp_xmRowCommand(gmpPlayState_T* st, gmpChannel_T* ch)
         break;
     }
     case XMC_PAN_SLIDE:
-        remember(&ch->memPanSlide, xx);
+        gmp_remember(&ch->memPanSlide, xx);
         break;
     case XMC_RETRIG:
         if (x)
@@ -223,14 +201,14 @@ int gmp_xmRowCommand(gmpPlayState_T* st, gmpChannel_T* ch)
             ch->memRetrig = (ch->memRetrig & 0xF0) | y;
         break;
     case XMC_TREMOR:
-        remember(&ch->memTremor, xx);
+        gmp_remember(&ch->memTremor, xx);
         break;
     case XMC_EXTRA_FINE:
         // One period unit a step: a quarter of a fine slide.
         if (x == 1)
-            slidePeriod(st, ch, -remember(&ch->memExtraUp, y));
+            slidePeriod(st, ch, -gmp_remember(&ch->memExtraUp, y));
         else if (x == 2)
-            slidePeriod(st, ch, remember(&ch->memExtraDown, y));
+            slidePeriod(st, ch, gmp_remember(&ch->memExtraDown, y));
         break;
     default:
         break;
@@ -307,7 +285,7 @@ int gmp_xmTickCommand(gmpPlayState_T* st, gmpChannel_T* ch)
         int interval = ch->memRetrig & 15;
         if (interval && ++ch->retrigCount >= interval) {
             ch->retrigCount = 0;
-            gmp_setVolume(st, ch, retrigVolume(ch->memRetrig >> 4, ch->volume));
+            gmp_setVolume(st, ch, gmp_retrigVolume(ch->memRetrig >> 4, ch->volume));
             return retrigger(ch);
         }
         break;
@@ -341,16 +319,16 @@ void gmp_xmVolumeRow(gmpPlayState_T* st, gmpChannel_T* ch)
         gmp_setVolume(st, ch, ch->volume + x);
         break;
     case XMV_VIBRATO_SPEED:
-        remember(&ch->vibSpeed, x);
+        gmp_remember(&ch->vibSpeed, x);
         break;
     case XMV_VIBRATO:
-        remember(&ch->vibDepth, x);
+        gmp_remember(&ch->vibDepth, x);
         break;
     case XMV_PANNING:
         ch->xmPanning = x * 16;
         break;
     case XMV_TONE_PORTA:
-        remember(&ch->portaSpeed, x * 16);
+        gmp_remember(&ch->portaSpeed, x * 16);
         break;
     default:
         break;
