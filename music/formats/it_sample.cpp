@@ -32,7 +32,8 @@ uint32_t decodeBlock(itBits_T* b, int bits, bool it215, void* out, uint32_t fram
     const int top = bits + 1;
     const int lowBits = bits == 8 ? 3 : 4;
     int width = top;
-    int32_t d1 = 0, d2 = 0;
+    // The sums wrap: only their low 8 or 16 bits are the sample.
+    uint32_t d1 = 0, d2 = 0;
     uint32_t n = 0;
     while (n < frames) {
         uint32_t value;
@@ -71,9 +72,9 @@ uint32_t decodeBlock(itBits_T* b, int bits, bool it215, void* out, uint32_t fram
         } else {
             v = bits == 8 ? (int8_t)value : (int16_t)value;
         }
-        d1 += v;
+        d1 += (uint32_t)v;
         d2 += d1;
-        int32_t s = it215 ? d2 : d1;
+        uint32_t s = it215 ? d2 : d1;
         if (bits == 8)
             ((int8_t*)out)[n] = (int8_t)s;
         else
