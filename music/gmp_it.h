@@ -25,6 +25,7 @@ struct gmpItVoiceState_T {
     int active;             // a note sounds
     int fading;             // the fadeout runs
     int nna;                // MP_NNA_* of the note
+    int instrument;         // the note's, which an instrument number alone does not change
     int sample;             // index into the module's samples
     int playedNote;         // the key pressed, for the duplicate check
     int sampleVolume;       // 0..64

@@ -30,7 +30,7 @@ void gmp_itNoteAction(gmpPlayState_T* st, gmpChannel_T* ch, gmpItVoiceState_T* v
         dsm_releaseSound(ch->soundChannel);
         // Without a volume envelope to release, or with one that loops,
         // the note fades.
-        const mpInstrument_T* inst = gmp_instrumentOf(st, ch->instrument);
+        const mpInstrument_T* inst = gmp_instrumentOf(st, v->instrument);
         const mpEnvelope_T* env = inst ? &inst->volumeEnvelope : nullptr;
         if (!env || !(env->flags & MP_ENV_ON) || !v->volEnvOn || (env->flags & MP_ENV_LOOP))
             v->fading = 1;
@@ -71,7 +71,7 @@ static gmpItVoice_T* takeVoice(gmpPlayState_T* st)
 
 static bool duplicates(const gmpItVoice_T* b, int dct, int instrument, int sample, int note)
 {
-    if (b->ch.instrument != instrument)
+    if (b->v.instrument != instrument)
         return false;
     return dct == MP_DCT_INSTRUMENT || (dct == MP_DCT_SAMPLE && b->v.sample == sample) ||
            (dct == MP_DCT_NOTE && b->v.playedNote == note);
@@ -122,6 +122,7 @@ int gmp_itNewNote(gmpPlayState_T* st, int c, const mpInstrument_T* inst, int sam
     v->active = 1;
     v->fading = 0;
     v->nna = inst->nna;
+    v->instrument = ch->instrument;
     v->sample = sample;
     v->playedNote = note;
     v->sampleVolume = s->globalVolume;
@@ -176,9 +177,9 @@ int gmp_itUpdateVoice(gmpPlayState_T* st, gmpChannel_T* ch, gmpItVoiceState_T* v
         v->finalVolume = 0;
         return dsm_setVolume(sc, 0);
     }
-    const mpInstrument_T* inst = gmp_instrumentOf(st, ch->instrument);
-    const mpSample_T* s = gmp_channelSample(st, ch);
-    if (!inst || !s)
+    const mpInstrument_T* inst = gmp_instrumentOf(st, v->instrument);
+    const mpSample_T* s = inst && ch->sampleNum < inst->numSamples ? &inst->sample[ch->sampleNum] : nullptr;
+    if (!s)
         return dsm_setVolume(sc, 0);
     const mpEnvelope_T& ve = inst->volumeEnvelope;
     const mpEnvelope_T& pe = inst->panningEnvelope;

@@ -305,3 +305,33 @@ INSTANTIATE_TEST_SUITE_P(Flag, ItCompatibleG,
                                            CompatCase{false, {3760, 3760, 3760}}));
 
 } // namespace
+
+namespace {
+
+// An instrument number alone does not change the playing note's
+// instrument: left in the background it fades by its own fadeout.
+TEST(ItVoices, ABackgroundNoteKeepsItsInstrument)
+{
+    itInstrumentW_T fading = it_instrument(1);
+    fading.nna = MP_NNA_FADE;
+    fading.fadeout = 256;           // 8192 a tick
+    itInstrumentW_T other = it_instrument(1);
+    itSong_T song = twoNotes(fading, {60});
+    song.instruments.push_back(other);
+    auto& cells = song.patterns[0].cells;
+    cells.resize(3, std::vector<itCellW_T>(1));
+    cells[1][0] = {-1, 2, -1, 0, 0};    // instrument 2 alone
+    cells[2][0] = {64, 2, -1, 0, 0};
+    ItPlayer p(song);
+    p.ticks(5);                         // row 2's tick: instrument 1's note goes to the background
+    ASSERT_EQ(p.activeBackground(), 1);
+    EXPECT_EQ(p.background(0)->v.instrument, 0);
+    std::vector<int> fade;
+    for (int t = 0; t < 3; t++) {
+        p.ticks(1);
+        fade.push_back(p.background(0)->ch.fadeVolume);
+    }
+    EXPECT_EQ(fade, (std::vector<int>{16384, 8192, 0}));
+}
+
+} // namespace
