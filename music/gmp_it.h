@@ -70,6 +70,9 @@ struct gmpItState_T {
 };
 
 int gmp_itLinear(const gmpPlayState_T* st);
+// The vibrato, tremolo and panbrello waveforms over 64 steps, -64..64:
+// 0 sine, 1 ramp down, 2 square, 3 random.
+int gmp_itWave(int wave, int pos);
 // Period of a note (semitones from C-0) for the module's slides.
 int gmp_itPeriod(int note);
 void gmp_itSetVolume(gmpChannel_T* ch, int v);

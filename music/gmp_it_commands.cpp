@@ -19,8 +19,7 @@ static int* toneMemory(gmpPlayState_T* st, gmpItChannel_T* x)
 
 static void slidePeriod(gmpPlayState_T* st, gmpChannel_T* ch, int delta) { gmp_setPeriod(st, ch, ch->period + delta); }
 
-// Waveforms over 64 steps, -64..64: sine, ramp down, square, random.
-static int waveValue(int wave, int pos)
+int gmp_itWave(int wave, int pos)
 {
     pos &= 63;
     switch (wave & 3) {
@@ -41,14 +40,14 @@ static int waveValue(int wave, int pos)
 static void vibrato(gmpPlayState_T* st, gmpChannel_T* ch, int fine)
 {
     int shift = (oldEffects(st) ? 3 : 4) + (fine ? 2 : 0);
-    int delta = waveValue(ch->vibWave, ch->vibPos) * ch->vibDepth >> shift;
+    int delta = gmp_itWave(ch->vibWave, ch->vibPos) * ch->vibDepth >> shift;
     ch->outPeriod = gmp_clampPeriod(st, ch->period - delta);
     ch->vibPos = (ch->vibPos + ch->vibSpeed) & 63;
 }
 
 static void tremolo(gmpChannel_T* ch)
 {
-    int delta = waveValue(ch->tremWave, ch->tremPos) * ch->tremDepth >> 5;
+    int delta = gmp_itWave(ch->tremWave, ch->tremPos) * ch->tremDepth >> 5;
     ch->outVolume = clampTo(ch->volume + delta, 64);
     ch->tremPos = (ch->tremPos + ch->tremSpeed) & 63;
 }
@@ -92,7 +91,7 @@ static void arpeggio(gmpPlayState_T* st, gmpChannel_T* ch, int xy)
 
 static void panbrello(gmpItChannel_T* x)
 {
-    x->panbrelloDelta = waveValue(x->panbrelloWave, x->panbrelloPos) * x->panbrelloDepth >> 5;
+    x->panbrelloDelta = gmp_itWave(x->panbrelloWave, x->panbrelloPos) * x->panbrelloDepth >> 5;
     x->panbrelloPos = (x->panbrelloPos + x->panbrelloSpeed) & 63;
 }
 

@@ -2,6 +2,7 @@
 // leave the playing note to sound on in a background voice with its
 // envelopes and fadeout; the note actions (cut, off, fade); and every
 // voice's envelopes, fade, volume, panning, pitch and filter each tick.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -168,6 +169,19 @@ static int volumeEnvelope(const mpEnvelope_T* env, gmpChannel_T* ch, gmpItVoiceS
     return value;
 }
 
+// The sample's automatic vibrato: its depth grows by the sweep each tick up
+// to the full depth (at once without a sweep); the period offset this tick.
+static int autoVibrato(gmpChannel_T* ch, const mpSample_T* s)
+{
+    if (!s->vibDepth || !s->vibRate)
+        return 0;
+    int full = s->vibDepth << 8;
+    ch->autoVibTicks = s->vibSweep ? std::min(ch->autoVibTicks + s->vibSweep, full) : full;
+    int delta = gmp_itWave(s->vibType, ch->autoVibPos >> 2) * ch->autoVibTicks >> 14;
+    ch->autoVibPos = (ch->autoVibPos + s->vibRate) & 255;
+    return delta;
+}
+
 int gmp_itUpdateVoice(gmpPlayState_T* st, gmpChannel_T* ch, gmpItVoiceState_T* v, const gmpItChannel_T* chan)
 {
     int sc = ch->soundChannel;
@@ -210,7 +224,7 @@ int gmp_itUpdateVoice(gmpPlayState_T* st, gmpChannel_T* ch, gmpItVoiceState_T* v
     int out = (p - 32) * 2 * st->module->panSeparation / 128;
     if (code == MPERR_OK)
         code = dsm_setPanning(sc, v->surround ? DSM_SURROUND : out);
-    int period = ch->outPeriod;
+    int period = ch->outPeriod - autoVibrato(ch, s);
     int cutoff = v->cutoff;
     if (te.flags & MP_ENV_FILTER)
         cutoff = cutoff * envPitch / 64;

@@ -301,6 +301,10 @@ std::vector<uint8_t> it_write(const itSong_T& song)
         put32(&h, 0x3C, s.c5Speed);
         put32(&h, 0x40, s.sustainStart);
         put32(&h, 0x44, s.sustainEnd);
+        h[0x4C] = s.vibSpeed;
+        h[0x4D] = s.vibDepth;
+        h[0x4E] = s.vibSweep;
+        h[0x4F] = s.vibType;
         f.insert(f.end(), h.begin(), h.end());
     }
     for (size_t k = 0; k < nS; k++) {

@@ -34,6 +34,7 @@ struct itSampleW_T {
     uint32_t loopStart = 0, loopEnd = 0;
     int sustain = 0;            // the same for the sustain loop
     uint32_t sustainStart = 0, sustainEnd = 0;
+    uint8_t vibSpeed = 0, vibDepth = 0, vibSweep = 0, vibType = 0;
     uint32_t offsetOverride = 0;    // a data offset to state instead of the real one
 };
 

@@ -4,6 +4,8 @@
 // compatible-G flag.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "music/gmp.h"
 #include "music/gmp_it.h"
 #include "music/mixer/dsm.h"
@@ -332,6 +334,28 @@ TEST(ItVoices, ABackgroundNoteKeepsItsInstrument)
         fade.push_back(p.background(0)->ch.fadeVolume);
     }
     EXPECT_EQ(fade, (std::vector<int>{16384, 8192, 0}));
+}
+
+} // namespace
+
+namespace {
+
+// The sample's automatic vibrato at a quarter cycle a tick, depth 8 and no
+// sweep: the sine's peak (63 of 64) is 7 period units up, then 8 down.
+TEST(ItVoices, AutomaticVibratoMovesTheRate)
+{
+    itSong_T song = twoNotes(it_instrument(1), {60});
+    song.samples[0].vibSpeed = 64;
+    song.samples[0].vibDepth = 8;
+    ItPlayer p(song);
+    int sound = p.st->channels[0].soundChannel;
+    std::vector<int> rates, want;
+    for (int d : {0, 7, 0, -8}) {
+        p.ticks(1);
+        rates.push_back((int)dsmChannel[sound].rate);
+        want.push_back((int)(8363 * std::exp2(d / 768.0)));
+    }
+    EXPECT_EQ(rates, want);
 }
 
 } // namespace
