@@ -313,8 +313,12 @@ uint32_t readSampleData(const itReader_T& r, const uint8_t* h, uint32_t frames, 
         if (got < frames)
             con_log("IT: compressed sample data ends after %u of %u frames", got, frames);
     } else {
-        // Stereo data stores the left channel whole, then the right.
-        got = (uint32_t)std::min<size_t>(frames, avail / ((size_t)bytes * sides));
+        // Stereo data stores the left channel whole, then the right: the
+        // frames both sides hold.
+        size_t side = (size_t)frames * bytes;
+        got = (uint32_t)std::min<size_t>(frames, avail / bytes);
+        if (stereo)
+            got = (uint32_t)std::min<size_t>(got, avail > side ? (avail - side) / bytes : 0);
         std::memcpy(raw.data(), src, (size_t)got * bytes);
         if (stereo)
             std::memcpy(raw.data() + (size_t)frames * bytes, src + (size_t)frames * bytes, (size_t)got * bytes);

@@ -384,3 +384,33 @@ TEST(ItReader, DamagedFiles)
 }
 
 } // namespace
+
+namespace {
+
+// A stereo sample cut short inside its right channel keeps the frames both
+// channels hold, their values mixed; nothing is read past the file.
+TEST(ItReader, StereoSampleCutShort)
+{
+    Mixer mixer;
+    itSong_T song;
+    itSampleW_T s;
+    s.data = {10, 20, 30, 40};
+    song.samples = {s};
+    std::vector<uint8_t> bytes = it_write(song);
+    uint32_t header = bytes[0xC0 + 2] | bytes[0xC0 + 3] << 8;
+    bytes[header + 0x12] |= 4;          // stereo: 4 left frames, then the right ones
+    uint32_t data = bytes[header + 0x48] | bytes[header + 0x49] << 8;
+    // The patterns come after the data: move them out of the way, then cut
+    // the file two bytes into the right channel.
+    bytes[0xC0 + 2 + 4] = bytes[0xC0 + 2 + 5] = 0;
+    bytes.resize(data + 4 + 2);
+    bytes[data + 4] = 50;
+    bytes[data + 5] = 60;
+    int32_t code = 0;
+    mpModule_T* m = fx_load(bytes, &code);
+    ASSERT_TRUE(m) << code;
+    EXPECT_EQ(samplesOf(&m->sampleRecords[0]), (std::vector<int16_t>{30, 40}));
+    mp_freeModule(m);
+}
+
+} // namespace
