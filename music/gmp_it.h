@@ -57,7 +57,6 @@ struct gmpItChannel_T {
     int panbrelloPos, panbrelloSpeed, panbrelloDepth, panbrelloWave, panbrelloDelta;
     int tempoSlide;         // T0x/T1x per tick
     int cutoff, resonance;  // the channel's filter for new notes (Z)
-    int rowDelay, fineDelay;
 };
 
 struct gmpItState_T {
@@ -65,8 +64,8 @@ struct gmpItState_T {
     gmpItVoiceState_T fg[MP_MAX_CHANNELS];
     gmpItVoice_T bg[MP_BACKGROUND_VOICES];
     int numBackground;
-    int rowDelaySet;        // SEx on this row already
-    int pendingLoops;       // the song wrapped on this row: it counts once the row has played
+    int rowDelaySet;        // SEx on this row already (the first one counts)
+    int fineDelay;          // S6x: ticks this row lasts beyond the speed
 };
 
 int gmp_itLinear(const gmpPlayState_T* st);

@@ -159,7 +159,7 @@ static void specialRow(gmpPlayState_T* st, int c, int sub, int y)
         x->panbrelloWave = y & 3;
         break;
     case ITS_FINE_DELAY:
-        st->patternDelay += y;
+        st->it->fineDelay += y;
         break;
     case ITS_NNA:
         envelopeSwitch(st, c, y);
@@ -179,7 +179,7 @@ static void specialRow(gmpPlayState_T* st, int c, int sub, int y)
         break;
     case ITS_ROW_DELAY:
         if (!st->it->rowDelaySet) {
-            st->it->chan[0].rowDelay = y;
+            st->patternDelay = y;
             st->it->rowDelaySet = 1;
         }
         break;

@@ -182,25 +182,16 @@ int gmp_itTick(gmpPlayState_T* st)
     int code = MPERR_OK;
     // A row lasts speed ticks, more by S6x, and SEx plays it again without
     // its notes.
-    if (++st->tick < st->speed + st->patternDelay) {
+    if (++st->tick < st->speed + it->fineDelay) {
         code = tickEffects(st);
     } else {
         st->tick = 0;
-        st->patternDelay = 0;
-        st->loopCount += it->pendingLoops;
-        it->pendingLoops = 0;
-        if (st->loopCount && !st->looping)
-            return MPERR_OK;
-        if (it->chan[0].rowDelay > 0) {
-            it->chan[0].rowDelay--;
+        it->fineDelay = 0;
+        if (st->patternDelay > 0) {
+            st->patternDelay--;
             code = tickEffects(st);
         } else {
-            // A jump or the song's end moves the position now, but the row
-            // plays whole before the song counts as ended.
-            int loops = st->loopCount;
             code = playRow(st);
-            it->pendingLoops = st->loopCount - loops;
-            st->loopCount = loops;
         }
     }
     for (int c = 0; c < st->numChannels && code == MPERR_OK; c++)
