@@ -41,6 +41,8 @@ double nowMs() { return emscripten_get_now() - startMs; }
 
 int webOpenWindow(const char*) { return 0; }   // the page's canvas is there already
 void webCloseWindow() {}
+// The canvas stays until the page shows its end screen: a page cannot hide itself.
+void webHideWindow() {}
 
 int webNextEvent(pfEvent_T* ev, uint32_t waitMs)
 {
@@ -127,11 +129,12 @@ void webFrameDone(const uint16_t* pixels, int pitch, int format) { pf_webStoreFr
 
 const pfBackend_T webBackend = {
     "web",
-    webOpenWindow, webCloseWindow, webNextEvent, webShow, webSetFullScreen, webMessageBox, webShowCursor,
+    webOpenWindow, webCloseWindow, webHideWindow, webNextEvent, webShow, webSetFullScreen, webMessageBox, webShowCursor,
     webWake, webTimeMs, webTimeSeconds, webSleepMs,
     webVblank, webFrameDone, webIdleFrame,
     pf_webAudioDevices, pf_webAudioQuery, pf_webAudioOpen, pf_webAudioClose,
-    0,
+    0,         // the browser's clock is real
+    nullptr,   // so nothing holds it
 };
 }
 

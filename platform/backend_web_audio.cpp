@@ -35,7 +35,7 @@ int pf_webAudioQuery(const pfAudioFormat_T* fmt)
            (fmt->channels == 1 || fmt->channels == 2);
 }
 
-int pf_webAudioOpen(const pfAudioFormat_T* fmt) { return pf_webAudioQuery(fmt) ? 0 : -1; }
+int pf_webAudioOpen(const pfAudioFormat_T* fmt) { return pf_webAudioQuery(fmt) ? PF_AUDIO_OK : PF_AUDIO_BAD_FORMAT; }
 void pf_webAudioClose() {}
 
 // Called by the page.
