@@ -3,14 +3,16 @@
 #include <SDL.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <deque>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 #include "platform/backend_sdl_keys.h"
+#include "platform/backend_sdl_x11.h"
+#include "platform/sharp_scale.h"
 #include "platform/sound_out.h"
 
 namespace {
@@ -20,16 +22,22 @@ using steadyClock = std::chrono::steady_clock;
 // initialised video.
 SDL_Window* window = nullptr;
 SDL_Renderer* renderer = nullptr;
-SDL_Texture* texture = nullptr;
+SDL_Texture* texture = nullptr;   // the 320 x 240 picture
 int textureFormat = 0;
+SDL_Texture* scaled = nullptr;    // the picture at a whole factor, for the smooth step
+int scaledFactor = 0;
 std::deque<pfEvent_T> pending;
 bool returnWithAlt = false;
 bool windowHidden = false;
+// Destroyed by another program: no SDL call may touch it any more (some of
+// them wait for an answer from the window that would never come).
+bool windowLost = false;
 Uint32 userEvent = (Uint32)-1;   // code 0: a frame is waiting, 1: wake
 
-// The frame handed over by the engine thread.
+// The frame handed over by the engine thread. A plain array: whatever way the
+// process ends, nothing frees it while the engine thread may still write it.
 std::mutex frameMutex;
-std::vector<uint16_t> framePixels(320 * 240);
+uint16_t framePixels[320 * 240];
 int frameFormat = PF_FORMAT_565;
 bool frameWaiting = false;
 
@@ -50,9 +58,30 @@ void pushUser(int code)
     SDL_PushEvent(&e);
 }
 
+// The picture at the whole factor, or the picture itself when the output
+// takes it at that size (or the renderer cannot draw into a texture).
+SDL_Texture* scaledPicture(const pfSharpScale_T& s)
+{
+    if ((s.w == s.innerW && s.h == s.innerH) || !SDL_RenderTargetSupported(renderer))
+        return texture;
+    if (!scaled || scaledFactor != s.factor) {
+        if (scaled)
+            SDL_DestroyTexture(scaled);
+        scaled = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET, s.innerW, s.innerH);
+        scaledFactor = s.factor;
+        if (!scaled)
+            return texture;
+        SDL_SetTextureScaleMode(scaled, SDL_ScaleModeLinear);
+    }
+    SDL_SetRenderTarget(renderer, scaled);
+    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    SDL_SetRenderTarget(renderer, nullptr);
+    return scaled;
+}
+
 void sdlShow(const uint16_t* pixels, int pitch, int format)
 {
-    if (!renderer || windowHidden)
+    if (!renderer || windowHidden || windowLost)
         return;
     if (!texture || textureFormat != format) {
         if (texture)
@@ -61,29 +90,45 @@ void sdlShow(const uint16_t* pixels, int pitch, int format)
                                     format == PF_FORMAT_555 ? SDL_PIXELFORMAT_RGB555 : SDL_PIXELFORMAT_RGB565,
                                     SDL_TEXTUREACCESS_STREAMING, 320, 240);
         textureFormat = format;
+        if (texture)
+            SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
     }
-    if (!texture)
+    int outW, outH;
+    if (!texture || SDL_GetRendererOutputSize(renderer, &outW, &outH) != 0)
         return;
     SDL_UpdateTexture(texture, nullptr, pixels, pitch * 2);
+    pfSharpScale_T s = pf_sharpScale(outW, outH);
+    SDL_Texture* picture = scaledPicture(s);
+    SDL_Rect dst{s.x, s.y, s.w, s.h};
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     SDL_RenderClear(renderer);
-    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    SDL_RenderCopy(renderer, picture, nullptr, &dst);
     SDL_RenderPresent(renderer);
 }
 
 void showWaitingFrame()
 {
-    std::vector<uint16_t> copy;
+    static uint16_t copy[320 * 240];
     int format;
     {
         std::lock_guard<std::mutex> lock(frameMutex);
         if (!frameWaiting)
             return;
         frameWaiting = false;
-        copy = framePixels;
+        std::memcpy(copy, framePixels, sizeof(copy));
         format = frameFormat;
     }
-    sdlShow(copy.data(), 320, format);
+    sdlShow(copy, 320, format);
+}
+
+// The window went from under us: it closes as if the person had closed it.
+void windowGone()
+{
+    if (windowLost)
+        return;
+    windowLost = true;
+    std::fprintf(stderr, "varnek: the window was destroyed from outside; closing\n");
+    pending.push_back(pfEvent_T{PF_EV_CLOSE, 0, 0, 0, 0});
 }
 
 int sdlOpenWindow(const char* caption)
@@ -94,6 +139,7 @@ int sdlOpenWindow(const char* caption)
         return -1;
     userEvent = SDL_RegisterEvents(1);
     windowHidden = false;
+    windowLost = false;
     window = SDL_CreateWindow(caption, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 640, 480, SDL_WINDOW_SHOWN);
     if (!window)
         return -1;
@@ -102,9 +148,7 @@ int sdlOpenWindow(const char* caption)
         renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
     if (!renderer)
         return -1;
-    // The 320 x 240 picture keeps its aspect, scaled by whole pixels
-    // where it can be, with black bars elsewhere.
-    SDL_RenderSetLogicalSize(renderer, 320, 240);
+    pf_sdlX11Watch(window);
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     SDL_RenderClear(renderer);
     SDL_RenderPresent(renderer);
@@ -114,12 +158,20 @@ int sdlOpenWindow(const char* caption)
 
 void sdlCloseWindow()
 {
-    if (texture)
-        SDL_DestroyTexture(texture);
-    if (renderer)
-        SDL_DestroyRenderer(renderer);
-    if (window)
-        SDL_DestroyWindow(window);
+    // A destroyed window's renderer and SDL window are left as they are: the
+    // process ends next, and tearing them down would talk to a window that
+    // is not there.
+    if (!windowLost) {
+        if (scaled)
+            SDL_DestroyTexture(scaled);
+        if (texture)
+            SDL_DestroyTexture(texture);
+        if (renderer)
+            SDL_DestroyRenderer(renderer);
+        if (window)
+            SDL_DestroyWindow(window);
+    }
+    scaled = nullptr;
     texture = nullptr;
     renderer = nullptr;
     window = nullptr;
@@ -129,8 +181,14 @@ void sdlCloseWindow()
 // hand over frames while it finishes, and they are no longer shown.
 void sdlHideWindow()
 {
-    if (window)
-        SDL_HideWindow(window);
+    // Hiding waits for the window's unmap event: only a window that is still
+    // there can send it.
+    if (window && !windowLost) {
+        if (pf_sdlX11Alive())
+            SDL_HideWindow(window);
+        else
+            windowLost = true;
+    }
     windowHidden = true;
 }
 
@@ -184,6 +242,10 @@ void translate(const SDL_Event& e)
         else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
             pending.push_back(pfEvent_T{PF_EV_FOCUS, 0, 0, 0, 0});
         break;
+    case SDL_SYSWMEVENT:
+        if (pf_sdlX11Destroyed(e))
+            windowGone();
+        break;
     default:
         if (e.type == userEvent) {
             if (e.user.code == 0)
@@ -200,6 +262,10 @@ int sdlNextEvent(pfEvent_T* ev, uint32_t waitMs)
     SDL_Event e;
     Uint32 deadline = SDL_GetTicks() + waitMs;
     while (pending.empty()) {
+        if (pf_sdlX11Lost())
+            windowGone();
+        if (!pending.empty())
+            break;
         Sint32 left = (Sint32)(deadline - SDL_GetTicks());
         if (left < 0 || !SDL_WaitEventTimeout(&e, left))
             return 0;
@@ -212,7 +278,7 @@ int sdlNextEvent(pfEvent_T* ev, uint32_t waitMs)
 
 void sdlSetFullScreen(int on)
 {
-    if (!window)
+    if (!window || windowLost)
         return;
     if (on) {
         SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);

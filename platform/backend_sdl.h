@@ -1,7 +1,7 @@
 #pragma once
 // The SDL2 backend: a real window (320 x 240 client area, or the desktop in
-// full screen with the picture scaled up, aspect kept, nearest neighbour),
-// the real keyboard and the real audio device.
+// full screen with the picture scaled up, aspect kept, by whole pixels and
+// one smooth step: sharp_scale.h), the real keyboard and the real audio device.
 #include "platform/backend.h"
 
 // Its openWindow fails when SDL cannot open a display here.

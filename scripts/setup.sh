@@ -20,7 +20,7 @@ install_packages() {
     fi
 }
 
-BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libsdl2-dev libpng-dev)
+BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libsdl2-dev libx11-dev libpng-dev)
 TEST_PACKAGES=(python3 googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
                xvfb xdotool openbox x11-utils imagemagick ffmpeg)
 # The web build and its test in a real browser.
