@@ -13,12 +13,13 @@ Window watched = 0;
 // request: the main thread, the only one that talks to X.
 std::atomic<bool> lost{false};
 
-// A request that names the gone window fails with BadWindow or BadDrawable
-// (the renderer presents into it, SDL asks for its attributes). Other errors
-// are reported once and ignored: none of them is worth ending the demo.
+// A request that names the gone window fails (the renderer presents into it,
+// SDL asks for its attributes). Other errors, a BadWindow about some other
+// program's window among them, are reported once and ignored: none of them
+// is worth ending the demo.
 int onXError(Display*, XErrorEvent* e)
 {
-    if (e->resourceid == watched || e->error_code == BadWindow || e->error_code == BadDrawable) {
+    if (e->resourceid == watched) {
         lost = true;
         return 0;
     }
