@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """varnek-play's keys through a pseudo-terminal: space pauses and resumes,
 the arrows jump one order forward and back, q quits; the terminal is back in
-its own mode afterwards, after q and after a SIGTERM alike."""
+its own mode afterwards, after q and after a SIGTERM alike. Ctrl-Z under a
+job-control session stops the process with the terminal restored, and fg
+brings back raw mode and the status line."""
 import fcntl
 import os
 import re
@@ -123,7 +125,115 @@ if rc != -signal.SIGTERM:
 if p.raw():
     fail("SIGTERM: the terminal was left in raw mode")
 
+
+
+class Job(Player):
+    """varnek-play as a shell runs it: a session leader owns the terminal and
+    runs the player in its own process group in the foreground; when the
+    player stops, the leader takes the terminal back and reports it, and on
+    "f" gives the terminal back and continues the player (fg)."""
+
+    def __init__(self):
+        self.master, self.slave = os.openpty()
+        fcntl.ioctl(self.slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, 100, 0, 0))
+        orders_r, self.orders = os.pipe()
+        self.reports, reports_w = os.pipe()
+        self.text = ""
+        self.leader = os.fork()
+        if self.leader == 0:
+            try:
+                os.close(self.master)
+                os.setsid()
+                fcntl.ioctl(self.slave, termios.TIOCSCTTY, 0)
+                signal.signal(signal.SIGTTOU, signal.SIG_IGN)
+                job = os.fork()
+                if job == 0:
+                    os.setpgid(0, 0)
+                    os.tcsetpgrp(self.slave, os.getpid())
+                    signal.signal(signal.SIGTTOU, signal.SIG_DFL)
+                    for fd in (0, 1, 2):
+                        os.dup2(self.slave, fd)
+                    os.execv(PLAY, [PLAY, "--null", SONG])
+                os.setpgid(job, job)
+                os.write(reports_w, b"job %d\n" % job)
+                while True:
+                    _, status = os.waitpid(job, os.WUNTRACED)
+                    if not os.WIFSTOPPED(status):
+                        os.write(reports_w, b"exit %d\n" % status)
+                        break
+                    os.tcsetpgrp(self.slave, os.getpgrp())
+                    os.write(reports_w, b"stopped\n")
+                    os.read(orders_r, 1)
+                    os.tcsetpgrp(self.slave, job)
+                    os.killpg(job, signal.SIGCONT)
+            finally:
+                os._exit(0)
+        self.job = int(self.report(5).split()[1])
+
+    def report(self, seconds):
+        """The leader's next line, reading the terminal meanwhile; "" when none came."""
+        end = time.time() + seconds
+        line = b""
+        while time.time() < end and not line.endswith(b"\n"):
+            ready, _, _ = select.select([self.reports, self.master], [], [], 0.05)
+            if self.master in ready:
+                self.read(0)
+            if self.reports in ready:
+                line += os.read(self.reports, 1)
+        return line.decode()
+
+    def state(self):
+        with open("/proc/%d/stat" % self.job) as f:
+            return f.read().rsplit(")", 1)[1].split()[0]
+
+    def end(self):
+        for pid in (self.job, self.leader):
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except OSError:
+                pass
+        os.waitpid(self.leader, 0)
+
+
+j = Job()
+before = played(j.wait_for(r" ord 1/18 .* 0:0[1-9]/"))
+if not j.raw():
+    fail("Ctrl-Z: the terminal is not in raw mode before the stop")
+j.send("\x1a")
+if j.report(5) != "stopped\n":
+    fail("Ctrl-Z: the player did not stop (state %s)" % j.state())
+    j.end()
+else:
+    if j.state() != "T":
+        fail("Ctrl-Z: the player's state is %s, not stopped" % j.state())
+    if j.raw():
+        fail("Ctrl-Z: the terminal was left in raw mode for the shell")
+    shown = len(j.text)
+    j.read(3)
+    if "ord" in j.text[shown:]:
+        fail("Ctrl-Z: the status line went on while stopped: %r" % j.text[shown:])
+    os.write(j.orders, b"f")
+    after = played(j.wait_for(r" ord \d+/18 .*\]$"))
+    resumed = j.text.rfind("\n")
+    j.wait_for(r"\]$")
+    if not j.raw():
+        fail("fg: the terminal is not in raw mode again")
+    if after - before > 1:
+        fail("fg: %d s stopped counted as played (%d s before the stop, %d s after)" % (3, before, after))
+    # The line drawn after fg moves on, and the keys work again.
+    j.send("-")
+    j.wait_for(r" vol 60 ")
+    if "\n" in j.text[resumed + 1:]:
+        fail("fg: the status line is not redrawn in place")
+    j.send("q")
+    rc = j.report(5)
+    if rc != "exit 0\n":
+        fail("fg then q: the player ended with %r" % rc)
+    if j.raw():
+        fail("fg then q: the terminal was left in raw mode")
+    j.end()
+
 if failures:
     print("play keys: %d failures" % len(failures))
     sys.exit(1)
-print("play keys: pause, jumps, volume, quit and a signal all behave")
+print("play keys: pause, jumps, volume, quit, a signal and Ctrl-Z then fg all behave")

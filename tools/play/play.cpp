@@ -124,13 +124,18 @@ int playModule(player_T& p, mpModule_T* m, const mpwSong_T& song, playView_T& vi
     mp_startBackgroundPlay(0);
     using clock = std::chrono::steady_clock;
     clock::time_point last = clock::now();
-    int lastPosition = -1, go = GO_NEXT;
+    int lastPosition = -1, go = GO_NEXT, stops = term_stops();
     double endedAt = -1;
     for (;;) {
         int key = term_key(pollMs);
         clock::time_point now = clock::now();
         double step = std::chrono::duration<double>(now - last).count();
         last = now;
+        // Time spent stopped by Ctrl-Z is not time played.
+        if (term_stops() != stops) {
+            stops = term_stops();
+            step = 0;
+        }
         if (!view.paused)
             view.played += step;
         mpStatus_T s;

@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <initializer_list>
 
@@ -13,6 +14,10 @@ namespace {
 
 struct termios saved, rawMode;
 volatile sig_atomic_t raw = 0;
+// Raw mode was asked for: it comes back whenever we are in the foreground
+// again after a stop.
+volatile sig_atomic_t wanted = 0;
+volatile sig_atomic_t stops = 0;
 // Bytes of an escape sequence read so far (arrows come as ESC [ C and
 // ESC [ D, or ESC O C and ESC O D from a terminal in application mode).
 char pending[3];
@@ -25,20 +30,48 @@ void onSignal(int sig)
     raise(sig);
 }
 
-// Ctrl-Z: the shell gets its terminal back while we are stopped, and keys
-// work again once we are continued.
+bool foreground() { return tcgetpgrp(STDIN_FILENO) == getpgrp(); }
+
+// Ctrl-Z: the terminal goes back to the shell and the process stops. The
+// signal is blocked while its handler runs, so it is unblocked before it is
+// raised again with its default action; raise returns once we are
+// continued (fg or bg), and the handler is back for the next stop.
 void onStop(int sig)
 {
-    bool wasRaw = raw;
+    int saved_errno = errno;
     term_restore();
+    // A line end keeps the shell's message off the status line.
+    ssize_t written = write(STDOUT_FILENO, "\n", 1);
+    (void)written;
     signal(sig, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, sig);
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
     raise(sig);
     signal(sig, onStop);
-    if (wasRaw && tcsetattr(STDIN_FILENO, TCSAFLUSH, &rawMode) == 0)
-        raw = 1;
+    stops = stops + 1;
+    // Continued in the foreground (fg): keys at once. Continued in the
+    // background (bg), term_key takes raw mode back once we are brought
+    // to the foreground.
+    if (wanted && foreground())
+        term_raw();
+    errno = saved_errno;
 }
 
 }  // namespace
+
+int term_raw()
+{
+    if (raw)
+        return 1;
+    if (tcsetattr(STDIN_FILENO, TCSAFLUSH, &rawMode) != 0)
+        return 0;
+    raw = 1;
+    return 1;
+}
+
+int term_stops() { return stops; }
 
 void term_restore()
 {
@@ -57,9 +90,9 @@ int term_start()
     rawMode.c_lflag &= ~(tcflag_t)(ICANON | ECHO);
     rawMode.c_cc[VMIN] = 0;
     rawMode.c_cc[VTIME] = 0;
-    if (tcsetattr(STDIN_FILENO, TCSAFLUSH, &rawMode) != 0)
+    wanted = 1;
+    if (!term_raw())
         return 0;
-    raw = 1;
     std::atexit(term_restore);
     for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE})
         signal(sig, onSignal);
@@ -82,6 +115,8 @@ static int keyOf(char c)
 
 int term_key(int waitMs)
 {
+    if (wanted && !raw && foreground())
+        term_raw();
     if (!raw) {
         if (waitMs > 0)
             poll(nullptr, 0, waitMs);

@@ -10,6 +10,11 @@ enum {
 
 // Raw mode when stdin is a terminal; 0 when it is not (no keys then).
 int term_start();
+// Raw mode again (after a stop); 1 when the terminal is in it.
+int term_raw();
+// How many times the process was stopped (Ctrl-Z) and continued: wall
+// time measured across a change is time spent stopped, not playing.
+int term_stops();
 // Puts the terminal back as it was; safe to call more than once.
 void term_restore();
 // The next key, waiting at most waitMs; KEY_NONE when none came.
