@@ -18,8 +18,8 @@ volatile sig_atomic_t raw = 0;
 // again after a stop.
 volatile sig_atomic_t wanted = 0;
 volatile sig_atomic_t stops = 0;
-// Bytes of an escape sequence read so far (arrows come as ESC [ C and
-// ESC [ D, or ESC O C and ESC O D from a terminal in application mode).
+// Bytes of an escape sequence read so far (arrows come as ESC [ A to
+// ESC [ D, or ESC O A to ESC O D from a terminal in application mode).
 char pending[3];
 int pendingLength = 0;
 
@@ -109,6 +109,10 @@ static int keyOf(char c)
     case '+': case '=': return KEY_LOUDER;
     case '-': return KEY_SOFTER;
     case 'q': case 'Q': return KEY_QUIT;
+    case 'm': return KEY_MESSAGE;
+    case '0': return KEY_CHANNEL + 9;
+    case '1': case '2': case '3': case '4': case '5': case '6': case '7': case '8': case '9':
+        return KEY_CHANNEL + (c - '1');
     default: return KEY_NONE;
     }
 }
@@ -136,7 +140,8 @@ int term_key(int waitMs)
         }
         if (pendingLength == 3) {
             pendingLength = 0;
-            return c == 'C' ? KEY_FORWARD : c == 'D' ? KEY_BACK : KEY_NONE;
+            return c == 'C' ? KEY_FORWARD : c == 'D' ? KEY_BACK : c == 'A' ? KEY_SEEK_FORWARD
+                 : c == 'B' ? KEY_SEEK_BACK : KEY_NONE;
         }
     }
     return KEY_NONE;
