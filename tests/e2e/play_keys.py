@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """varnek-play's keys through a pseudo-terminal: space pauses and resumes,
-the arrows jump one order forward and back, q quits; the terminal is back in
+left and right jump one order, up and down 10 s, 1-9 and 0 mute channels,
+m shows the message, q quits; a long file name fits 80 columns; the terminal is back in
 its own mode afterwards, after q and after a SIGTERM alike. Ctrl-Z under a
 job-control session stops the process with the terminal restored, and fg
 brings back raw mode and the status line."""
@@ -12,6 +13,7 @@ import signal
 import struct
 import subprocess
 import sys
+import tempfile
 import termios
 import time
 
@@ -27,10 +29,10 @@ def fail(what):
 
 
 class Player:
-    def __init__(self):
+    def __init__(self, song=SONG, columns=100):
         self.master, self.slave = os.openpty()
-        fcntl.ioctl(self.slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, 100, 0, 0))
-        self.proc = subprocess.Popen([PLAY, "--null", SONG], stdin=self.slave, stdout=self.slave,
+        fcntl.ioctl(self.slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
+        self.proc = subprocess.Popen([PLAY, "--null", song], stdin=self.slave, stdout=self.slave,
                                      stderr=self.slave, start_new_session=True)
         self.text = ""
 
@@ -107,6 +109,32 @@ p.wait_for(r" ord 2/18 ")
 p.send("-")
 p.wait_for(r" vol 60 ")
 
+# Keys 1-9 and 0 mute and unmute a channel; it shows as x in the levels.
+p.send("1")
+p.wait_for(r"  \[x[^x]{3}\]$")
+p.send("3")
+p.wait_for(r"  \[x[^x]x[^x]\]$")
+p.send("13")
+p.wait_for(r"  \[[^x]{4}\]$")
+
+# Up runs the song 10 s forward, Down 10 s back (from the start again).
+before = played(p.status())
+p.send("\x1b[A")
+p.wait_for(r" 0:(1[0-9]|2[0-9])/2:16 ")
+ahead = played(p.status())
+if not 10 <= ahead - before <= 12:
+    fail("Up: from %d s to %d s" % (before, ahead))
+p.send("\x1bOB")
+p.wait_for(r"  0:0\d/2:16 ")
+
+# m shows the song's message: its title and instrument names.
+shown = len(p.text)
+p.send("m")
+p.wait_for(r"\]$")
+p.read(0.3)
+if not re.search(r'"phased"\r?\n( +\d+ [^\r\n]*\r?\n)+', p.text[shown:]):
+    fail("m: no message in %r" % p.text[shown:][:200])
+
 p.send("q")
 rc = p.finish(3)
 if rc != 0:
@@ -115,6 +143,19 @@ if not re.search(r"\nend 1/1 .*phased\.mod: \d+:\d\d\.\d\d\r?\n", p.text):
     fail("q: no end line in %r" % p.text[-300:])
 if p.raw():
     fail("q: the terminal was left in raw mode")
+
+# At 80 columns a long file name keeps its end, enough to tell songs apart.
+folder = tempfile.mkdtemp()
+long_name = os.path.join(folder, "a_collection_of_songs_by_someone_part_two.mod")
+os.symlink(os.path.abspath(SONG), long_name)
+p = Player(long_name, 80)
+line = p.wait_for(r"\[1/1\] \.\.\.")
+if "_someone_part_two.mod  ord 1/18 " not in line or len(line) > 79:
+    fail("80 columns: %r (%d characters) in %r" % (line, len(line), p.text[-300:]))
+p.send("q")
+p.finish(3)
+os.unlink(long_name)
+os.rmdir(folder)
 
 p = Player()
 p.wait_for(r" ord 1/18 ")
@@ -236,4 +277,4 @@ else:
 if failures:
     print("play keys: %d failures" % len(failures))
     sys.exit(1)
-print("play keys: pause, jumps, volume, quit, a signal and Ctrl-Z then fg all behave")
+print("play keys: pause, jumps, seeks, mutes, message, volume, quit, a signal and Ctrl-Z then fg all behave")
