@@ -30,8 +30,10 @@ int mp_getStatus(int handle, mpStatus_T* status)
     status->loopCount = st->loopCount;
     status->ended = st->ended;
     status->numChannels = st->numChannels;
+    // A muted channel is heard at level 0, whatever its note's level.
     for (int c = 0; c < st->numChannels; c++)
-        dsm_getLevel(st->channels[c].soundChannel, &status->levels[c]);
+        if (!dsmChannel[st->channels[c].soundChannel].mute)
+            dsm_getLevel(st->channels[c].soundChannel, &status->levels[c]);
     return 1;
 }
 

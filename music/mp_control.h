@@ -11,7 +11,7 @@ struct mpStatus_T {
     int loopCount;                      // times the song has wrapped
     int ended;                          // the last row has played out
     int numChannels;
-    int levels[MP_MAX_CHANNELS];        // 0..64 per module channel
+    int levels[MP_MAX_CHANNELS];        // 0..64 per module channel, 0 when muted
 };
 
 int mp_getStatus(int handle, mpStatus_T* status);
