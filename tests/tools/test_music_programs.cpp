@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -360,6 +361,39 @@ TEST(MusicPrograms, MessageQuietAndVerbose)
     runResult_T play = run("varnek-play", "--null --seconds 0.2 --message -- " + song);
     EXPECT_EQ(play.rc, 0);
     EXPECT_NE(play.out.find(" MOD, 4 channels, 0:07.78\n" + message), std::string::npos) << play.out;
+}
+
+TEST(MusicPrograms, ShuffleAndRate)
+{
+    // --shuffle plays every file once, in an order that changes from run to
+    // run (five runs of 24 orders all alike: about 3 in a million).
+    std::string list;
+    for (const char* name : {"s1", "s2", "s3", "s4"})
+        list += " " + shortSong(name, 1);
+    std::set<std::string> orders;
+    for (int run_ = 0; run_ < 5; run_++) {
+        runResult_T r = run("varnek-play", "--null --shuffle --seconds 0.05" + list);
+        EXPECT_EQ(r.rc, 0) << r.err;
+        std::string order;
+        std::smatch m;
+        std::string rest = r.out;
+        while (std::regex_search(rest, m, std::regex("\nend [0-9]/4 [^\n]*/(s[1-4])\\.mod: "))) {
+            order += m[1].str();
+            rest = m.suffix();
+        }
+        std::string sorted = order;
+        std::sort(sorted.begin(), sorted.end());
+        EXPECT_EQ(sorted, "1234ssss") << r.out;
+        orders.insert(order);
+    }
+    EXPECT_GT(orders.size(), 1u);
+    // The mixing rate is the WAV's rate; the time is the same.
+    std::string song = shortSong("rate", 1), wav = testTmp_path("rate.wav");
+    ASSERT_EQ(run("varnek-modrender", "--rate 22050 --seconds 2 " + song + " " + wav).rc, 0);
+    std::vector<uint8_t> w = testTmp_readFile(wav);
+    ASSERT_GE(w.size(), 44u);
+    EXPECT_EQ(w[24] | w[25] << 8 | w[26] << 16, 22050);
+    EXPECT_EQ(wavFrames(wav), 2 * 22050);
 }
 
 }  // namespace
