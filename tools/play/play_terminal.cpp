@@ -18,6 +18,9 @@ volatile sig_atomic_t raw = 0;
 // again after a stop.
 volatile sig_atomic_t wanted = 0;
 volatile sig_atomic_t stops = 0;
+// The status line is on the terminal (a line end before a stop keeps the
+// shell's message off it); not when stdout goes to a file.
+volatile sig_atomic_t statusOnTerminal = 0;
 // Bytes of an escape sequence read so far (arrows come as ESC [ A to
 // ESC [ D, or ESC O A to ESC O D from a terminal in application mode).
 char pending[3];
@@ -40,9 +43,10 @@ void onStop(int sig)
 {
     int saved_errno = errno;
     term_restore();
-    // A line end keeps the shell's message off the status line.
-    ssize_t written = write(STDOUT_FILENO, "\n", 1);
-    (void)written;
+    if (statusOnTerminal) {
+        ssize_t written = write(STDOUT_FILENO, "\n", 1);
+        (void)written;
+    }
     signal(sig, SIG_DFL);
     sigset_t set;
     sigemptyset(&set);
@@ -91,6 +95,7 @@ int term_start()
     rawMode.c_cc[VMIN] = 0;
     rawMode.c_cc[VTIME] = 0;
     wanted = 1;
+    statusOnTerminal = isatty(STDOUT_FILENO);
     if (!term_raw())
         return 0;
     std::atexit(term_restore);
