@@ -123,18 +123,19 @@ double timeAt(const mpwSong_T& song, const mpModule_T* m, int loopCount, int pos
     return mpw_seconds(song.passFrames[loopCount] + (uint64_t)(song.orderFrames[position] - passStart));
 }
 
-// Starts the module at the start the options ask for and `seconds` into it;
-// the handle, 0 when it failed. view.played is where it starts.
-int start(player_T& p, mpModule_T* m, const mpwSong_T& song, playView_T& view, double seconds)
+// Starts the module at order position `order` (-1: the first) and
+// `seconds` after it; the handle, 0 when it failed. view.played is where it
+// starts.
+int start(player_T& p, mpModule_T* m, const mpwSong_T& song, playView_T& view, int order, double seconds)
 {
     int handle = mp_playModule(m, 1);
     if (!handle)
         return 0;
     mp_setEndLoop(handle, p.o->loops);
     view.played = 0;
-    if (p.o->order >= 0) {
-        mp_setPosition(handle, p.o->order);
-        view.played = timeAt(song, m, 0, p.o->order, 0);
+    if (order >= 0) {
+        mp_setPosition(handle, order);
+        view.played = timeAt(song, m, 0, order, 0);
     }
     double skipped = 0;
     if (seconds > 0 && !mp_skip(handle, seconds, &skipped))
@@ -156,7 +157,7 @@ void showMessage(const player_T& p, const mpModule_T* m)
 // Plays one loaded module to its end (or until a key moves on).
 int playModule(player_T& p, mpModule_T* m, const mpwSong_T& song, playView_T& view)
 {
-    int handle = start(p, m, song, view, p.o->start);
+    int handle = start(p, m, song, view, p.o->order, p.o->start);
     if (!handle)
         return -1;
     mpStatus_T s;
@@ -210,7 +211,7 @@ int playModule(player_T& p, mpModule_T* m, const mpwSong_T& song, playView_T& vi
             // Back means from the start again, run forward to the time.
             double target = view.played > seekSeconds ? view.played - seekSeconds : 0;
             mp_stopModule(handle);
-            if (!(handle = start(p, m, song, view, target)))
+            if (!(handle = start(p, m, song, view, -1, target)))
                 return -1;
             endedAt = -1;
         } else if (key >= KEY_CHANNEL && key - KEY_CHANNEL < s.numChannels) {
