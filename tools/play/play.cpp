@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -161,7 +160,10 @@ int playModule(player_T& p, mpModule_T* m, const mpwSong_T& song, playView_T& vi
     if (!handle)
         return -1;
     mpStatus_T s;
-    if (!p.tty && !p.o->quiet && mp_getStatus(handle, &s)) {
+    if (!mp_getStatus(handle, &s))
+        return -1;
+    // Where play starts, before a sound is mixed.
+    if (!p.tty && !p.o->quiet) {
         std::printf("%s\n", play_orderLine(view, s).c_str());
         std::fflush(stdout);
     }
