@@ -13,6 +13,7 @@ static const mpSettings_T mpDefaults = {
     -1,             // forcedDevice
     0,              // muLawSamples
     mp_fatalError,  // errorHandler
+    100,            // separation
 };
 
 mpSettings_T mpSettings = mpDefaults;

@@ -13,6 +13,7 @@ struct mpSettings_T {
     int forcedDevice;       // -1: detect; otherwise the device number to use
     int muLawSamples;       // 1: the mixer keeps 16-bit samples as 8-bit mu-law, half the memory
     void (*errorHandler)(const char* text);   // errors that cannot be returned
+    int separation;         // percent of each channel's panning the mixer keeps: 100 as the module says, 0 mono
 };
 
 extern mpSettings_T mpSettings;

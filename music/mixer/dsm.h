@@ -107,6 +107,8 @@ extern int dsmInteger;
 extern int dsmChannels;
 extern int dsmAmplification;
 extern int dsmMasterVolume;
+// Percent of each channel's panning heard: 100 as set, 0 every channel in the middle.
+extern int dsmSeparation;
 extern int dsmMuteAll;
 extern int dsmPaused;
 extern int dsmChannelsOpen;

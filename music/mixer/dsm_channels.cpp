@@ -16,6 +16,7 @@ int dsmInteger;
 int dsmChannels;
 int dsmAmplification = 64;
 int dsmMasterVolume = 64;
+int dsmSeparation = 100;
 int dsmMuteAll;
 int dsmPaused;
 int dsmChannelsOpen;
@@ -148,7 +149,7 @@ int dsm_closeChannels()
 
 void dsm_computeVolumes(dsmChannel_T* ch)
 {
-    int v = ch->volume, p = ch->panning;
+    int v = ch->volume, p = ch->panning == DSM_SURROUND ? DSM_SURROUND : ch->panning * dsmSeparation / 100;
     int left, right;
     if (ch->mute || dsmMuteAll) {
         left = right = 0;
