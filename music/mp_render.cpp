@@ -4,6 +4,7 @@
 
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
+#include "music/mp_settings.h"
 
 static gmpPlayState_T* mprState;
 static uint32_t mprUntilTick;
@@ -12,7 +13,8 @@ static int mprRate;
 int mpr_start(mpModule_T* module, int rate, int mixPath, int looping)
 {
     mpr_stop();
-    int code = dsm_init(rate, DSM_16BIT | DSM_STEREO | mixPath);
+    int quality = mpSettings.quality != DSM_QUALITY_PLAIN ? DSM_HQ : 0;
+    int code = dsm_init(rate, DSM_16BIT | DSM_STEREO | mixPath | quality);
     if (code == MPERR_OK)
         code = dsm_openChannels(gmp_soundChannelsNeeded(module));
     if (code != MPERR_OK)

@@ -11,7 +11,8 @@
 #include "music/mp_module.h"
 
 // Starts the module at rate Hz, 16-bit stereo; mixPath DSM_FLOAT or
-// DSM_INTEGER to force a path, 0 for the processor's choice. 0 or a code.
+// DSM_INTEGER to force a path, 0 for the processor's choice; the player's
+// quality setting (mpSettings.quality) adds the high-quality mode. 0 or a code.
 int mpr_start(mpModule_T* module, int rate, int mixPath, int looping);
 // Ends the render at the end of the last row of the song's `loops`-th pass
 // (0: never).

@@ -1,5 +1,7 @@
 #include "music/mp_settings.h"
 
+#include <cstring>
+
 #include "music/mp_errors.h"
 
 static const mpSettings_T mpDefaults = {
@@ -12,9 +14,22 @@ static const mpSettings_T mpDefaults = {
     0,              // mixerPath
     -1,             // forcedDevice
     0,              // muLawSamples
+    0,              // quality
     mp_fatalError,  // errorHandler
 };
 
 mpSettings_T mpSettings = mpDefaults;
 
 void mp_defaultSettings() { mpSettings = mpDefaults; }
+
+static const char* const mpQualityNames[] = {"plain", "linear", "cubic", "sinc"};
+
+int mp_qualityFromName(const char* name)
+{
+    for (int q = 0; q < 4; q++)
+        if (std::strcmp(name, mpQualityNames[q]) == 0)
+            return q;
+    return -1;
+}
+
+const char* mp_qualityName(int quality) { return quality >= 0 && quality < 4 ? mpQualityNames[quality] : "?"; }

@@ -12,8 +12,14 @@ struct mpSettings_T {
     int mixerPath;          // 0: chosen by the processor, 1: integer path, 2: floating-point path
     int forcedDevice;       // -1: detect; otherwise the device number to use
     int muLawSamples;       // 1: the mixer keeps 16-bit samples as 8-bit mu-law, half the memory
+    int quality;            // mixing quality, DSM_QUALITY_*: 0 plain; otherwise the mixer's high-quality
+                            // mode with linear, cubic or windowed-sinc interpolation
     void (*errorHandler)(const char* text);   // errors that cannot be returned
 };
 
 extern mpSettings_T mpSettings;
 void mp_defaultSettings();
+// The quality settings by name: "plain", "linear", "cubic", "sinc"; -1 for
+// another name.
+int mp_qualityFromName(const char* name);
+const char* mp_qualityName(int quality);

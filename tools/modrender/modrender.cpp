@@ -13,6 +13,7 @@
 #include "music/mp.h"
 #include "music/mp_info.h"
 #include "music/mp_render.h"
+#include "music/mp_settings.h"
 #include "music/mp_walk.h"
 #include "tools/cli/cli.h"
 
@@ -23,8 +24,9 @@ const char* const usageText =
     "       varnek-modrender --info IN\n"
     "  --loops N     play the song N times (default 1)\n"
     "  --seconds N   render N seconds, looping the song as needed\n"
-    "  --float       mix on the floating-point path\n"
-    "  --integer     mix on the integer path\n"
+    "  --quality Q   plain, linear, cubic or sinc (default sinc; plain with --float or --integer)\n"
+    "  --float       mix plain on the floating-point path\n"
+    "  --integer     mix plain on the integer path\n"
     "  --info        print the song information and exit\n"
     "  --help        this text\n"
     "  --version     the program's version\n";
@@ -38,13 +40,14 @@ struct options_T {
     int loops = 0;              // 0: not given
     double seconds = 0;         // 0: not given
     int path = 0;
+    int quality = -1;           // -1: not given
     bool info = false;
 };
 
 options_T parse(int argc, char** argv)
 {
     static const char* const flags[] = {"--float", "--integer", "--info", nullptr};
-    static const char* const valued[] = {"--loops", "--seconds", nullptr};
+    static const char* const valued[] = {"--loops", "--seconds", "--quality", nullptr};
     cliArgs_T args = cli_parse(argc, argv, flags, valued, usageText, "varnek-modrender 1.0\n");
     options_T o;
     for (const auto& [name, value] : args.options) {
@@ -56,11 +59,18 @@ options_T parse(int argc, char** argv)
             if (*end || !(o.seconds > 0 && o.seconds <= 86400))
                 cli_refuse(usageText);
         }
+        if (name == "--quality" && (o.quality = mp_qualityFromName(value)) < 0)
+            cli_refuse(usageText);
         o.path = name == "--float" ? DSM_FLOAT : name == "--integer" ? DSM_INTEGER : o.path;
         o.info = o.info || name == "--info";
     }
     o.files = args.operands;
     if (o.files.size() != (o.info ? 1u : 2u))
+        cli_refuse(usageText);
+    // A numeric path is the plain mixing's; the best quality otherwise.
+    if (o.quality < 0)
+        o.quality = o.path ? DSM_QUALITY_PLAIN : DSM_QUALITY_SINC;
+    if (o.path && o.quality != DSM_QUALITY_PLAIN)
         cli_refuse(usageText);
     return o;
 }
@@ -74,6 +84,7 @@ int info(mpModule_T* module, const options_T& o)
         return 1;
     }
     mp_printInfo(stdout, o.files[0], module, song);
+    std::printf("mixing:      %s\n", mp_qualityName(o.quality));
     return 0;
 }
 
@@ -128,6 +139,7 @@ int main(int argc, char** argv)
 {
     const options_T o = parse(argc, argv);
     mp_startup();
+    mpSettings.quality = o.quality;
     mpModule_T* module = mp_loadModule(o.files[0]);
     if (!module) {
         std::fprintf(stderr, "Player Error: %s\n", mp_errorMessage(mp_lastError));
