@@ -109,7 +109,8 @@ bool hasAvx2()
 
 // A sample faster than the output: the kernel stretched by the step s (its
 // cutoff at 0.95 of the output's Nyquist frequency), read from the fine
-// curve, with the weights divided by their sum so a constant stays exact.
+// curve between its entries, with the weights divided by their sum so a
+// constant stays exact.
 void sincWide(const float* w, int64_t x, int64_t step, uint32_t n, float* dst)
 {
     int64_t s16 = step < 0 ? -step : step;
@@ -124,10 +125,12 @@ void sincWide(const float* w, int64_t x, int64_t step, uint32_t n, float* dst)
         double t = (double)(x & 0xFFFF) * (1.0 / 65536.0);
         float acc = 0, sum = 0;
         for (int j = -reach + 1; j <= reach; j++) {
-            int c = (int)((j - t) * perFrame + centre + 0.5);
-            if (c < 0 || c > last)
+            double u = (j - t) * perFrame + centre;
+            if (u < 0.0 || u >= last)
                 continue;
-            float h = dsmSincCurve[c];
+            int c = (int)u;
+            float f = (float)(u - c);
+            float h = dsmSincCurve[c] + (dsmSincCurve[c + 1] - dsmSincCurve[c]) * f;
             acc += h * w[i + j];
             sum += h;
         }
