@@ -14,7 +14,8 @@ and with xmp at -i nearest, linear and spline (spline is its default), all at
           tone's energy against everything else in the left channel over
           32768 frames (4-term Blackman-Harris window, tone = +-6 bins around
           the peak), in dB; the table gives the lowest per octave and overall.
-  saw     a 32-frame single-cycle saw at C-6, C-7 and B-7: the energy of the
+  saw     a 32-frame single-cycle saw (half the sine's level, so its
+          band-limited edges do not clip) at C-6, C-7 and B-7: the energy of the
           harmonics of the measured fundamental (each +-6 bins, up to 22050 Hz)
           against the rest, in dB.
   treble  the level lost by a sine at 7.3 kHz (in a sample played at C-5,
@@ -98,8 +99,12 @@ def held(notes, ins):
 
 def cycle(shape):
     t = np.arange(CYCLE) / CYCLE
-    # The saw without its mean, whose DC would count as noise.
-    return 29000 * (np.sin(2 * np.pi * t) if shape == 'sine' else 2 * t - 1 + 1.0 / CYCLE)
+    # The saw at half the sine's level (band-limited, its edges overshoot
+    # by a fifth and would clip) and without its mean, whose DC would count
+    # as noise.
+    if shape == 'sine':
+        return 29000 * np.sin(2 * np.pi * t)
+    return 14500 * (2 * t - 1 + 1.0 / CYCLE)
 
 
 def tone_sample(freq, at_rate, frames=4096):

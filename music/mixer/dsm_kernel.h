@@ -10,8 +10,7 @@
 enum { DSM_SINC_TAPS = 32, DSM_SINC_HALF = 16, DSM_SINC_PHASE_BITS = 10, DSM_SINC_PHASES = 1 << DSM_SINC_PHASE_BITS };
 
 // Row ph holds the weights of frames i - 15 .. i + 16 for a position
-// ph / DSM_SINC_PHASES past frame i; every row adds up to 1 and reproduces
-// a straight line exactly.
+// ph / DSM_SINC_PHASES past frame i; every row adds up to 1.
 alignas(32) extern float dsmSincRows[DSM_SINC_PHASES + 1][DSM_SINC_TAPS];
 // The kernel h(x) for x = -16 .. 16 in steps of 1 / DSM_SINC_PHASES, for a
 // sample played faster than the output rate, whose kernel is widened.
