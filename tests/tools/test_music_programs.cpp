@@ -62,10 +62,13 @@ TEST(MusicPrograms, CommandLines)
         {"varnek-modrender", "--info", 2},
         {"varnek-modrender", "--info a.mod b.mod", 2},
         {"varnek-modrender", "", 2},
+        {"varnek-modrender", "--quality best in.mod out.wav", 2},
+        {"varnek-modrender", "--integer --quality sinc in.mod out.wav", 2},
         {"varnek-play", "--bogus a.mod", 2},
         {"varnek-play", "a.mod --loops", 2},
         {"varnek-play", "--loops x a.mod", 2},
         {"varnek-play", "--null", 2},
+        {"varnek-play", "--quality fine a.mod", 2},
         {"varnek-play", "", 2},
     };
     for (const Case& c : cases) {
@@ -103,6 +106,7 @@ TEST(MusicPrograms, RenderLengthIsTheInfoDuration)
         EXPECT_NE(info.out.find("duration:    " + std::string(c.duration) + "\n"), std::string::npos) << info.out;
         EXPECT_NE(info.out.find("title:       two\n"), std::string::npos) << info.out;
         EXPECT_NE(info.out.find("orders:      2 "), std::string::npos) << info.out;
+        EXPECT_NE(info.out.find("mixing:      sinc\n"), std::string::npos) << info.out;
         runResult_T render = run("varnek-modrender", std::string(c.options) + song + " " + wav);
         EXPECT_EQ(render.rc, 0) << render.err;
         EXPECT_EQ(wavFrames(wav), c.frames) << c.options;

@@ -12,7 +12,9 @@
 
 #include "music/mp.h"
 #include "music/mp_control.h"
+#include "music/mixer/dsm.h"
 #include "music/mp_info.h"
+#include "music/mp_settings.h"
 #include "music/mp_walk.h"
 #include "music/output/sd.h"
 #include "platform/backend_sdl.h"
@@ -28,6 +30,7 @@ const char* const usageText =
     "  --loops N   play each song N times (default 1)\n"
     "  --info      print each song's information and exit\n"
     "  --null      mix without sound output (no audio device needed)\n"
+    "  --quality Q plain, linear, cubic or sinc mixing (default sinc)\n"
     "  --help      this text\n"
     "  --version   the program's version\n"
     "keys: space pause, left/right one order back/forward, n/p next/previous file,\n"
@@ -43,16 +46,19 @@ struct options_T {
     int loops = 1;
     bool info = false;
     bool null = false;
+    int quality = DSM_QUALITY_SINC;
 };
 
 options_T parse(int argc, char** argv)
 {
     static const char* const flags[] = {"--info", "--null", nullptr};
-    static const char* const valued[] = {"--loops", nullptr};
+    static const char* const valued[] = {"--loops", "--quality", nullptr};
     cliArgs_T args = cli_parse(argc, argv, flags, valued, usageText, "varnek-play 1.0\n");
     options_T o;
     for (const auto& [name, value] : args.options) {
         if (name == "--loops" && (o.loops = (int)cli_count(value, 1, 1000)) < 0)
+            cli_refuse(usageText);
+        if (name == "--quality" && (o.quality = mp_qualityFromName(value)) < 0)
             cli_refuse(usageText);
         o.info = o.info || name == "--info";
         o.null = o.null || name == "--null";
@@ -88,6 +94,7 @@ int printInfo(const options_T& o)
         }
         std::printf("%s", i ? "\n" : "");
         mp_printInfo(stdout, o.files[i], m, song);
+        std::printf("mixing:      %s\n", mp_qualityName(o.quality));
         mp_freeModule(m);
     }
     return rc;
@@ -233,6 +240,7 @@ int main(int argc, char** argv)
 {
     const options_T o = parse(argc, argv);
     mp_startup();
+    mpSettings.quality = o.quality;
     if (o.info)
         return printInfo(o);
     pf_setBackend(pf_sdlBackend());
