@@ -67,6 +67,14 @@ void sincPlain(const float* w, int64_t x, int64_t step, uint32_t n, float* dst)
 #endif
 
 #if DSM_X86
+// The sum of a vector's four floats.
+inline float sum4(__m128 a)
+{
+    a = _mm_add_ps(a, _mm_movehl_ps(a, a));
+    a = _mm_add_ss(a, _mm_shuffle_ps(a, a, 1));
+    return _mm_cvtss_f32(a);
+}
+
 void sincSse2(const float* w, int64_t x, int64_t step, uint32_t n, float* dst)
 {
     for (uint32_t k = 0; k < n; k++, x += step) {
@@ -78,10 +86,7 @@ void sincSse2(const float* w, int64_t x, int64_t step, uint32_t n, float* dst)
             a = _mm_add_ps(a, _mm_mul_ps(_mm_load_ps(h + t), _mm_loadu_ps(s + t)));
             b = _mm_add_ps(b, _mm_mul_ps(_mm_load_ps(h + t + 4), _mm_loadu_ps(s + t + 4)));
         }
-        a = _mm_add_ps(a, b);
-        a = _mm_add_ps(a, _mm_movehl_ps(a, a));
-        a = _mm_add_ss(a, _mm_shuffle_ps(a, a, 1));
-        dst[k] = _mm_cvtss_f32(a);
+        dst[k] = sum4(_mm_add_ps(a, b));
     }
 }
 
@@ -95,10 +100,7 @@ __attribute__((target("avx2,fma"))) void sincAvx2(const float* w, int64_t x, int
         a = _mm256_fmadd_ps(_mm256_load_ps(h + 16), _mm256_loadu_ps(s + 16), a);
         b = _mm256_fmadd_ps(_mm256_load_ps(h + 24), _mm256_loadu_ps(s + 24), b);
         a = _mm256_add_ps(a, b);
-        __m128 c = _mm_add_ps(_mm256_castps256_ps128(a), _mm256_extractf128_ps(a, 1));
-        c = _mm_add_ps(c, _mm_movehl_ps(c, c));
-        c = _mm_add_ss(c, _mm_shuffle_ps(c, c, 1));
-        dst[k] = _mm_cvtss_f32(c);
+        dst[k] = sum4(_mm_add_ps(_mm256_castps256_ps128(a), _mm256_extractf128_ps(a, 1)));
     }
 }
 
@@ -220,10 +222,7 @@ void sincWideSse2(const float* w, int64_t x, int64_t step, uint32_t n, float* ds
             a = _mm_add_ps(a, _mm_mul_ps(_mm_loadu_ps(t.row + j), s));
             b = _mm_add_ps(b, _mm_mul_ps(_mm_loadu_ps(t.row + taps + j), s));
         }
-        a = _mm_add_ps(a, _mm_mul_ps(_mm_sub_ps(b, a), _mm_set1_ps(t.blend)));
-        a = _mm_add_ps(a, _mm_movehl_ps(a, a));
-        a = _mm_add_ss(a, _mm_shuffle_ps(a, a, 1));
-        dst[k] = _mm_cvtss_f32(a);
+        dst[k] = sum4(_mm_add_ps(a, _mm_mul_ps(_mm_sub_ps(b, a), _mm_set1_ps(t.blend))));
     }
 }
 
@@ -240,10 +239,7 @@ __attribute__((target("avx2,fma"))) void sincWideAvx2(const float* w, int64_t x,
             b = _mm256_fmadd_ps(_mm256_loadu_ps(t.row + taps + j), s, b);
         }
         a = _mm256_fmadd_ps(_mm256_sub_ps(b, a), _mm256_set1_ps(t.blend), a);
-        __m128 c = _mm_add_ps(_mm256_castps256_ps128(a), _mm256_extractf128_ps(a, 1));
-        c = _mm_add_ps(c, _mm_movehl_ps(c, c));
-        c = _mm_add_ss(c, _mm_shuffle_ps(c, c, 1));
-        dst[k] = _mm_cvtss_f32(c);
+        dst[k] = sum4(_mm_add_ps(_mm256_castps256_ps128(a), _mm256_extractf128_ps(a, 1)));
     }
 }
 #endif
