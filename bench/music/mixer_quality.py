@@ -240,9 +240,9 @@ def click_dbs(x):
     ticks apart."""
     onset = int(np.nonzero(np.abs(x) > 50)[0][0])
     x = x[onset:]
-    spec = np.fft.rfft(x)
-    spec[:int(10000 * len(x) / RATE)] = 0
-    high = np.fft.irfft(spec, len(x))
+    bins = np.fft.rfft(x)
+    bins[:int(10000 * len(x) / RATE)] = 0
+    high = np.fft.irfft(bins, len(x))
     before, after = int(0.010 * RATE), int(0.030 * RATE)
     steady = x[2 * ROW:6 * ROW]
     tone = (steady ** 2).mean() * (before + after)
