@@ -15,7 +15,8 @@ static int mprRate;
 int mpr_start(mpModule_T* module, int rate, int mixPath, int looping)
 {
     mpr_stop();
-    int code = dsm_init(rate, DSM_16BIT | DSM_STEREO | mixPath);
+    int quality = mpSettings.quality != DSM_QUALITY_PLAIN ? DSM_HQ : 0;
+    int code = dsm_init(rate, DSM_16BIT | DSM_STEREO | mixPath | quality);
     if (code == MPERR_OK)
         code = dsm_openChannels(gmp_soundChannelsNeeded(module));
     if (code != MPERR_OK)

@@ -15,7 +15,8 @@ enum { MPR_MIX_AUTO = 0, MPR_MIX_FLOAT = 32, MPR_MIX_INTEGER = 64 };
 
 // Starts the module at rate Hz, 16-bit stereo, with the stereo separation
 // of mpSettings; mixPath MPR_MIX_FLOAT or MPR_MIX_INTEGER to force a path,
-// MPR_MIX_AUTO for the processor's choice. 0 or a code.
+// MPR_MIX_AUTO for the processor's choice; the player's quality setting
+// (mpSettings.quality) adds the high-quality mode. 0 or a code.
 int mpr_start(mpModule_T* module, int rate, int mixPath, int looping);
 // Moves the render to the start of an order position; 0 or a code.
 int mpr_setPosition(int position);

@@ -86,12 +86,15 @@ TEST(MusicPrograms, CommandLines)
         {"varnek-modrender", "--info", "--info takes one file, 0 given"},
         {"varnek-modrender", "--info a.mod b.mod", "--info takes one file, 2 given"},
         {"varnek-modrender", "", "give the module and the WAV file to write, 0 given"},
+        {"varnek-modrender", "--quality best in.mod out.wav", "--quality best: not one of plain, linear, cubic, sinc"},
+        {"varnek-modrender", "--integer --quality sinc in.mod out.wav", "--quality sinc with --integer"},
         {"varnek-play", "--bogus a.mod", "unknown option --bogus"},
         {"varnek-play", "a.mod --loops", "--loops needs a value"},
         {"varnek-play", "--loops x a.mod", "--loops x: not a whole number"},
         {"varnek-play", "--start=-3 a.mod", "--start -3: not a time"},
         {"varnek-play", "--solo 33 a.mod", "--solo 33: not a list of channels from 1 to 32"},
         {"varnek-play", "--null", "no module file given"},
+        {"varnek-play", "--quality fine a.mod", "--quality fine: not one of plain, linear, cubic, sinc"},
         {"varnek-play", "", "no module file given"},
     };
     for (const Case& c : cases) {
@@ -159,6 +162,7 @@ TEST(MusicPrograms, RenderLengthIsTheInfoDuration)
         EXPECT_NE(info.out.find("duration:    " + std::string(c.duration) + "\n"), std::string::npos) << info.out;
         EXPECT_NE(info.out.find("title:       two\n"), std::string::npos) << info.out;
         EXPECT_NE(info.out.find("orders:      2 "), std::string::npos) << info.out;
+        EXPECT_NE(info.out.find("mixing:      sinc\n"), std::string::npos) << info.out;
         runResult_T render = run("varnek-modrender", std::string(c.options) + song + " " + wav);
         EXPECT_EQ(render.rc, 0) << render.err;
         EXPECT_EQ(wavFrames(wav), c.frames) << c.options;

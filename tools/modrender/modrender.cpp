@@ -12,6 +12,7 @@
 #include "music/mp.h"
 #include "music/mp_info.h"
 #include "music/mp_render.h"
+#include "music/mp_settings.h"
 #include "music/mp_walk.h"
 #include "platform/cmdline.h"
 #include "tools/music_options/music_options.h"
@@ -24,8 +25,8 @@ const std::string usageText = std::string(
     "usage: varnek-modrender [options] IN OUT.wav\n"
     "       varnek-modrender --info IN\n"
     "  OUT - writes the WAV to standard output\n") + moptUsage +
-    "  --float         mix on the floating-point path\n"
-    "  --integer       mix on the integer path\n" + moptUsageEnd;
+    "  --float         mix plain on the floating-point path\n"
+    "  --integer       mix plain on the integer path\n" + moptUsageEnd;
 
 // A song that never wraps stops here, with a warning.
 const uint32_t capSeconds = 30 * 60;
@@ -57,6 +58,12 @@ int parse(int argc, char** argv, options_T* o)
     o->toStdout = o->out && !std::strcmp(o->out, "-");
     if (!o->info && o->loopsGiven && o->loops == 0 && o->seconds <= 0 && !o->toStdout)
         return cmd_refuse(program, usage, "--loops 0 renders for ever: give --seconds too, or write to - (standard output)");
+    // A numeric path is the plain mixing's; the best quality otherwise.
+    if (o->path != MPR_MIX_AUTO && o->quality > MP_QUALITY_PLAIN)
+        return cmd_refuse(program, usage, "--quality %s with %s: those paths mix plain", mp_qualityName(o->quality),
+                          o->path == MPR_MIX_FLOAT ? "--float" : "--integer");
+    if (o->quality < 0)
+        o->quality = o->path != MPR_MIX_AUTO ? MP_QUALITY_PLAIN : MP_QUALITY_SINC;
     return -1;
 }
 
@@ -73,6 +80,7 @@ int info(mpModule_T* module, const options_T& o)
     if (code != 0)
         return fail(o.in, mp_errorMessage(code));
     mp_printInfo(stdout, o.in, module, song);
+    std::printf("mixing:      %s\n", mp_qualityName(o.quality));
     return 0;
 }
 
@@ -172,6 +180,7 @@ int main(int argc, char** argv)
         return rc;
     mp_startup();
     mpSettings.separation = o.separation;
+    mpSettings.quality = o.quality;
     mpModule_T* module = mp_loadModule(o.in);
     if (!module)
         return fail(o.in, mp_errorMessage(mp_lastError));

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "music/mp_settings.h"
 #include "platform/cmdline.h"
 
 const char* const moptUsage =
@@ -18,6 +19,7 @@ const char* const moptUsage =
     "  --stereo PCT    stereo separation in percent (default 100)\n"
     "  --mono          both sides the same (--stereo 0)\n"
     "  --rate HZ       mixing rate (default 44100)\n"
+    "  --quality Q     interpolation: plain, linear, cubic or sinc (default sinc)\n"
     "  --info          print the song information and exit\n"
     "  --message       print the song's message (its title and instrument names)\n"
     "  --quiet         print nothing but errors\n"
@@ -81,7 +83,7 @@ int mopt_parse(int argc, char** argv, const char* program, const char* const* ow
         flags.push_back(*f);
     flags.push_back(nullptr);
     static const char* const valued[] = {"--loops", "--seconds", "--start", "--order", "--mute",
-                                         "--solo",  "--stereo",  "--rate",  nullptr};
+                                         "--solo",  "--stereo",  "--rate",  "--quality", nullptr};
     cmdArgs_T args;
     int rc = cmd_parse(argc, argv, program, flags.data(), valued, usage, &args);
     if (rc >= 0)
@@ -124,6 +126,9 @@ int mopt_parse(int argc, char** argv, const char* program, const char* const* ow
             if (!cmd_whole(v, 8000, 96000, &n))
                 return cmd_refuse(program, usage, "--rate %s: not a rate in Hz from 8000 to 96000", v);
             o.rate = (int)n;
+        } else if (name == "--quality") {
+            if ((o.quality = mp_qualityFromName(v)) < 0)
+                return cmd_refuse(program, usage, "--quality %s: not one of plain, linear, cubic, sinc", v);
         } else {
             o.info = o.info || name == "--info";
             o.message = o.message || name == "--message";

@@ -16,6 +16,7 @@ struct moptOptions_T {
     std::bitset<MP_MAX_CHANNELS> muted; // module channels not heard
     int separation = 100;               // percent of the panning kept
     int rate = 44100;
+    int quality = -1;                   // MP_QUALITY_*; -1: not given, the program's default
     bool quiet = false, verbose = false, info = false, message = false;
     // The programs' own flags, as given: --null, --shuffle, --float, --integer.
     std::vector<const char*> own;

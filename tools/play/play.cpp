@@ -13,6 +13,7 @@
 #include "music/mp.h"
 #include "music/mp_control.h"
 #include "music/mp_info.h"
+#include "music/mp_settings.h"
 #include "music/mp_walk.h"
 #include "platform/backend_sdl.h"
 #include "platform/cmdline.h"
@@ -91,8 +92,10 @@ std::vector<song_T> walkAll(const options_T& o, int* rc)
                          m->songLength);
         else if (m)
             s.ok = true;
-        if (s.ok && o.info)
+        if (s.ok && o.info) {
             mp_printInfo(stdout, file, m, s.walk);
+            std::printf("mixing:      %s\n", mp_qualityName(mpSettings.quality));
+        }
         if (s.ok && o.info && i + 1 < o.files.size())
             std::printf("\n");
         mp_freeModule(m);
@@ -329,6 +332,7 @@ int main(int argc, char** argv)
     mp_startup();
     mpSettings.separation = o.separation;
     mpSettings.mixRate = o.rate;
+    mpSettings.quality = o.quality < 0 ? MP_QUALITY_SINC : o.quality;
     rc = 0;
     std::vector<song_T> songs = walkAll(o, &rc);
     if (o.info)
