@@ -1,6 +1,6 @@
 #include "music/mp_control.h"
 
-#include "music/gmp.h"
+#include "music/core/gmp.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music/mp_player.h"

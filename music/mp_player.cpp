@@ -10,7 +10,7 @@
 // calls mp_poll, which takes mpLock like any other pass.
 #include <mutex>
 
-#include "music/gmp.h"
+#include "music/core/gmp.h"
 #include "music/mixer/dsm.h"
 #include "music/mp.h"
 #include "music/mp_player.h"

@@ -6,8 +6,8 @@
 
 #include <cmath>
 
-#include "music/gmp.h"
-#include "music/gmp_it.h"
+#include "music/core/gmp.h"
+#include "music/rules/it/it_rules.h"
 #include "music/mixer/dsm.h"
 #include "music_fixture.h"
 #include "it_writer.h"

@@ -2,7 +2,7 @@
 // what reaches the mixer's channels.
 #include <gtest/gtest.h>
 
-#include "music/gmp.h"
+#include "music/core/gmp.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music_fixture.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "music/gmp.h"
+#include "music/core/gmp.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_module.h"
 #include "music/output/sd.h"

@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "music/formats/mod_writer.h"
-#include "music/gmp.h"
+#include "music/core/gmp.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music_fixture.h"

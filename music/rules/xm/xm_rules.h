@@ -1,9 +1,9 @@
 #pragma once
-// The XM rules' pieces shared between the tick driver (gmp_xm_play.cpp)
-// and the commands (gmp_xm_commands.cpp). Internal command numbers are the
+// The XM rules' pieces shared between the rows (xm_rows.cpp)
+// and the commands (xm_commands.cpp). Internal command numbers are the
 // XM effect numbers (0..9, then A..Z as 10..35) plus 1; E and X keep their
 // sub-command in the parameter's high nibble.
-#include "music/gmp.h"
+#include "music/core/gmp.h"
 
 enum {
     XMC_ARPEGGIO = 1, XMC_PORTA_UP, XMC_PORTA_DOWN, XMC_TONE_PORTA, XMC_VIBRATO, XMC_TONE_VOLSLIDE,

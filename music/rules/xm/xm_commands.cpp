@@ -1,10 +1,10 @@
 // The XM commands and the volume column: what each does on its row's tick
 // and on the others, with FastTracker 2's parameter memory (a parameter of
 // 0 repeats the last non-zero one of the same command).
-#include "music/gmp_envelope.h"
-#include "music/gmp_instrument.h"
-#include "music/gmp_xm.h"
-#include "music/gmp_xm_periods.h"
+#include "music/core/gmp_envelope.h"
+#include "music/core/gmp_instrument.h"
+#include "music/rules/xm/xm_rules.h"
+#include "music/rules/xm/xm_periods.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 

@@ -2,7 +2,7 @@
 // X as ScreamTracker 3 plays them, one parameter memory that most commands
 // share, and the volume column. Internal command numbers are the file's
 // letters (A = 1 ... Z = 26); periods are four times finer than MOD's.
-#include "music/gmp.h"
+#include "music/core/gmp.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 

@@ -1,7 +1,7 @@
 // The MOD commands: what each does on its row's tick and on the other ticks.
 // Internal command numbers are the MOD reader's (effect + 1, extended
 // effects 17 to 26, speed 15, tempo 16).
-#include "music/gmp.h"
+#include "music/core/gmp.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <new>
 
-#include "music/gmp_instrument.h"
-#include "music/gmp_it.h"
+#include "music/core/gmp_instrument.h"
+#include "music/rules/it/it_rules.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 

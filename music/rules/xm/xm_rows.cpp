@@ -3,9 +3,9 @@
 // the instrument's envelopes, fadeout and automatic vibrato.
 #include <cstdlib>
 
-#include "music/gmp_instrument.h"
-#include "music/gmp_xm.h"
-#include "music/gmp_xm_periods.h"
+#include "music/core/gmp_instrument.h"
+#include "music/rules/xm/xm_rules.h"
+#include "music/rules/xm/xm_periods.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 

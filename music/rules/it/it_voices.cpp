@@ -6,9 +6,9 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "music/gmp_envelope.h"
-#include "music/gmp_instrument.h"
-#include "music/gmp_it.h"
+#include "music/core/gmp_envelope.h"
+#include "music/core/gmp_instrument.h"
+#include "music/rules/it/it_rules.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 

@@ -1,7 +1,7 @@
 // Module player scheduling: play states, ticks, rows and the channel update.
 #include <cstring>
 
-#include "music/gmp.h"
+#include "music/core/gmp.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music/output/sd.h"

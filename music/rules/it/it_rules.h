@@ -1,9 +1,9 @@
 #pragma once
-// The IT rules' pieces shared between the tick driver (gmp_it_play.cpp),
-// the voices (gmp_it_voices.cpp) and the commands (gmp_it_commands.cpp).
+// The IT rules' pieces shared between the rows (it_rows.cpp),
+// the voices (it_voices.cpp) and the commands (it_commands.cpp).
 // Command numbers are IT's letters A..Z as 1..26. Periods are linear: 64
 // units a semitone, 768 an octave, C-5 at IT_PERIOD_C5.
-#include "music/gmp.h"
+#include "music/core/gmp.h"
 
 enum {
     ITC_SPEED = 1, ITC_JUMP, ITC_BREAK, ITC_VOLSLIDE, ITC_PORTA_DOWN, ITC_PORTA_UP, ITC_TONE_PORTA, ITC_VIBRATO,

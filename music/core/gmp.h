@@ -4,7 +4,7 @@
 // player's critical section.
 #include <cstdint>
 
-#include "music/gmp_envelope.h"
+#include "music/core/gmp_envelope.h"
 #include "music/mp_module.h"
 
 enum { GMP_MAX_PLAYING = 16 };
@@ -154,7 +154,7 @@ void gmp_setPeriod(gmpPlayState_T* st, gmpChannel_T* ch, int period);
 int gmp_clampPeriod(const gmpPlayState_T* st, int period);
 int gmp_startNote(gmpPlayState_T* st, gmpChannel_T* ch);
 void gmp_nextPosition(gmpPlayState_T* st);
-// The rules every format's commands share (gmp_effects.cpp).
+// The rules every format's commands share (gmp_commands.cpp).
 void gmp_setVolume(gmpPlayState_T* st, gmpChannel_T* ch, int v);
 void gmp_tonePortamento(gmpPlayState_T* st, gmpChannel_T* ch);
 void gmp_takePortaTarget(gmpPlayState_T* st, gmpChannel_T* ch);

@@ -2,9 +2,9 @@
 // tick and on the others, with Impulse Tracker's parameter memory (0 repeats
 // the last value; D, K and L share one, E and F another that G joins under
 // the compatible-G flag) and the old-effects flag.
-#include "music/gmp_envelope.h"
-#include "music/gmp_instrument.h"
-#include "music/gmp_it.h"
+#include "music/core/gmp_envelope.h"
+#include "music/core/gmp_instrument.h"
+#include "music/rules/it/it_rules.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 
