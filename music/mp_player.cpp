@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "music/core/gmp.h"
+#include "music/rules/rules.h"
 #include "music/mixer/dsm.h"
 #include "music/mp.h"
 #include "music/mp_player.h"
@@ -151,7 +152,7 @@ int mp_playModule(mpModule_T* module, int loop)
     for (gmpPlayState_T* p : playingModules)
         first = first && !p;
     gmpPlayState_T* state = nullptr;
-    int code = gmp_play(module, -1, -1, -1, loop, slot, channels, &state);
+    int code = gmp_play(module, gmp_rulesOf(module), -1, -1, -1, loop, slot, channels, &state);
     if (code != MPERR_OK) {
         releaseChannels(channels, needed);
         return fail(code);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "music/core/gmp.h"
+#include "music/rules/rules.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music_fixture.h"
@@ -22,7 +23,7 @@ struct Player {
         int channels[MP_MAX_CHANNELS];
         for (int c = 0; c < MP_MAX_CHANNELS; c++)
             channels[c] = c;
-        EXPECT_EQ(gmp_play(m, -1, -1, -1, looping, 0, channels, &st), 0);
+        EXPECT_EQ(gmp_play(m, gmp_rulesOf(m), -1, -1, -1, looping, 0, channels, &st), 0);
     }
     ~Player()
     {

@@ -65,8 +65,9 @@ struct gmpItState_T {
     gmpItVoice_T bg[MP_BACKGROUND_VOICES];
     int numBackground;
     int rowDelaySet;        // SEx on this row already (the first one counts)
-    int fineDelay;          // S6x: ticks this row lasts beyond the speed
 };
+
+inline gmpItState_T* gmp_itState(const gmpPlayState_T* st) { return (gmpItState_T*)st->rulesState; }
 
 int gmp_itLinear(const gmpPlayState_T* st);
 // The vibrato, tremolo and panbrello waveforms over 64 steps, -64..64:

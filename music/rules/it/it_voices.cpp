@@ -47,7 +47,7 @@ void gmp_itNoteAction(gmpPlayState_T* st, gmpChannel_T* ch, gmpItVoiceState_T* v
 
 void gmp_itPastNotes(gmpPlayState_T* st, int c, int action)
 {
-    gmpItState_T* it = st->it;
+    gmpItState_T* it = gmp_itState(st);
     for (int k = 0; k < it->numBackground; k++)
         if (it->bg[k].v.active && it->bg[k].owner == c)
             gmp_itNoteAction(st, &it->bg[k].ch, &it->bg[k].v, action);
@@ -56,7 +56,7 @@ void gmp_itPastNotes(gmpPlayState_T* st, int c, int action)
 // A free background voice, or the quietest one, cut.
 static gmpItVoice_T* takeVoice(gmpPlayState_T* st)
 {
-    gmpItState_T* it = st->it;
+    gmpItState_T* it = gmp_itState(st);
     gmpItVoice_T* best = nullptr;
     for (int k = 0; k < it->numBackground; k++) {
         gmpItVoice_T* b = &it->bg[k];
@@ -83,7 +83,7 @@ static bool duplicates(const gmpItVoice_T* b, int dct, int instrument, int sampl
 // unless it is cut.
 static void leaveNote(gmpPlayState_T* st, int c, const mpInstrument_T* inst, int sample, int note)
 {
-    gmpItState_T* it = st->it;
+    gmpItState_T* it = gmp_itState(st);
     gmpChannel_T* ch = &st->channels[c];
     static const int dcaAction[3] = {MP_NNA_CUT, MP_NNA_OFF, MP_NNA_FADE};
     if (inst->dct != MP_DCT_OFF)
@@ -110,8 +110,8 @@ static void leaveNote(gmpPlayState_T* st, int c, const mpInstrument_T* inst, int
 int gmp_itNewNote(gmpPlayState_T* st, int c, const mpInstrument_T* inst, int sample, int note)
 {
     gmpChannel_T* ch = &st->channels[c];
-    gmpItChannel_T* x = &st->it->chan[c];
-    gmpItVoiceState_T* v = &st->it->fg[c];
+    gmpItChannel_T* x = &gmp_itState(st)->chan[c];
+    gmpItVoiceState_T* v = &gmp_itState(st)->fg[c];
     leaveNote(st, c, inst, sample, note);
     const mpSample_T* s = &inst->sample[sample];
     int mapped = inst->noteMap[note];
