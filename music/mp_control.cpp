@@ -40,7 +40,7 @@ int mp_setEndLoop(int handle, int loops)
     std::lock_guard<std::recursive_mutex> lock(mpLock);
     gmpPlayState_T* st = stateOf(handle);
     if (st)
-        st->endLoop = loops;
+        gmp_setEndLoop(st, loops);
     return st != nullptr;
 }
 

@@ -29,7 +29,7 @@ int mpr_start(mpModule_T* module, int rate, int mixPath, int looping)
 void mpr_setEndLoop(int loops)
 {
     if (mprState)
-        mprState->endLoop = loops;
+        gmp_setEndLoop(mprState, loops);
 }
 
 int mpr_tick(uint32_t* frames)

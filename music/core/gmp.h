@@ -140,8 +140,9 @@ struct gmpPlayState_T {
     // Sound channels beyond the module's channels, for background voices.
     int numBackground;
     int backgroundChannels[MP_BACKGROUND_VOICES];
-    // The play ends at the end of the row on which loopCount reaches
-    // endLoop (0: never): its channels fall silent and it is ticked no more.
+    // A play that is not looping ends at the end of the row on which
+    // loopCount reaches endLoop (1: the song's first pass): its channels
+    // fall silent and it is ticked no more.
     int endLoop;
     int ended;
 };
@@ -162,6 +163,8 @@ int gmp_stop(gmpPlayState_T* state);
 // Advances every playing module by one tick; 0 or a code.
 int gmp_tick();
 int gmp_setTempo(gmpPlayState_T* state, int bpm);
+// Ends the play at the end of the last row of pass `loops`; 0 loops for ever.
+void gmp_setEndLoop(gmpPlayState_T* st, int loops);
 // Whether the next tick reads a new row (not a pattern delay's repeat).
 int gmp_rowIsDue(const gmpPlayState_T* st);
 // Moves play to the start of order `position` (markers skipped in the

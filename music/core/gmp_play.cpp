@@ -47,7 +47,7 @@ int gmp_play(mpModule_T* module, const gmpRules_T* rules, int first, int last, i
         gmp_nextPosition(st);
     }
     st->looping = looping;
-    st->endLoop = looping ? 0 : 1;
+    st->endLoop = 1;
     st->globalVolume = module->masterVolume;
     st->volumeFactor = 64;
     int code = gmp_setTempo(st, module->tempo);
@@ -174,7 +174,14 @@ int gmp_rowIsDue(const gmpPlayState_T* st) { return st->tick + 1 >= st->speed &&
 // too) when the next tick would read a new row.
 static bool songEnds(const gmpPlayState_T* st)
 {
-    return st->endLoop && st->loopCount >= st->endLoop && gmp_rowIsDue(st);
+    return !st->looping && st->loopCount >= st->endLoop && gmp_rowIsDue(st);
+}
+
+void gmp_setEndLoop(gmpPlayState_T* st, int loops)
+{
+    st->looping = loops == 0;
+    if (loops > 0)
+        st->endLoop = loops;
 }
 
 int gmp_tick()

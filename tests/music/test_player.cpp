@@ -303,6 +303,32 @@ TEST(Player, SongEndWrapsAndNonLoopingPlayStops)
     EXPECT_EQ(p.st->row, row);                              // no longer ticked
 }
 
+// The play state's looping field decides the end, also when a caller
+// changes it on a play already started: cleared, the play ends once its
+// last row has played all its ticks; left set, the song wraps and goes on.
+TEST(Player, ClearingLoopingOnAStartedPlayEndsItAfterItsLastRow)
+{
+    modSong_T s = fx_toneSong();
+    s.patterns[0].cells[0][0] = {0, 0, 0xF, 0x03};         // speed 3
+    s.patterns[0].cells[63][0] = note(2, 0);
+    for (int looping : {0, 1}) {
+        SCOPED_TRACE(looping);
+        Player p(s, 1);
+        p.ticks(6);                                         // row 0
+        p.st->looping = looping;
+        p.ticks(63 * 3);                                    // rows 1..62, and row 63 is read
+        EXPECT_EQ(p.st->loopCount, 1);
+        EXPECT_EQ(p.ch(0).period, 428);
+        p.ticks(2);                                         // row 63's other ticks
+        EXPECT_EQ(p.st->ended, 0);
+        p.ticks(1);
+        EXPECT_EQ(p.st->ended, looping ? 0 : 1);
+        p.ticks(3);
+        EXPECT_EQ(p.st->row, looping ? 2 : 0);              // an ended play is ticked no more
+        EXPECT_EQ(p.st->loopCount, 1);
+    }
+}
+
 TEST(Player, PatternDelayRepeatsTheRow)
 {
     modSong_T s = fx_toneSong();
