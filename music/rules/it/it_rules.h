@@ -1,6 +1,7 @@
 #pragma once
-// The IT rules' pieces shared between the rows (it_rows.cpp),
-// the voices (it_voices.cpp) and the commands (it_commands.cpp).
+// The IT rules' pieces shared between the rows (it_rows.cpp), the
+// commands (it_commands.cpp), the new-note actions (it_new_notes.cpp) and
+// the voices' update (it_voices.cpp).
 // Command numbers are IT's letters A..Z as 1..26. Periods are linear: 64
 // units a semitone, 768 an octave, C-5 at IT_PERIOD_C5.
 #include "music/core/gmp.h"
@@ -88,4 +89,6 @@ void gmp_itVolumeTick(gmpPlayState_T* st, int c);
 int gmp_itNewNote(gmpPlayState_T* st, int c, const mpInstrument_T* inst, int sample, int note);
 void gmp_itPastNotes(gmpPlayState_T* st, int c, int action);
 void gmp_itNoteAction(gmpPlayState_T* st, gmpChannel_T* ch, gmpItVoiceState_T* v, int action);
+// Playback rate of a sample at a period.
+uint32_t gmp_itRate(const mpSample_T* s, int period);
 int gmp_itUpdateVoice(gmpPlayState_T* st, gmpChannel_T* ch, gmpItVoiceState_T* v, const gmpItChannel_T* chan);
