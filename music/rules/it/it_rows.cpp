@@ -10,8 +10,6 @@
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 
-int gmp_itLinear(const gmpPlayState_T* st) { return (st->module->flags & MP_FLAG_LINEAR) != 0; }
-
 int gmp_itPeriod(int note) { return IT_PERIOD_C5 + (60 - note) * IT_PERIOD_SEMITONE; }
 
 void gmp_itSetVolume(gmpChannel_T* ch, int v) { ch->volume = ch->outVolume = v < 0 ? 0 : v > 64 ? 64 : v; }

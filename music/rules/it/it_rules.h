@@ -70,7 +70,6 @@ struct gmpItState_T {
 
 inline gmpItState_T* gmp_itState(const gmpPlayState_T* st) { return (gmpItState_T*)st->rulesState; }
 
-int gmp_itLinear(const gmpPlayState_T* st);
 // The vibrato, tremolo and panbrello waveforms over 64 steps, -64..64:
 // 0 sine, 1 ramp down, 2 square, 3 random.
 int gmp_itWave(int wave, int pos);
