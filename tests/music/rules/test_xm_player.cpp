@@ -11,8 +11,8 @@
 #include "music/rules/rules.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
-#include "music_fixture.h"
-#include "xm_writer.h"
+#include "tests/music/music_fixture.h"
+#include "tests/music/xm_writer.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "music/rules/rules.h"
 #include "music/rules/it/it_rules.h"
 #include "music/mixer/dsm.h"
-#include "music_fixture.h"
-#include "it_writer.h"
+#include "tests/music/music_fixture.h"
+#include "tests/music/it_writer.h"
 
 namespace {
 
