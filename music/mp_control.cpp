@@ -1,6 +1,6 @@
 #include "music/mp_control.h"
 
-#include "music/gmp.h"
+#include "music/core/gmp.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music/mp_player.h"
@@ -42,7 +42,7 @@ int mp_setEndLoop(int handle, int loops)
     std::lock_guard<std::recursive_mutex> lock(mpLock);
     gmpPlayState_T* st = stateOf(handle);
     if (st)
-        st->endLoop = loops;
+        gmp_setEndLoop(st, loops);
     return st != nullptr;
 }
 

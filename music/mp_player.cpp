@@ -10,7 +10,8 @@
 // calls mp_poll, which takes mpLock like any other pass.
 #include <mutex>
 
-#include "music/gmp.h"
+#include "music/core/gmp.h"
+#include "music/rules/rules.h"
 #include "music/mixer/dsm.h"
 #include "music/mp.h"
 #include "music/mp_player.h"
@@ -165,7 +166,7 @@ int mp_playModule(mpModule_T* module, int loop)
         channels[c] = s;
     }
     gmpPlayState_T* state = nullptr;
-    int code = gmp_play(module, -1, -1, -1, loop, slot, channels, &state);
+    int code = gmp_play(module, gmp_rulesOf(module), -1, -1, -1, loop, slot, channels, &state);
     if (code != MPERR_OK) {
         releaseChannels(channels, needed);
         return fail(code);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "music/mixer/dsm.h"
+#include "music/rules/rules.h"
 #include "music/mp_errors.h"
 #include "music/mp_settings.h"
 
@@ -27,13 +28,13 @@ int mpr_start(mpModule_T* module, int rate, int mixPath, int looping)
         channels[c] = c;
     mprRate = rate;
     mprUntilTick = 0;
-    return gmp_play(module, -1, -1, -1, looping, 0, channels, &mprState);
+    return gmp_play(module, gmp_rulesOf(module), -1, -1, -1, looping, 0, channels, &mprState);
 }
 
 void mpr_setEndLoop(int loops)
 {
     if (mprState)
-        mprState->endLoop = loops;
+        gmp_setEndLoop(mprState, loops);
 }
 
 int mpr_tick(uint32_t* frames)

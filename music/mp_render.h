@@ -7,7 +7,7 @@
 // calling thread; not with mp_init at the same time (it owns the mixer).
 #include <cstdint>
 
-#include "music/gmp.h"
+#include "music/core/gmp.h"
 #include "music/mp_module.h"
 
 // The mixer's paths, for mpr_start.

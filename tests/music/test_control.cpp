@@ -3,7 +3,7 @@
 // channels' levels, and the end after the asked number of passes.
 #include <gtest/gtest.h>
 
-#include "music/gmp.h"
+#include "music/core/gmp.h"
 #include "music/mp.h"
 #include "music/mp_control.h"
 #include "music_fixture.h"

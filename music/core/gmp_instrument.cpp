@@ -1,4 +1,4 @@
-#include "music/gmp_instrument.h"
+#include "music/core/gmp_instrument.h"
 
 const mpInstrument_T* gmp_instrumentOf(const gmpPlayState_T* st, int instrument)
 {

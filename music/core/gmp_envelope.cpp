@@ -1,4 +1,4 @@
-#include "music/gmp_envelope.h"
+#include "music/core/gmp_envelope.h"
 
 static int valueAt(const mpEnvelope_T* env, int tick)
 {

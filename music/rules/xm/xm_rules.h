@@ -1,9 +1,27 @@
 #pragma once
-// The XM rules' pieces shared between the tick driver (gmp_xm_play.cpp)
-// and the commands (gmp_xm_commands.cpp). Internal command numbers are the
+// The XM rules' pieces shared between the rows (xm_rows.cpp)
+// and the commands (xm_commands.cpp). Internal command numbers are the
 // XM effect numbers (0..9, then A..Z as 10..35) plus 1; E and X keep their
 // sub-command in the parameter's high nibble.
-#include "music/gmp.h"
+#include "music/core/gmp.h"
+
+// What an XM channel keeps beyond the shared channel record: its panning
+// and FastTracker 2's parameter memory, one per command.
+struct gmpXmChannel_T {
+    int panning;            // 0..255
+    int memSlideUp, memSlideDown, memFineUp, memFineDown, memExtraUp, memExtraDown;
+    int memVolSlide, memFineVolUp, memFineVolDown, memPanSlide, memGlobalSlide;
+    int memRetrig, memTremor, memOffset;
+};
+
+struct gmpXmState_T {
+    gmpXmChannel_T chan[MP_MAX_CHANNELS];
+};
+
+inline gmpXmChannel_T* gmp_xmChannel(const gmpPlayState_T* st, const gmpChannel_T* ch)
+{
+    return &((gmpXmState_T*)st->rulesState)->chan[ch - st->channels];
+}
 
 enum {
     XMC_ARPEGGIO = 1, XMC_PORTA_UP, XMC_PORTA_DOWN, XMC_TONE_PORTA, XMC_VIBRATO, XMC_TONE_VOLSLIDE,

@@ -1,9 +1,10 @@
 #pragma once
-// The IT rules' pieces shared between the tick driver (gmp_it_play.cpp),
-// the voices (gmp_it_voices.cpp) and the commands (gmp_it_commands.cpp).
+// The IT rules' pieces shared between the rows (it_rows.cpp), the
+// commands (it_commands.cpp), the new-note actions (it_new_notes.cpp) and
+// the voices' update (it_voices.cpp).
 // Command numbers are IT's letters A..Z as 1..26. Periods are linear: 64
 // units a semitone, 768 an octave, C-5 at IT_PERIOD_C5.
-#include "music/gmp.h"
+#include "music/core/gmp.h"
 
 enum {
     ITC_SPEED = 1, ITC_JUMP, ITC_BREAK, ITC_VOLSLIDE, ITC_PORTA_DOWN, ITC_PORTA_UP, ITC_TONE_PORTA, ITC_VIBRATO,
@@ -65,10 +66,10 @@ struct gmpItState_T {
     gmpItVoice_T bg[MP_BACKGROUND_VOICES];
     int numBackground;
     int rowDelaySet;        // SEx on this row already (the first one counts)
-    int fineDelay;          // S6x: ticks this row lasts beyond the speed
 };
 
-int gmp_itLinear(const gmpPlayState_T* st);
+inline gmpItState_T* gmp_itState(const gmpPlayState_T* st) { return (gmpItState_T*)st->rulesState; }
+
 // The vibrato, tremolo and panbrello waveforms over 64 steps, -64..64:
 // 0 sine, 1 ramp down, 2 square, 3 random.
 int gmp_itWave(int wave, int pos);
@@ -87,4 +88,6 @@ void gmp_itVolumeTick(gmpPlayState_T* st, int c);
 int gmp_itNewNote(gmpPlayState_T* st, int c, const mpInstrument_T* inst, int sample, int note);
 void gmp_itPastNotes(gmpPlayState_T* st, int c, int action);
 void gmp_itNoteAction(gmpPlayState_T* st, gmpChannel_T* ch, gmpItVoiceState_T* v, int action);
+// Playback rate of a sample at a period.
+uint32_t gmp_itRate(const mpSample_T* s, int period);
 int gmp_itUpdateVoice(gmpPlayState_T* st, gmpChannel_T* ch, gmpItVoiceState_T* v, const gmpItChannel_T* chan);

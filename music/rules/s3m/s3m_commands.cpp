@@ -2,7 +2,10 @@
 // X as ScreamTracker 3 plays them, one parameter memory that most commands
 // share, and the volume column. Internal command numbers are the file's
 // letters (A = 1 ... Z = 26); periods are four times finer than MOD's.
-#include "music/gmp.h"
+#include <new>
+
+#include "music/core/gmp.h"
+#include "music/rules/rules.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 
@@ -28,10 +31,26 @@ static const uint16_t s3mFinetunes[16] = {
     7895, 7941, 7985, 8046, 8107, 8169, 8232, 8280, 8363, 8413, 8463, 8529, 8581, 8651, 8723, 8757,
 };
 
+// What an S3M channel keeps beyond the shared channel record.
+struct s3mChannel_T {
+    int memory;             // the last non-zero parameter of the commands that share one
+    uint32_t c4Speed;       // a finetune command's middle-C rate; 0: the sample's
+};
+
+struct s3mState_T {
+    s3mChannel_T chan[MP_MAX_CHANNELS];
+};
+
+static s3mChannel_T* s3mChannel(const gmpPlayState_T* st, const gmpChannel_T* ch)
+{
+    return &((s3mState_T*)st->rulesState)->chan[ch - st->channels];
+}
+
 static uint32_t middleC(const gmpPlayState_T* st, const gmpChannel_T* ch)
 {
-    if (ch->c4Speed)
-        return ch->c4Speed;
+    uint32_t finetuned = s3mChannel(st, ch)->c4Speed;
+    if (finetuned)
+        return finetuned;
     const mpSample_T* s = gmp_sampleOf(st, ch);
     return s && s->c4Speed ? s->c4Speed : (uint32_t)S3M_BASE_RATE;
 }
@@ -48,12 +67,22 @@ static int notePeriod(const gmpPlayState_T* st, const gmpChannel_T* ch, int note
 
 // Amiga limits keep periods within MOD's octaves 1 to 3; otherwise only
 // what the period arithmetic can hold.
-static void setUp(gmpPlayState_T* st)
+static int start(gmpPlayState_T* st)
 {
+    st->rulesState = new (std::nothrow) s3mState_T();
+    if (!st->rulesState)
+        return MPERR_NO_MEMORY;
     st->periodShift = 2;
     bool amiga = st->module->flags & MP_FLAG_AMIGA_LIMITS;
     st->minPeriod = amiga ? 113 * 4 : 64;
     st->maxPeriod = amiga ? 856 * 4 : 32767;
+    return MPERR_OK;
+}
+
+static void stop(gmpPlayState_T* st)
+{
+    delete (s3mState_T*)st->rulesState;
+    st->rulesState = nullptr;
 }
 
 static bool sharesMemory(int command)
@@ -67,11 +96,13 @@ static bool sharesMemory(int command)
     }
 }
 
-static void rowStart(gmpPlayState_T*, gmpChannel_T* ch)
+// What a new row resets, and the shared parameter memory.
+static void rowStart(gmpPlayState_T* st, gmpChannel_T* ch)
 {
+    s3mChannel_T* x = s3mChannel(st, ch);
     ch->outVolume = ch->volume;     // the last row's tremolo or tremor ends
     if (ch->flags & GMP_F_INSTRUMENT)
-        ch->c4Speed = 0;
+        x->c4Speed = 0;
     if (ch->flags & GMP_F_NOTE) {
         ch->startOffset = 0;
         ch->retrigCount = 0;
@@ -84,9 +115,9 @@ static void rowStart(gmpPlayState_T*, gmpChannel_T* ch)
     // shares the memory: D05 then E00 slides the pitch down by 5.
     if ((ch->flags & GMP_F_COMMAND) && sharesMemory(ch->command)) {
         if (ch->param)
-            ch->memory = ch->param;
+            x->memory = ch->param;
         else
-            ch->param = ch->memory;
+            ch->param = x->memory;
     }
 }
 
@@ -101,6 +132,19 @@ static int volumeColumn(gmpPlayState_T* st, gmpChannel_T* ch)
 static int noteAction(gmpPlayState_T*, gmpChannel_T* ch)
 {
     return ch->noteAction == MP_NOTE_CUT ? dsm_stopSound(ch->soundChannel) : MPERR_OK;
+}
+
+// The cell before its command: what the row resets, the instrument, the
+// volume column, a note cut.
+static int rowCell(gmpPlayState_T* st, gmpChannel_T* ch)
+{
+    rowStart(st, ch);
+    int code = ch->flags & GMP_F_INSTRUMENT ? gmp_takeInstrument(st, ch) : MPERR_OK;
+    if (code == MPERR_OK && (ch->flags & GMP_F_VOLUME))
+        code = volumeColumn(st, ch);
+    if (code == MPERR_OK && (ch->flags & GMP_F_ACTION))
+        code = noteAction(st, ch);
+    return code;
 }
 
 // Dxy: D0y down and Dx0 up on the ticks after the first (on every tick with
@@ -265,7 +309,7 @@ static int rowCommand(gmpPlayState_T* st, gmpChannel_T* ch)
     if (ch->command == S3M_OFFSET)
         setOffset(st, ch, xx);
     if (ch->command == S3M_SPECIAL && xx >> 4 == S3M_S_FINETUNE)
-        ch->c4Speed = s3mFinetunes[xx & 15];
+        s3mChannel(st, ch)->c4Speed = s3mFinetunes[xx & 15];
     if ((ch->flags & GMP_F_NOTE) && !(ch->flags & GMP_F_HANDLED) && !holdsNote(ch)) {
         ch->flags |= GMP_F_HANDLED;
         int code = gmp_startNote(st, ch);
@@ -397,5 +441,6 @@ static int tickCommand(gmpPlayState_T* st, gmpChannel_T* ch)
 }
 
 const gmpRules_T gmpS3mRules = {
-    S3M_CLOCK, setUp, notePeriod, rowStart, volumeColumn, noteAction, rowCommand, tickCommand,
+    S3M_CLOCK, start, stop, notePeriod, nullptr, rowCell, rowCommand, gmp_cellNote, nullptr,
+    gmp_repeatRowCommands, nullptr, tickCommand, gmp_updateChannels,
 };

@@ -1,23 +1,12 @@
-// IT voices: a new note's duplicate check and new-note action, which may
-// leave the playing note to sound on in a background voice with its
-// envelopes and fadeout; the note actions (cut, off, fade); and every
-// voice's envelopes, fade, volume, panning, pitch and filter each tick.
-#include <algorithm>
-#include <cmath>
-#include <cstdlib>
-
-#include "music/gmp_envelope.h"
-#include "music/gmp_instrument.h"
-#include "music/gmp_it.h"
+// IT's new-note actions: a new note's duplicate check and new-note action,
+// which may leave the playing note to sound on in a background voice with
+// its envelopes and fadeout (the quietest voice is taken when none is
+// free), and the note actions themselves (cut, off, fade).
+#include "music/core/gmp_envelope.h"
+#include "music/core/gmp_instrument.h"
+#include "music/rules/it/it_rules.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
-
-static int clamp64(int v) { return v < 0 ? 0 : v > 64 ? 64 : v; }
-
-static uint32_t itRate(const mpSample_T* s, int period)
-{
-    return (uint32_t)((double)s->c4Speed * std::exp2((double)(IT_PERIOD_C5 - period) / (12 * IT_PERIOD_SEMITONE)));
-}
 
 void gmp_itNoteAction(gmpPlayState_T* st, gmpChannel_T* ch, gmpItVoiceState_T* v, int action)
 {
@@ -47,7 +36,7 @@ void gmp_itNoteAction(gmpPlayState_T* st, gmpChannel_T* ch, gmpItVoiceState_T* v
 
 void gmp_itPastNotes(gmpPlayState_T* st, int c, int action)
 {
-    gmpItState_T* it = st->it;
+    gmpItState_T* it = gmp_itState(st);
     for (int k = 0; k < it->numBackground; k++)
         if (it->bg[k].v.active && it->bg[k].owner == c)
             gmp_itNoteAction(st, &it->bg[k].ch, &it->bg[k].v, action);
@@ -56,7 +45,7 @@ void gmp_itPastNotes(gmpPlayState_T* st, int c, int action)
 // A free background voice, or the quietest one, cut.
 static gmpItVoice_T* takeVoice(gmpPlayState_T* st)
 {
-    gmpItState_T* it = st->it;
+    gmpItState_T* it = gmp_itState(st);
     gmpItVoice_T* best = nullptr;
     for (int k = 0; k < it->numBackground; k++) {
         gmpItVoice_T* b = &it->bg[k];
@@ -83,7 +72,7 @@ static bool duplicates(const gmpItVoice_T* b, int dct, int instrument, int sampl
 // unless it is cut.
 static void leaveNote(gmpPlayState_T* st, int c, const mpInstrument_T* inst, int sample, int note)
 {
-    gmpItState_T* it = st->it;
+    gmpItState_T* it = gmp_itState(st);
     gmpChannel_T* ch = &st->channels[c];
     static const int dcaAction[3] = {MP_NNA_CUT, MP_NNA_OFF, MP_NNA_FADE};
     if (inst->dct != MP_DCT_OFF)
@@ -110,8 +99,8 @@ static void leaveNote(gmpPlayState_T* st, int c, const mpInstrument_T* inst, int
 int gmp_itNewNote(gmpPlayState_T* st, int c, const mpInstrument_T* inst, int sample, int note)
 {
     gmpChannel_T* ch = &st->channels[c];
-    gmpItChannel_T* x = &st->it->chan[c];
-    gmpItVoiceState_T* v = &st->it->fg[c];
+    gmpItChannel_T* x = &gmp_itState(st)->chan[c];
+    gmpItVoiceState_T* v = &gmp_itState(st)->fg[c];
     leaveNote(st, c, inst, sample, note);
     const mpSample_T* s = &inst->sample[sample];
     int mapped = inst->noteMap[note];
@@ -143,7 +132,7 @@ int gmp_itNewNote(gmpPlayState_T* st, int c, const mpInstrument_T* inst, int sam
     v->resonance = x->resonance;
     int code = dsm_setSample(ch->soundChannel, s->handle);
     if (code == MPERR_OK)
-        code = dsm_playSound(ch->soundChannel, itRate(s, ch->period));
+        code = dsm_playSound(ch->soundChannel, gmp_itRate(s, ch->period));
     if (code == MPERR_OK && (ch->flags & GMP_F_COMMAND) && ch->command == ITC_OFFSET) {
         uint32_t frames = (uint32_t)x->memHighOffset << 16 | (uint32_t)x->memO << 8;
         ch->startOffset = frames << (s->type == DSM_SMP_16BIT ? 1 : 0);
@@ -151,88 +140,5 @@ int gmp_itNewNote(gmpPlayState_T* st, int c, const mpInstrument_T* inst, int sam
     } else {
         ch->startOffset = 0;
     }
-    return code;
-}
-
-// The volume envelope's value this tick; past its end the note fades, and
-// an envelope ending at 0 ends the note.
-static int volumeEnvelope(const mpEnvelope_T* env, gmpChannel_T* ch, gmpItVoiceState_T* v)
-{
-    int value = gmp_envStep(env, &ch->volumeEnv, ch->keyOn);
-    int last = env->numPoints - 1;
-    bool held = (env->flags & MP_ENV_LOOP) || (ch->keyOn && (env->flags & MP_ENV_SUSTAIN));
-    if (!held && ch->volumeEnv.tick >= env->tick[last]) {
-        v->fading = 1;
-        if (env->value[last] == 0 && value == 0)
-            v->active = 0;
-    }
-    return value;
-}
-
-// The sample's automatic vibrato: its depth grows by the sweep each tick up
-// to the full depth (at once without a sweep); the period offset this tick.
-static int autoVibrato(gmpChannel_T* ch, const mpSample_T* s)
-{
-    if (!s->vibDepth || !s->vibRate)
-        return 0;
-    int full = s->vibDepth << 8;
-    ch->autoVibTicks = s->vibSweep ? std::min(ch->autoVibTicks + s->vibSweep, full) : full;
-    int delta = gmp_itWave(s->vibType, ch->autoVibPos >> 2) * ch->autoVibTicks >> 14;
-    ch->autoVibPos = (ch->autoVibPos + s->vibRate) & 255;
-    return delta;
-}
-
-int gmp_itUpdateVoice(gmpPlayState_T* st, gmpChannel_T* ch, gmpItVoiceState_T* v, const gmpItChannel_T* chan)
-{
-    int sc = ch->soundChannel;
-    if (v->active && dsmChannel[sc].status <= DSM_AT_END)
-        v->active = 0;
-    if (!v->active) {
-        v->finalVolume = 0;
-        return dsm_setVolume(sc, 0);
-    }
-    const mpInstrument_T* inst = gmp_instrumentOf(st, v->instrument);
-    const mpSample_T* s = inst && ch->sampleNum < inst->numSamples ? &inst->sample[ch->sampleNum] : nullptr;
-    if (!s)
-        return dsm_setVolume(sc, 0);
-    const mpEnvelope_T& ve = inst->volumeEnvelope;
-    const mpEnvelope_T& pe = inst->panningEnvelope;
-    const mpEnvelope_T& te = inst->pitchEnvelope;
-    int envVolume = (ve.flags & MP_ENV_ON) && v->volEnvOn ? volumeEnvelope(&ve, ch, v) : 64;
-    int envPan = (pe.flags & MP_ENV_ON) && v->panEnvOn ? gmp_envStep(&pe, &ch->panningEnv, ch->keyOn) : 32;
-    int envPitch = (te.flags & MP_ENV_ON) && v->pitchEnvOn ? gmp_envStep(&te, &v->pitchEnv, ch->keyOn) : 32;
-    if (v->fading) {
-        ch->fadeVolume -= inst->fadeout;
-        if (ch->fadeVolume <= 0) {
-            ch->fadeVolume = 0;
-            v->active = 0;
-        }
-    }
-    if (chan) {
-        ch->chanVolume = chan->channelVolume;
-        v->finalPan = clamp64(chan->pan + v->panOffset + chan->panbrelloDelta);
-        v->surround = chan->surround;
-    }
-    // 6 + 6 + 7 + 6 + 7 + 6 + 15 bits of the factors, 0..64 left.
-    int64_t vol = (int64_t)ch->outVolume * v->sampleVolume * v->instrumentVolume * ch->chanVolume *
-                  st->globalVolume * envVolume * ch->fadeVolume;
-    v->finalVolume = v->active ? (int)(vol >> 47) : 0;
-    int code = dsm_setVolume(sc, v->finalVolume);
-    // The panning envelope swings the panning as far as the nearer side allows.
-    int p = v->finalPan;
-    p = clamp64(p + (envPan - 32) * (32 - std::abs(p - 32)) / 32);
-    int out = (p - 32) * 2 * st->module->panSeparation / 128;
-    if (code == MPERR_OK)
-        code = dsm_setPanning(sc, v->surround ? DSM_SURROUND : out);
-    int period = ch->outPeriod - autoVibrato(ch, s);
-    int cutoff = v->cutoff;
-    if (te.flags & MP_ENV_FILTER)
-        cutoff = cutoff * envPitch / 64;
-    else
-        period -= (envPitch - 32) * IT_PERIOD_SEMITONE / 2;
-    if (code == MPERR_OK && period > 0)
-        code = dsm_setRate(sc, itRate(s, period));
-    if (code == MPERR_OK)
-        code = dsm_setFilter(sc, cutoff, v->resonance);
     return code;
 }

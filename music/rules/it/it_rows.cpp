@@ -1,15 +1,14 @@
-// IT scheduling: a tick of an IT module, its rows (note, instrument and
-// volume column as Impulse Tracker plays them), row and fine delays, and
-// the update of every voice, foreground and background.
+// The IT rules' rows and ticks: the cell (note, instrument and volume
+// column as Impulse Tracker plays them), row and fine delays, and the
+// update of every voice, foreground and background.
 #include <cmath>
 #include <new>
 
-#include "music/gmp_instrument.h"
-#include "music/gmp_it.h"
+#include "music/core/gmp_instrument.h"
+#include "music/rules/rules.h"
+#include "music/rules/it/it_rules.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
-
-int gmp_itLinear(const gmpPlayState_T* st) { return (st->module->flags & MP_FLAG_LINEAR) != 0; }
 
 int gmp_itPeriod(int note) { return IT_PERIOD_C5 + (60 - note) * IT_PERIOD_SEMITONE; }
 
@@ -30,7 +29,7 @@ static bool isTonePorta(const gmpChannel_T* ch)
 static int playNote(gmpPlayState_T* st, int c)
 {
     gmpChannel_T* ch = &st->channels[c];
-    gmpItState_T* it = st->it;
+    gmpItState_T* it = gmp_itState(st);
     const mpInstrument_T* inst = gmp_instrumentOf(st, ch->instrument);
     int n = (ch->note >> 4) * 12 + (ch->note & 15);
     if (!inst || n >= MP_NOTES)
@@ -51,7 +50,7 @@ static int playNote(gmpPlayState_T* st, int c)
 int gmp_itPlayCell(gmpPlayState_T* st, int c)
 {
     gmpChannel_T* ch = &st->channels[c];
-    gmpItVoiceState_T* v = &st->it->fg[c];
+    gmpItVoiceState_T* v = &gmp_itState(st)->fg[c];
     if ((ch->flags & GMP_F_INSTRUMENT) && gmp_instrumentOf(st, ch->newInstrument))
         ch->instrument = ch->newInstrument;
     bool action = ch->flags & GMP_F_ACTION;
@@ -86,56 +85,43 @@ static void settlePosition(gmpPlayState_T* st)
     }
 }
 
-static int playRow(gmpPlayState_T* st)
+static int channelOf(const gmpPlayState_T* st, const gmpChannel_T* ch) { return (int)(ch - st->channels); }
+
+// The cell, unless a note delay holds it back to its tick.
+static int rowCell(gmpPlayState_T* st, gmpChannel_T* ch)
 {
-    gmp_readRow(st);
-    st->it->rowDelaySet = 0;
-    for (int c = 0; c < st->numChannels; c++) {
-        gmpChannel_T* ch = &st->channels[c];
-        ch->delayTick = 0;
-        if (commandIs(ch, ITC_SPECIAL, ITS_DELAY) && (ch->param & 15)) {
-            ch->delayTick = ch->param & 15;
-        } else {
-            int code = gmp_itPlayCell(st, c);
-            if (code != MPERR_OK)
-                return code;
-        }
-        if (ch->flags & GMP_F_COMMAND) {
-            int code = gmp_itRowCommand(st, c);
-            if (code != MPERR_OK)
-                return code;
-        }
+    ch->delayTick = 0;
+    if (commandIs(ch, ITC_SPECIAL, ITS_DELAY) && (ch->param & 15)) {
+        ch->delayTick = ch->param & 15;
+        return MPERR_OK;
     }
-    gmp_nextRow(st);
+    return gmp_itPlayCell(st, channelOf(st, ch));
+}
+
+static int rowCommand(gmpPlayState_T* st, gmpChannel_T* ch) { return gmp_itRowCommand(st, channelOf(st, ch)); }
+
+// After the row: the position settled, and the next row may set a row
+// delay again.
+static void rowEnd(gmpPlayState_T* st)
+{
     settlePosition(st);
-    return MPERR_OK;
+    gmp_itState(st)->rowDelaySet = 0;
 }
 
-static int tickEffects(gmpPlayState_T* st)
-{
-    for (int c = 0; c < st->numChannels; c++) {
-        gmpChannel_T* ch = &st->channels[c];
-        if (ch->flags & GMP_F_VOLUME)
-            gmp_itVolumeTick(st, c);
-        if (ch->flags & GMP_F_COMMAND) {
-            int code = gmp_itTickCommand(st, c);
-            if (code != MPERR_OK)
-                return code;
-        }
-    }
-    return MPERR_OK;
-}
+static void volumeTick(gmpPlayState_T* st, gmpChannel_T* ch) { gmp_itVolumeTick(st, channelOf(st, ch)); }
 
-int gmp_itStart(gmpPlayState_T* st, const int* soundChannels)
+static int tickCommand(gmpPlayState_T* st, gmpChannel_T* ch) { return gmp_itTickCommand(st, channelOf(st, ch)); }
+
+static int start(gmpPlayState_T* st)
 {
-    st->it = new (std::nothrow) gmpItState_T();
-    if (!st->it)
+    gmpItState_T* it = new (std::nothrow) gmpItState_T();
+    st->rulesState = it;
+    if (!it)
         return MPERR_NO_MEMORY;
     const mpModule_T* m = st->module;
     st->minPeriod = 1;
     st->maxPeriod = 32000;
     st->periodShift = 2;
-    gmpItState_T* it = st->it;
     for (int c = 0; c < st->numChannels; c++) {
         gmpItChannel_T* x = &it->chan[c];
         x->channelVolume = m->channelVolume[c];
@@ -144,56 +130,36 @@ int gmp_itStart(gmpPlayState_T* st, const int* soundChannels)
         x->cutoff = IT_CUTOFF_OPEN;
         st->channels[c].fadeVolume = GMP_FADE_FULL;
     }
-    it->numBackground = (int)m->backgroundVoices;
+    it->numBackground = st->numBackground;
     for (int k = 0; k < it->numBackground; k++)
-        it->bg[k].ch.soundChannel = soundChannels[st->numChannels + k];
+        it->bg[k].ch.soundChannel = st->backgroundChannels[k];
     // The first row plays on the first tick.
     st->tick = st->speed - 1;
     return MPERR_OK;
 }
 
-void gmp_itStop(gmpPlayState_T* st)
+static void stop(gmpPlayState_T* st)
 {
-    if (!st->it)
-        return;
-    for (int k = 0; k < st->it->numBackground; k++)
-        dsm_stopSound(st->it->bg[k].ch.soundChannel);
-    delete st->it;
-    st->it = nullptr;
+    delete gmp_itState(st);
+    st->rulesState = nullptr;
 }
 
-int gmp_backgroundChannels(const gmpPlayState_T* st, int* out)
+// Slides, vibrato and panbrello work from the base values every tick.
+static void tickStart(gmpPlayState_T* st)
 {
-    if (!st->it)
-        return 0;
-    for (int k = 0; k < st->it->numBackground; k++)
-        out[k] = st->it->bg[k].ch.soundChannel;
-    return st->it->numBackground;
-}
-
-int gmp_itTick(gmpPlayState_T* st)
-{
-    gmpItState_T* it = st->it;
+    gmpItState_T* it = gmp_itState(st);
     for (int c = 0; c < st->numChannels; c++) {
         st->channels[c].outPeriod = st->channels[c].period;
         st->channels[c].outVolume = st->channels[c].volume;
         it->chan[c].panbrelloDelta = 0;
     }
+}
+
+// Every voice, foreground and background, on the device.
+static int update(gmpPlayState_T* st)
+{
+    gmpItState_T* it = gmp_itState(st);
     int code = MPERR_OK;
-    // A row lasts speed ticks, more by S6x, and SEx plays it again without
-    // its notes.
-    if (++st->tick < st->speed + it->fineDelay) {
-        code = tickEffects(st);
-    } else {
-        st->tick = 0;
-        it->fineDelay = 0;
-        if (st->patternDelay > 0) {
-            st->patternDelay--;
-            code = tickEffects(st);
-        } else {
-            code = playRow(st);
-        }
-    }
     for (int c = 0; c < st->numChannels && code == MPERR_OK; c++)
         code = gmp_itUpdateVoice(st, &st->channels[c], &it->fg[c], &it->chan[c]);
     for (int k = 0; k < it->numBackground && code == MPERR_OK; k++)
@@ -201,3 +167,10 @@ int gmp_itTick(gmpPlayState_T* st)
             code = gmp_itUpdateVoice(st, &it->bg[k].ch, &it->bg[k].v, nullptr);
     return code;
 }
+
+// A row lasts speed ticks, more by S6x (extraTicks), and SEx plays it again
+// without its notes, its commands' work of the other ticks on its first.
+const gmpRules_T gmpItRules = {
+    0, start, stop, nullptr, tickStart, rowCell, rowCommand, nullptr, rowEnd,
+    gmp_tickChannels, volumeTick, tickCommand, update,
+};

@@ -1,6 +1,6 @@
 // Moving play to another order position from outside the song: a player's
 // "next order" and "previous order" keys.
-#include "music/gmp.h"
+#include "music/core/gmp.h"
 
 void gmp_setPosition(gmpPlayState_T* st, int position)
 {

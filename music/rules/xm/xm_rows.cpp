@@ -1,11 +1,13 @@
-// XM scheduling: a tick of an XM module, its rows (note, instrument and
-// volume column as FastTracker 2 plays them) and the channel update with
-// the instrument's envelopes, fadeout and automatic vibrato.
+// The XM rules' rows and ticks: the cell (note, instrument and volume
+// column as FastTracker 2 plays them) and the channel update with the
+// instrument's envelopes, fadeout and automatic vibrato.
 #include <cstdlib>
+#include <new>
 
-#include "music/gmp_instrument.h"
-#include "music/gmp_xm.h"
-#include "music/gmp_xm_periods.h"
+#include "music/core/gmp_instrument.h"
+#include "music/rules/rules.h"
+#include "music/rules/xm/xm_rules.h"
+#include "music/rules/xm/xm_periods.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 
@@ -28,6 +30,7 @@ static int commandIs(const gmpChannel_T* ch, int command, int sub)
 // its start or from the offset command's position.
 static int startSample(gmpPlayState_T* st, gmpChannel_T* ch, const mpSample_T* s)
 {
+    gmpXmChannel_T* xc = gmp_xmChannel(st, ch);
     ch->period = ch->outPeriod = gmp_xmPeriod(isLinear(st), ch->realNote, ch->finetune);
     ch->vibPos = ch->tremPos = 0;
     ch->retrigCount = 0;
@@ -38,9 +41,9 @@ static int startSample(gmpPlayState_T* st, gmpChannel_T* ch, const mpSample_T* s
         code = dsm_playSound(ch->soundChannel, gmp_xmRate(isLinear(st), ch->period));
     if (code == MPERR_OK && commandIs(ch, XMC_OFFSET, -1)) {
         if (ch->param)
-            ch->memOffset = ch->param;
+            xc->memOffset = ch->param;
         // The offset counts sample frames: bytes are twice as many in 16-bit.
-        ch->startOffset = (uint32_t)ch->memOffset * 256 << (s->type == DSM_SMP_16BIT ? 1 : 0);
+        ch->startOffset = (uint32_t)xc->memOffset * 256 << (s->type == DSM_SMP_16BIT ? 1 : 0);
         code = dsm_setPosition(ch->soundChannel, ch->startOffset);
     } else {
         ch->startOffset = 0;
@@ -75,6 +78,7 @@ static int playNote(gmpPlayState_T* st, gmpChannel_T* ch, const mpInstrument_T* 
 
 int gmp_xmPlayCell(gmpPlayState_T* st, gmpChannel_T* ch)
 {
+    gmpXmChannel_T* xc = gmp_xmChannel(st, ch);
     if (ch->flags & GMP_F_INSTRUMENT)
         ch->instrument = ch->newInstrument;
     const mpInstrument_T* inst = gmp_instrumentOf(st, ch->instrument);
@@ -92,7 +96,7 @@ int gmp_xmPlayCell(gmpPlayState_T* st, gmpChannel_T* ch)
         const mpSample_T* s = gmp_channelSample(st, ch);
         if (s) {
             gmp_setVolume(st, ch, s->volume);
-            ch->xmPanning = s->panning;
+            xc->panning = s->panning;
         }
         gmp_triggerInstrument(ch);
     }
@@ -101,54 +105,28 @@ int gmp_xmPlayCell(gmpPlayState_T* st, gmpChannel_T* ch)
     return MPERR_OK;
 }
 
-static int playRow(gmpPlayState_T* st)
+// The cell, unless a note delay holds it back to its tick.
+static int rowCell(gmpPlayState_T* st, gmpChannel_T* ch)
 {
-    gmp_readRow(st);
-    for (int c = 0; c < st->numChannels; c++) {
-        gmpChannel_T* ch = &st->channels[c];
-        ch->delayTick = 0;
-        if (commandIs(ch, XMC_EXTENDED, XME_DELAY) && (ch->param & 15)) {
-            ch->delayTick = ch->param & 15;
-        } else {
-            int code = gmp_xmPlayCell(st, ch);
-            if (code != MPERR_OK)
-                return code;
-        }
-        if (ch->flags & GMP_F_COMMAND) {
-            int code = gmp_xmRowCommand(st, ch);
-            if (code != MPERR_OK)
-                return code;
-        }
+    ch->delayTick = 0;
+    if (commandIs(ch, XMC_EXTENDED, XME_DELAY) && (ch->param & 15)) {
+        ch->delayTick = ch->param & 15;
+        return MPERR_OK;
     }
-    gmp_nextRow(st);
-    return MPERR_OK;
-}
-
-static int tickEffects(gmpPlayState_T* st)
-{
-    for (int c = 0; c < st->numChannels; c++) {
-        gmpChannel_T* ch = &st->channels[c];
-        if (ch->flags & GMP_F_VOLUME)
-            gmp_xmVolumeTick(st, ch);
-        if (ch->flags & GMP_F_COMMAND) {
-            int code = gmp_xmTickCommand(st, ch);
-            if (code != MPERR_OK)
-                return code;
-        }
-    }
-    return MPERR_OK;
+    return gmp_xmPlayCell(st, ch);
 }
 
 // Envelopes, fadeout and automatic vibrato, then the channel's final
 // volume, panning and rate on the device.
 static int updateChannel(gmpPlayState_T* st, gmpChannel_T* ch)
 {
+    gmpXmChannel_T* xc = gmp_xmChannel(st, ch);
     const mpInstrument_T* inst = gmp_instrumentOf(st, ch->instrument);
     gmp_instrumentTick(ch, inst, gmp_channelSample(st, ch));
     int64_t v = (int64_t)ch->outVolume * ch->envVolume * ch->fadeVolume * st->globalVolume;
     int code = dsm_setVolume(ch->soundChannel, (int)(v >> 27));
     // The panning envelope swings the panning as far as the nearer side allows.
-    int p = ch->xmPanning + (ch->envPanning - 32) * (128 - std::abs(ch->xmPanning - 128)) / 32;
+    int p = xc->panning + (ch->envPanning - 32) * (128 - std::abs(xc->panning - 128)) / 32;
     p = p < 0 ? 0 : p > 255 ? 255 : p;
     if (code == MPERR_OK)
         code = dsm_setPanning(ch->soundChannel, (p - 128) / 2);
@@ -157,40 +135,50 @@ static int updateChannel(gmpPlayState_T* st, gmpChannel_T* ch)
     return code;
 }
 
-void gmp_xmStart(gmpPlayState_T* st)
+static int update(gmpPlayState_T* st)
 {
+    int code = MPERR_OK;
+    for (int c = 0; c < st->numChannels && code == MPERR_OK; c++)
+        code = updateChannel(st, &st->channels[c]);
+    return code;
+}
+
+static int start(gmpPlayState_T* st)
+{
+    st->rulesState = new (std::nothrow) gmpXmState_T();
+    if (!st->rulesState)
+        return MPERR_NO_MEMORY;
     st->periodShift = 2;
     st->minPeriod = 1;
     st->maxPeriod = 32000;
     for (int c = 0; c < st->numChannels; c++) {
         gmpChannel_T* ch = &st->channels[c];
-        ch->xmPanning = 128;
+        gmp_xmChannel(st, ch)->panning = 128;
         ch->fadeVolume = GMP_FADE_FULL;
         ch->envVolume = 64;
         ch->envPanning = 32;
     }
+    return MPERR_OK;
 }
 
-int gmp_xmTick(gmpPlayState_T* st)
+static void stop(gmpPlayState_T* st)
 {
-    // Slides and vibrato work from the base values every tick.
+    delete (gmpXmState_T*)st->rulesState;
+    st->rulesState = nullptr;
+}
+
+// Slides and vibrato work from the base values every tick.
+static void tickStart(gmpPlayState_T* st)
+{
     for (int c = 0; c < st->numChannels; c++) {
         st->channels[c].outPeriod = st->channels[c].period;
         st->channels[c].outVolume = st->channels[c].volume;
     }
-    int code = MPERR_OK;
-    if (++st->tick < st->speed) {
-        code = tickEffects(st);
-    } else {
-        st->tick = 0;
-        // A pattern delay repeats the row without its notes; its first
-        // tick, like the row's own, slides nothing.
-        if (st->patternDelay)
-            st->patternDelay--;
-        else
-            code = playRow(st);
-    }
-    for (int c = 0; c < st->numChannels && code == MPERR_OK; c++)
-        code = updateChannel(st, &st->channels[c]);
-    return code;
 }
+
+// A pattern delay repeats the row without its notes; its first tick, like
+// the row's own, slides nothing (no repeatRow).
+const gmpRules_T gmpXmRules = {
+    0, start, stop, nullptr, tickStart, rowCell, gmp_xmRowCommand, nullptr, nullptr,
+    nullptr, gmp_xmVolumeTick, gmp_xmTickCommand, update,
+};

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "music/mixer/dsm.h"
-#include "s3m_fixture.h"
+#include "tests/music/s3m_fixture.h"
 
 namespace {
 

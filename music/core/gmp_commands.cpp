@@ -1,7 +1,7 @@
 // The command rules several formats share: volume and period setting, tone
 // portamento, the row and order jumps, pattern loop and delay, note cut and
 // note delay. Each format's command file calls them with its own parameters.
-#include "music/gmp.h"
+#include "music/core/gmp.h"
 #include "music/mp_errors.h"
 
 const uint8_t gmpVibratoSine[32] = {

@@ -2,7 +2,7 @@
 // Instruments of the instrument formats (XM, IT): the note map that picks a
 // sample, the trigger that restarts envelopes and fadeout, key-off, and the
 // per-tick work of envelopes, fadeout and automatic vibrato.
-#include "music/gmp.h"
+#include "music/core/gmp.h"
 
 enum { GMP_FADE_FULL = 32768 };
 

@@ -1,7 +1,8 @@
 // The MOD commands: what each does on its row's tick and on the other ticks.
 // Internal command numbers are the MOD reader's (effect + 1, extended
 // effects 17 to 26, speed 15, tempo 16).
-#include "music/gmp.h"
+#include "music/core/gmp.h"
+#include "music/rules/rules.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 
@@ -48,11 +49,19 @@ static int notePeriod(const gmpPlayState_T* st, const gmpChannel_T* ch, int note
 }
 
 // The period limits: octaves 1 to 3, or 0 to 5 when the song uses them.
-static void setUp(gmpPlayState_T* st)
+static int start(gmpPlayState_T* st)
 {
     bool wide = st->module->flags & MP_FLAG_WIDE_OCTAVES;
     st->maxPeriod = wide ? 1712 : 856;
     st->minPeriod = wide ? 28 : 113;
+    return MPERR_OK;
+}
+
+// A MOD cell has no volume column and no note actions: only its instrument
+// is taken before the command.
+static int rowCell(gmpPlayState_T* st, gmpChannel_T* ch)
+{
+    return ch->flags & GMP_F_INSTRUMENT ? gmp_takeInstrument(st, ch) : MPERR_OK;
 }
 
 static void volumeSlide(gmpPlayState_T* st, gmpChannel_T* ch, int xy)
@@ -234,5 +243,6 @@ static int tickCommand(gmpPlayState_T* st, gmpChannel_T* ch)
 }
 
 const gmpRules_T gmpModRules = {
-    MOD_PAULA_CLOCK, setUp, notePeriod, nullptr, nullptr, nullptr, rowCommand, tickCommand,
+    MOD_PAULA_CLOCK, start, nullptr, notePeriod, nullptr, rowCell, rowCommand, gmp_cellNote, nullptr,
+    gmp_repeatRowCommands, nullptr, tickCommand, gmp_updateChannels,
 };

@@ -7,11 +7,12 @@
 #include <cmath>
 
 #include "music/formats/mod_writer.h"
-#include "music/gmp.h"
+#include "music/core/gmp.h"
+#include "music/rules/rules.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
-#include "music_fixture.h"
-#include "xm_writer.h"
+#include "tests/music/music_fixture.h"
+#include "tests/music/xm_writer.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ struct XmPlayer {
         int channels[MP_MAX_CHANNELS];
         for (int c = 0; c < MP_MAX_CHANNELS; c++)
             channels[c] = c;
-        EXPECT_EQ(gmp_play(m, -1, -1, -1, 1, 0, channels, &st), 0);
+        EXPECT_EQ(gmp_play(m, gmp_rulesOf(m), -1, -1, -1, 1, 0, channels, &st), 0);
         // The silent ticks before the first row.
         for (int t = 1; t < song.speed; t++)
             EXPECT_EQ(gmp_tick(), 0);

@@ -1,4 +1,4 @@
-#include "music/gmp_xm_periods.h"
+#include "music/rules/xm/xm_periods.h"
 
 #include <cmath>
 

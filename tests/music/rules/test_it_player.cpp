@@ -6,11 +6,12 @@
 
 #include <cmath>
 
-#include "music/gmp.h"
-#include "music/gmp_it.h"
+#include "music/core/gmp.h"
+#include "music/rules/rules.h"
+#include "music/rules/it/it_rules.h"
 #include "music/mixer/dsm.h"
-#include "music_fixture.h"
-#include "it_writer.h"
+#include "tests/music/music_fixture.h"
+#include "tests/music/it_writer.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ struct ItPlayer {
         std::vector<int> channels(n);
         for (int c = 0; c < n; c++)
             channels[c] = c;
-        EXPECT_EQ(gmp_play(m, -1, -1, -1, 1, 0, channels.data(), &st), 0);
+        EXPECT_EQ(gmp_play(m, gmp_rulesOf(m), -1, -1, -1, 1, 0, channels.data(), &st), 0);
     }
     ~ItPlayer()
     {
@@ -45,11 +46,11 @@ struct ItPlayer {
     int activeBackground() const
     {
         int n = 0;
-        for (int k = 0; k < st->it->numBackground; k++)
-            n += st->it->bg[k].v.active;
+        for (int k = 0; k < gmp_itState(st)->numBackground; k++)
+            n += gmp_itState(st)->bg[k].v.active;
         return n;
     }
-    const gmpItVoice_T* background(int k) const { return &st->it->bg[k]; }
+    const gmpItVoice_T* background(int k) const { return &gmp_itState(st)->bg[k]; }
 };
 
 // One channel, speed 2: notes on rows 0 and 1 (and 2 when given).
@@ -91,7 +92,7 @@ TEST_P(ItNewNoteAction, LeavesTheOldNoteAsItSays)
     p.ticks(1);                 // row 1: the second note
     ASSERT_EQ(p.activeBackground(), c.backgroundActive);
     EXPECT_EQ(p.st->channels[0].realNote, 67);
-    EXPECT_EQ(p.st->it->fg[0].active, 1);
+    EXPECT_EQ(gmp_itState(p.st)->fg[0].active, 1);
     if (!c.backgroundActive) {
         EXPECT_EQ(p.st->channels[0].soundChannel, firstSound);
         return;

@@ -4,7 +4,7 @@
 // player's critical section.
 #include <cstdint>
 
-#include "music/gmp_envelope.h"
+#include "music/core/gmp_envelope.h"
 #include "music/mp_module.h"
 
 enum { GMP_MAX_PLAYING = 16 };
@@ -43,16 +43,15 @@ struct gmpChannel_T {
     int loopRow, loopCounter;
     int retrigCount;
     int flags;
-    // The fields below are the other formats' (MOD leaves them as they start).
+    // The fields below are the ones several other formats share (MOD leaves
+    // them as they start); a format's own live with its rules.
     int volumeByte;             // this row's volume column
     int noteAction;             // this row's cut, off or fade note byte
-    int memory;                 // S3M: the last non-zero parameter of the commands that share one
     int vibWave, tremWave;      // waveforms: 0 sine, 1 ramp down, 2 square; +4 keeps the phase on a new note
     int tremSpeed, tremDepth, tremPos;
     int tremorCount;            // ticks into the tremor's on-and-off cycle
-    uint32_t c4Speed;           // a finetune command's middle-C rate; 0: the sample's
-    // The instrument formats (XM): envelopes, key off and fadeout, automatic
-    // vibrato, and XM's parameter memory.
+    // The instrument formats (XM, IT): envelopes, key off and fadeout,
+    // automatic vibrato.
     int keyOn;                  // 0 once the key is released
     int fadeVolume;             // 32768 full, down by the fadeout per tick after key off
     gmpEnvState_T volumeEnv, panningEnv;
@@ -62,38 +61,56 @@ struct gmpChannel_T {
     int autoVibDelta;           // period offset this tick
     int realNote;               // note + the sample's relative note, semitones from C-0
     int finetune;               // -128..127
-    int xmPanning;              // 0..255
-    int memSlideUp, memSlideDown, memFineUp, memFineDown, memExtraUp, memExtraDown;
-    int memVolSlide, memFineVolUp, memFineVolDown, memPanSlide, memGlobalSlide;
-    int memRetrig, memTremor, memOffset;
     int delayTick;              // EDx: the tick the held cell plays on
 };
 
 struct gmpPlayState_T;
 
-// What a format decides for itself; the scheduling of rows and ticks is the
-// same for every format. Chosen once when play starts.
+// The seam between the scheduler and a format: everything a format decides
+// for itself, as one table of hooks chosen once when play starts (MOD, S3M,
+// XM and IT each have one, music/rules/). The scheduler keeps the ticks,
+// rows, positions and the end of the song, and calls these in this order:
+//   play start:  start
+//   every tick:  tickStart
+//   a row:       rowCell, rowCommand (a channel with a command), rowNote,
+//                channel by channel; then the row moves on and rowEnd
+//   a pattern delay's repeat of the row: repeatRow
+//   other ticks: volumeTick (a channel with a volume column), tickCommand
+//                (a channel with a command), channel by channel
+//   after every tick: update
+//   play end:    stop
+// A hook marked "may be null" is skipped where a format has nothing to do.
 struct gmpRules_T {
-    uint32_t clock;             // a period of P plays at clock / P Hz
-    // Period limits, slide shift and anything else at play start.
-    void (*setUp)(gmpPlayState_T* st);
-    // Period of a note byte for the channel's sample; 0 when it has none.
+    // Formats that start notes through gmp_startNote: a period of P plays
+    // at clock / P Hz. 0 for those that work out their own rates.
+    uint32_t clock;
+    // After the channels are set up: period limits, slide shift and the
+    // format's own state (rulesState). 0 or a code.
+    int (*start)(gmpPlayState_T* st);
+    // Frees the format's own state; also after a failed start. May be null.
+    void (*stop)(gmpPlayState_T* st);
+    // Period of a note byte for the channel's sample (gmp_startNote); 0
+    // when it has none. Null where the format starts its notes itself.
     int (*notePeriod)(const gmpPlayState_T* st, const gmpChannel_T* ch, int note);
-    // Per channel, after the row is read and before its instrument is
-    // taken: parameter memory, what a new row resets. May be null.
-    void (*rowStart)(gmpPlayState_T* st, gmpChannel_T* ch);
-    // The volume column's byte, after the instrument. Null: no volume column.
-    int (*volumeColumn)(gmpPlayState_T* st, gmpChannel_T* ch);
-    // A cut, off or fade cell. Null: such cells are ignored.
-    int (*noteAction)(gmpPlayState_T* st, gmpChannel_T* ch);
+    // Before every tick: what slides and vibrato work from. May be null.
+    void (*tickStart)(gmpPlayState_T* st);
+    // The channel's cell on the row's tick: its instrument, volume column,
+    // note action, and the note where the format plays it before the command.
+    int (*rowCell)(gmpPlayState_T* st, gmpChannel_T* ch);
     int (*rowCommand)(gmpPlayState_T* st, gmpChannel_T* ch);
+    // After the command: a note the command neither took nor held back
+    // starts. May be null.
+    int (*rowNote)(gmpPlayState_T* st, gmpChannel_T* ch);
+    // After the row has moved on. May be null.
+    void (*rowEnd)(gmpPlayState_T* st);
+    // A pattern delay's repeat of the last row, no notes. May be null.
+    int (*repeatRow)(gmpPlayState_T* st);
+    // The volume column on the ticks after the row's. May be null.
+    void (*volumeTick)(gmpPlayState_T* st, gmpChannel_T* ch);
     int (*tickCommand)(gmpPlayState_T* st, gmpChannel_T* ch);
+    // After every tick: the channels' volume, panning and rate on the device.
+    int (*update)(gmpPlayState_T* st);
 };
-
-extern const gmpRules_T gmpModRules;
-extern const gmpRules_T gmpS3mRules;
-
-struct gmpItState_T;
 
 struct gmpPlayState_T {
     int slot;
@@ -118,12 +135,16 @@ struct gmpPlayState_T {
     int volumeFactor;
     gmpChannel_T channels[MP_MAX_CHANNELS];
     const gmpRules_T* rules;    // the module format's
-    // The play ends at the end of the row on which loopCount reaches
-    // endLoop (0: never): its channels fall silent and it is ticked no more.
+    void* rulesState;           // the format's own state: its rules' start makes it, their stop frees it
+    int extraTicks;             // ticks the current row lasts beyond speed (a fine pattern delay)
+    // Sound channels beyond the module's channels, for background voices.
+    int numBackground;
+    int backgroundChannels[MP_BACKGROUND_VOICES];
+    // A play that is not looping ends at the end of the row on which
+    // loopCount reaches endLoop (1: the song's first pass): its channels
+    // fall silent and it is ticked no more.
     int endLoop;
     int ended;
-    // IT: the channels' own state and the background voices.
-    gmpItState_T* it;
 };
 
 extern gmpPlayState_T* gmpPlaying[GMP_MAX_PLAYING];
@@ -133,14 +154,17 @@ extern uint32_t gmpTickRate;
 // Sound channels a module plays on: one per channel, then its background
 // voices.
 int gmp_soundChannelsNeeded(const mpModule_T* module);
-// Starts playing in slot `slot` on the given sound channels (as many as
-// gmp_soundChannelsNeeded says); first, last and restart -1 take the module's values. 0 or a code.
-int gmp_play(mpModule_T* module, int first, int last, int restart, int looping, int slot,
-             const int* soundChannels, gmpPlayState_T** state);
+// Starts playing by the format's rules in slot `slot` on the given sound
+// channels (as many as gmp_soundChannelsNeeded says); first, last and
+// restart -1 take the module's values. 0 or a code.
+int gmp_play(mpModule_T* module, const gmpRules_T* rules, int first, int last, int restart, int looping,
+             int slot, const int* soundChannels, gmpPlayState_T** state);
 int gmp_stop(gmpPlayState_T* state);
 // Advances every playing module by one tick; 0 or a code.
 int gmp_tick();
 int gmp_setTempo(gmpPlayState_T* state, int bpm);
+// Ends the play at the end of the last row of pass `loops`; 0 loops for ever.
+void gmp_setEndLoop(gmpPlayState_T* st, int loops);
 // Whether the next tick reads a new row (not a pattern delay's repeat).
 int gmp_rowIsDue(const gmpPlayState_T* st);
 // Moves play to the start of order `position` (markers skipped in the
@@ -154,7 +178,7 @@ void gmp_setPeriod(gmpPlayState_T* st, gmpChannel_T* ch, int period);
 int gmp_clampPeriod(const gmpPlayState_T* st, int period);
 int gmp_startNote(gmpPlayState_T* st, gmpChannel_T* ch);
 void gmp_nextPosition(gmpPlayState_T* st);
-// The rules every format's commands share (gmp_effects.cpp).
+// The rules every format's commands share (gmp_commands.cpp).
 void gmp_setVolume(gmpPlayState_T* st, gmpChannel_T* ch, int v);
 void gmp_tonePortamento(gmpPlayState_T* st, gmpChannel_T* ch);
 void gmp_takePortaTarget(gmpPlayState_T* st, gmpChannel_T* ch);
@@ -177,14 +201,14 @@ int gmp_rowsOf(const gmpPlayState_T* st);
 // After a row: the next one, or the next position after the pattern's last,
 // unless a jump already chose where play goes on.
 void gmp_nextRow(gmpPlayState_T* st);
-// The XM rules: the play state's XM settings, and one tick of an XM module
-// (its own row driver: instruments, envelopes and the volume column).
-void gmp_xmStart(gmpPlayState_T* st);
-int gmp_xmTick(gmpPlayState_T* st);
-// The IT rules, the same way; the background voices' sound channels follow
-// the channels' in soundChannels. gmp_itStop stops and releases them.
-int gmp_itStart(gmpPlayState_T* st, const int* soundChannels);
-int gmp_itTick(gmpPlayState_T* st);
-void gmp_itStop(gmpPlayState_T* st);
 // The sound channels of the background voices, for the player to release.
 int gmp_backgroundChannels(const gmpPlayState_T* st, int* out);
+// The rules the MOD-style formats (MOD, S3M) share: the row's instrument
+// (its sample and volume), the row's note after the command, a pattern
+// delay's repeat of the row's commands, the channel update from periods.
+int gmp_takeInstrument(gmpPlayState_T* st, gmpChannel_T* ch);
+int gmp_cellNote(gmpPlayState_T* st, gmpChannel_T* ch);
+int gmp_repeatRowCommands(gmpPlayState_T* st);
+int gmp_updateChannels(gmpPlayState_T* st);
+// The ticks after the row's: every channel's volume column and command.
+int gmp_tickChannels(gmpPlayState_T* st);

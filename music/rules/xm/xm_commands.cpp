@@ -1,10 +1,10 @@
 // The XM commands and the volume column: what each does on its row's tick
 // and on the others, with FastTracker 2's parameter memory (a parameter of
 // 0 repeats the last non-zero one of the same command).
-#include "music/gmp_envelope.h"
-#include "music/gmp_instrument.h"
-#include "music/gmp_xm.h"
-#include "music/gmp_xm_periods.h"
+#include "music/core/gmp_envelope.h"
+#include "music/core/gmp_instrument.h"
+#include "music/rules/xm/xm_rules.h"
+#include "music/rules/xm/xm_periods.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 
@@ -16,10 +16,10 @@ static void volumeSlide(gmpPlayState_T* st, gmpChannel_T* ch, int xy)
     gmp_setVolume(st, ch, xy >> 4 ? ch->volume + (xy >> 4) : ch->volume - (xy & 15));
 }
 
-static void slidePanning(gmpChannel_T* ch, int delta)
+static void slidePanning(gmpXmChannel_T* xc, int delta)
 {
-    int p = ch->xmPanning + delta;
-    ch->xmPanning = p < 0 ? 0 : p > 255 ? 255 : p;
+    int p = xc->panning + delta;
+    xc->panning = p < 0 ? 0 : p > 255 ? 255 : p;
 }
 
 // The vibrato and tremolo waveforms, 0..255 over half a cycle of 32 steps.
@@ -96,12 +96,13 @@ static void setSpeed(gmpPlayState_T* st, int xx)
 
 static void extendedRow(gmpPlayState_T* st, gmpChannel_T* ch, int sub, int x)
 {
+    gmpXmChannel_T* xc = gmp_xmChannel(st, ch);
     switch (sub) {
     case XME_FINE_UP:
-        slidePeriod(st, ch, -4 * gmp_remember(&ch->memFineUp, x));
+        slidePeriod(st, ch, -4 * gmp_remember(&xc->memFineUp, x));
         break;
     case XME_FINE_DOWN:
-        slidePeriod(st, ch, 4 * gmp_remember(&ch->memFineDown, x));
+        slidePeriod(st, ch, 4 * gmp_remember(&xc->memFineDown, x));
         break;
     case XME_VIBRATO_WAVE:
         ch->vibWave = x & 3;
@@ -113,10 +114,10 @@ static void extendedRow(gmpPlayState_T* st, gmpChannel_T* ch, int sub, int x)
         ch->tremWave = x & 3;
         break;
     case XME_FINE_VOL_UP:
-        gmp_setVolume(st, ch, ch->volume + gmp_remember(&ch->memFineVolUp, x));
+        gmp_setVolume(st, ch, ch->volume + gmp_remember(&xc->memFineVolUp, x));
         break;
     case XME_FINE_VOL_DOWN:
-        gmp_setVolume(st, ch, ch->volume - gmp_remember(&ch->memFineVolDown, x));
+        gmp_setVolume(st, ch, ch->volume - gmp_remember(&xc->memFineVolDown, x));
         break;
     case XME_CUT:
         gmp_noteCut(st, ch, x);
@@ -131,13 +132,14 @@ static void extendedRow(gmpPlayState_T* st, gmpChannel_T* ch, int sub, int x)
 
 int gmp_xmRowCommand(gmpPlayState_T* st, gmpChannel_T* ch)
 {
+    gmpXmChannel_T* xc = gmp_xmChannel(st, ch);
     int xx = ch->param, x = xx >> 4, y = xx & 15;
     switch (ch->command) {
     case XMC_PORTA_UP:
-        gmp_remember(&ch->memSlideUp, xx);
+        gmp_remember(&xc->memSlideUp, xx);
         break;
     case XMC_PORTA_DOWN:
-        gmp_remember(&ch->memSlideDown, xx);
+        gmp_remember(&xc->memSlideDown, xx);
         break;
     case XMC_TONE_PORTA:
         gmp_remember(&ch->portaSpeed, xx);
@@ -149,14 +151,14 @@ int gmp_xmRowCommand(gmpPlayState_T* st, gmpChannel_T* ch)
     case XMC_TONE_VOLSLIDE:
     case XMC_VIBRATO_VOLSLIDE:
     case XMC_VOLSLIDE:
-        gmp_remember(&ch->memVolSlide, xx);
+        gmp_remember(&xc->memVolSlide, xx);
         break;
     case XMC_TREMOLO:
         gmp_remember(&ch->tremSpeed, x);
         gmp_remember(&ch->tremDepth, y);
         break;
     case XMC_PANNING:
-        ch->xmPanning = xx;
+        xc->panning = xx;
         break;
     case XMC_JUMP:
         gmp_positionJump(st, xx < (int)st->module->songLength ? xx : (int)st->module->songLength);
@@ -177,7 +179,7 @@ int gmp_xmRowCommand(gmpPlayState_T* st, gmpChannel_T* ch)
         st->globalVolume = xx > 64 ? 64 : xx;
         break;
     case XMC_GLOBAL_SLIDE:
-        gmp_remember(&ch->memGlobalSlide, xx);
+        gmp_remember(&xc->memGlobalSlide, xx);
         break;
     case XMC_KEY_OFF:
         if (xx == 0)
@@ -192,23 +194,23 @@ int gmp_xmRowCommand(gmpPlayState_T* st, gmpChannel_T* ch)
         break;
     }
     case XMC_PAN_SLIDE:
-        gmp_remember(&ch->memPanSlide, xx);
+        gmp_remember(&xc->memPanSlide, xx);
         break;
     case XMC_RETRIG:
         if (x)
-            ch->memRetrig = (ch->memRetrig & 15) | x << 4;
+            xc->memRetrig = (xc->memRetrig & 15) | x << 4;
         if (y)
-            ch->memRetrig = (ch->memRetrig & 0xF0) | y;
+            xc->memRetrig = (xc->memRetrig & 0xF0) | y;
         break;
     case XMC_TREMOR:
-        gmp_remember(&ch->memTremor, xx);
+        gmp_remember(&xc->memTremor, xx);
         break;
     case XMC_EXTRA_FINE:
         // One period unit a step: a quarter of a fine slide.
         if (x == 1)
-            slidePeriod(st, ch, -gmp_remember(&ch->memExtraUp, y));
+            slidePeriod(st, ch, -gmp_remember(&xc->memExtraUp, y));
         else if (x == 2)
-            slidePeriod(st, ch, gmp_remember(&ch->memExtraDown, y));
+            slidePeriod(st, ch, gmp_remember(&xc->memExtraDown, y));
         break;
     default:
         break;
@@ -238,16 +240,17 @@ static int extendedTick(gmpPlayState_T* st, gmpChannel_T* ch, int sub, int x)
 
 int gmp_xmTickCommand(gmpPlayState_T* st, gmpChannel_T* ch)
 {
+    gmpXmChannel_T* xc = gmp_xmChannel(st, ch);
     int xx = ch->param;
     switch (ch->command) {
     case XMC_ARPEGGIO:
         arpeggio(st, ch, xx);
         break;
     case XMC_PORTA_UP:
-        slidePeriod(st, ch, -4 * ch->memSlideUp);
+        slidePeriod(st, ch, -4 * xc->memSlideUp);
         break;
     case XMC_PORTA_DOWN:
-        slidePeriod(st, ch, 4 * ch->memSlideDown);
+        slidePeriod(st, ch, 4 * xc->memSlideDown);
         break;
     case XMC_TONE_PORTA:
         gmp_tonePortamento(st, ch);
@@ -256,43 +259,43 @@ int gmp_xmTickCommand(gmpPlayState_T* st, gmpChannel_T* ch)
         gmp_xmVibrato(st, ch);
         break;
     case XMC_TONE_VOLSLIDE:
-        volumeSlide(st, ch, ch->memVolSlide);
+        volumeSlide(st, ch, xc->memVolSlide);
         gmp_tonePortamento(st, ch);
         break;
     case XMC_VIBRATO_VOLSLIDE:
-        volumeSlide(st, ch, ch->memVolSlide);
+        volumeSlide(st, ch, xc->memVolSlide);
         gmp_xmVibrato(st, ch);
         break;
     case XMC_TREMOLO:
         tremolo(ch);
         break;
     case XMC_VOLSLIDE:
-        volumeSlide(st, ch, ch->memVolSlide);
+        volumeSlide(st, ch, xc->memVolSlide);
         break;
     case XMC_EXTENDED:
         return extendedTick(st, ch, xx >> 4, xx & 15);
     case XMC_GLOBAL_SLIDE:
-        globalSlide(st, ch->memGlobalSlide);
+        globalSlide(st, xc->memGlobalSlide);
         break;
     case XMC_KEY_OFF:
         if (xx == st->tick)
             gmp_keyOff(ch, gmp_instrumentOf(st, ch->instrument));
         break;
     case XMC_PAN_SLIDE:
-        slidePanning(ch, ch->memPanSlide >> 4 ? ch->memPanSlide >> 4 : -(ch->memPanSlide & 15));
+        slidePanning(xc, xc->memPanSlide >> 4 ? xc->memPanSlide >> 4 : -(xc->memPanSlide & 15));
         break;
     case XMC_RETRIG: {
-        int interval = ch->memRetrig & 15;
+        int interval = xc->memRetrig & 15;
         if (interval && ++ch->retrigCount >= interval) {
             ch->retrigCount = 0;
-            gmp_setVolume(st, ch, gmp_retrigVolume(ch->memRetrig >> 4, ch->volume));
+            gmp_setVolume(st, ch, gmp_retrigVolume(xc->memRetrig >> 4, ch->volume));
             return retrigger(ch);
         }
         break;
     }
     case XMC_TREMOR: {
         // On for x + 1 ticks, then off for y + 1.
-        int on = (ch->memTremor >> 4) + 1, off = (ch->memTremor & 15) + 1;
+        int on = (xc->memTremor >> 4) + 1, off = (xc->memTremor & 15) + 1;
         if (ch->tremorCount % (on + off) >= on)
             ch->outVolume = 0;
         ch->tremorCount = (ch->tremorCount + 1) % (on + off);
@@ -306,6 +309,7 @@ int gmp_xmTickCommand(gmpPlayState_T* st, gmpChannel_T* ch)
 
 void gmp_xmVolumeRow(gmpPlayState_T* st, gmpChannel_T* ch)
 {
+    gmpXmChannel_T* xc = gmp_xmChannel(st, ch);
     int v = ch->volumeByte, x = v & 15;
     if (v <= 64) {
         gmp_setVolume(st, ch, v);
@@ -325,7 +329,7 @@ void gmp_xmVolumeRow(gmpPlayState_T* st, gmpChannel_T* ch)
         gmp_remember(&ch->vibDepth, x);
         break;
     case XMV_PANNING:
-        ch->xmPanning = x * 16;
+        xc->panning = x * 16;
         break;
     case XMV_TONE_PORTA:
         gmp_remember(&ch->portaSpeed, x * 16);
@@ -349,10 +353,10 @@ void gmp_xmVolumeTick(gmpPlayState_T* st, gmpChannel_T* ch)
         gmp_xmVibrato(st, ch);
         break;
     case XMV_PAN_LEFT:
-        slidePanning(ch, -x);
+        slidePanning(gmp_xmChannel(st, ch), -x);
         break;
     case XMV_PAN_RIGHT:
-        slidePanning(ch, x);
+        slidePanning(gmp_xmChannel(st, ch), x);
         break;
     case XMV_TONE_PORTA:
         gmp_tonePortamento(st, ch);

@@ -2,9 +2,9 @@
 // tick and on the others, with Impulse Tracker's parameter memory (0 repeats
 // the last value; D, K and L share one, E and F another that G joins under
 // the compatible-G flag) and the old-effects flag.
-#include "music/gmp_envelope.h"
-#include "music/gmp_instrument.h"
-#include "music/gmp_it.h"
+#include "music/core/gmp_envelope.h"
+#include "music/core/gmp_instrument.h"
+#include "music/rules/it/it_rules.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 
@@ -112,7 +112,7 @@ static void filterCommand(gmpItChannel_T* x, gmpItVoiceState_T* v, int xx)
 
 static void envelopeSwitch(gmpPlayState_T* st, int c, int y)
 {
-    gmpItVoiceState_T* v = &st->it->fg[c];
+    gmpItVoiceState_T* v = &gmp_itState(st)->fg[c];
     switch (y) {
     case 0:
     case 1:
@@ -147,7 +147,7 @@ static void envelopeSwitch(gmpPlayState_T* st, int c, int y)
 static void specialRow(gmpPlayState_T* st, int c, int sub, int y)
 {
     gmpChannel_T* ch = &st->channels[c];
-    gmpItChannel_T* x = &st->it->chan[c];
+    gmpItChannel_T* x = &gmp_itState(st)->chan[c];
     switch (sub) {
     case ITS_VIBRATO_WAVE:
         ch->vibWave = y & 3;
@@ -159,7 +159,7 @@ static void specialRow(gmpPlayState_T* st, int c, int sub, int y)
         x->panbrelloWave = y & 3;
         break;
     case ITS_FINE_DELAY:
-        st->it->fineDelay += y;
+        st->extraTicks += y;
         break;
     case ITS_NNA:
         envelopeSwitch(st, c, y);
@@ -178,9 +178,9 @@ static void specialRow(gmpPlayState_T* st, int c, int sub, int y)
         gmp_patternLoop(st, ch, y);
         break;
     case ITS_ROW_DELAY:
-        if (!st->it->rowDelaySet) {
+        if (!gmp_itState(st)->rowDelaySet) {
             st->patternDelay = y;
-            st->it->rowDelaySet = 1;
+            gmp_itState(st)->rowDelaySet = 1;
         }
         break;
     default:
@@ -191,7 +191,7 @@ static void specialRow(gmpPlayState_T* st, int c, int sub, int y)
 int gmp_itRowCommand(gmpPlayState_T* st, int c)
 {
     gmpChannel_T* ch = &st->channels[c];
-    gmpItChannel_T* x = &st->it->chan[c];
+    gmpItChannel_T* x = &gmp_itState(st)->chan[c];
     int xx = ch->param, hi = xx >> 4, lo = xx & 15;
     switch (ch->command) {
     case ITC_SPEED:
@@ -282,7 +282,7 @@ int gmp_itRowCommand(gmpPlayState_T* st, int c)
         panbrello(x);
         break;
     case ITC_MIDI:
-        filterCommand(x, &st->it->fg[c], xx);
+        filterCommand(x, &gmp_itState(st)->fg[c], xx);
         break;
     default:
         break;
@@ -295,7 +295,7 @@ static int specialTick(gmpPlayState_T* st, int c, int sub, int y)
     gmpChannel_T* ch = &st->channels[c];
     if (sub == ITS_CUT && y == st->tick) {
         gmp_itSetVolume(ch, 0);
-        gmp_itNoteAction(st, ch, &st->it->fg[c], MP_NNA_CUT);
+        gmp_itNoteAction(st, ch, &gmp_itState(st)->fg[c], MP_NNA_CUT);
     } else if (sub == ITS_DELAY && y == st->tick && ch->delayTick) {
         return gmp_itPlayCell(st, c);
     }
@@ -305,7 +305,7 @@ static int specialTick(gmpPlayState_T* st, int c, int sub, int y)
 int gmp_itTickCommand(gmpPlayState_T* st, int c)
 {
     gmpChannel_T* ch = &st->channels[c];
-    gmpItChannel_T* x = &st->it->chan[c];
+    gmpItChannel_T* x = &gmp_itState(st)->chan[c];
     switch (ch->command) {
     case ITC_VOLSLIDE:
         volumeSlide(st, ch, x);
@@ -389,7 +389,7 @@ static int columnValue(const gmpChannel_T* ch) { return ch->volumeByte > MP_NO_V
 void gmp_itVolumeRow(gmpPlayState_T* st, int c)
 {
     gmpChannel_T* ch = &st->channels[c];
-    gmpItChannel_T* x = &st->it->chan[c];
+    gmpItChannel_T* x = &gmp_itState(st)->chan[c];
     int v = columnValue(ch);
     if (v <= 64) {
         gmp_itSetVolume(ch, v);
@@ -414,7 +414,7 @@ void gmp_itVolumeRow(gmpPlayState_T* st, int c)
 void gmp_itVolumeTick(gmpPlayState_T* st, int c)
 {
     gmpChannel_T* ch = &st->channels[c];
-    gmpItChannel_T* x = &st->it->chan[c];
+    gmpItChannel_T* x = &gmp_itState(st)->chan[c];
     int v = columnValue(ch);
     if (v >= 85 && v <= 94) {
         gmp_itSetVolume(ch, ch->volume + x->memVolColumn);
