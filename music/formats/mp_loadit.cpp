@@ -10,6 +10,7 @@
 
 #include "music/formats/it_layout.h"
 #include "music/formats/it_sample.h"
+#include "music/formats/mp_bytes.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music/mp_module.h"
@@ -22,8 +23,6 @@ struct itReader_T {
     size_t size;
 };
 
-uint32_t le16(const uint8_t* p) { return (uint32_t)p[0] | (uint32_t)p[1] << 8; }
-uint32_t le32(const uint8_t* p) { return le16(p) | le16(p + 2) << 16; }
 
 // The record of `want` bytes at an offset the file names, or null when it
 // does not lie wholly inside the file.
@@ -143,7 +142,7 @@ void readEnvelope(const uint8_t* e, int bias, mpEnvelope_T* env)
     env->numPoints = 0;
     for (int k = 0; k < count; k++) {
         const uint8_t* pt = e + 6 + 3 * k;
-        uint16_t tick = (uint16_t)le16(pt + 1);
+        uint16_t tick = (uint16_t)mp_le16(pt + 1);
         if (k > 0 && tick <= env->tick[k - 1])
             break;
         env->tick[k] = tick;
@@ -192,7 +191,7 @@ void readNewInstrument(const uint8_t* h, int numSamples, mpInstrument_T* inst)
     inst->nna = h[0x11] & 3;
     inst->dct = h[0x12] & 3;
     inst->dca = std::min<int>(h[0x13], MP_DCA_FADE);
-    inst->fadeout = (int32_t)std::min<uint32_t>(le16(h + 0x14), 1024) * 32;
+    inst->fadeout = (int32_t)std::min<uint32_t>(mp_le16(h + 0x14), 1024) * 32;
     inst->pitchPanSeparation = std::clamp((int)(int8_t)h[0x16], -32, 32);
     inst->pitchPanCentre = std::min<int>(h[0x17], IT_LAST_NOTE);
     inst->globalVolume = std::min<int>(h[0x18], 128);
@@ -212,7 +211,7 @@ void readNewInstrument(const uint8_t* h, int numSamples, mpInstrument_T* inst)
 void readOldInstrument(const uint8_t* h, int numSamples, mpInstrument_T* inst)
 {
     std::memcpy(inst->name, h + 0x20, 22);
-    inst->fadeout = (int32_t)std::min<uint32_t>(le16(h + 0x18), 256) * 64;
+    inst->fadeout = (int32_t)std::min<uint32_t>(mp_le16(h + 0x18), 256) * 64;
     inst->nna = h[0x1A] & 3;
     inst->dct = h[0x1B] ? MP_DCT_NOTE : MP_DCT_OFF;
     readKeyboard(h + 0x40, numSamples, inst);
@@ -271,12 +270,12 @@ void readSampleHeader(const uint8_t* h, mpSample_T* s)
     s->globalVolume = std::min<int>(h[0x11], 64);
     s->volume = std::min<int>(h[0x13], 64);
     s->defaultPan = h[0x2F] & 128 ? std::min<int>(h[0x2F] & 127, 64) : -1;
-    s->c4Speed = std::min<uint32_t>(le32(h + 0x3C), 9999999);
-    s->loopStart = le32(h + 0x34);
-    s->loopEnd = le32(h + 0x38);
+    s->c4Speed = std::min<uint32_t>(mp_le32(h + 0x3C), 9999999);
+    s->loopStart = mp_le32(h + 0x34);
+    s->loopEnd = mp_le32(h + 0x38);
     s->loopType = loopType(flags & ITS_LOOP, flags & ITS_PINGPONG);
-    s->sustainStart = le32(h + 0x40);
-    s->sustainEnd = le32(h + 0x44);
+    s->sustainStart = mp_le32(h + 0x40);
+    s->sustainEnd = mp_le32(h + 0x44);
     s->sustainType = loopType(flags & ITS_SUSTAIN, flags & ITS_SUSTAIN_PINGPONG);
     s->vibRate = h[0x4C];
     s->vibDepth = h[0x4D];
@@ -293,7 +292,7 @@ uint32_t readSampleData(const itReader_T& r, const uint8_t* h, uint32_t frames, 
 {
     uint8_t flags = h[0x12], cvt = h[0x2E];
     bool is16 = flags & ITS_16BIT, stereo = flags & ITS_STEREO;
-    uint32_t offset = le32(h + 0x48);
+    uint32_t offset = mp_le32(h + 0x48);
     if (offset >= r.size || frames == 0)
         return 0;
     const uint8_t* src = r.f + offset;
@@ -329,7 +328,7 @@ uint32_t readSampleData(const itReader_T& r, const uint8_t* h, uint32_t frames, 
         int32_t v = 0;
         for (int side = 0; side < sides; side++) {
             const uint8_t* p = raw.data() + ((size_t)side * frames + i) * bytes;
-            int32_t x = is16 ? (int32_t)le16(p) : p[0];
+            int32_t x = is16 ? (int32_t)mp_le16(p) : p[0];
             x = isSigned ? (is16 ? (int16_t)x : (int8_t)x) : x - (is16 ? 32768 : 128);
             v += x;
         }
@@ -379,7 +378,7 @@ int readSamples(const itReader_T& r, const uint32_t* offsets, uint32_t count, in
         if (!h || std::memcmp(h, "IMPS", 4) != 0 || !(h[0x12] & ITS_PRESENT))
             continue;
         readSampleHeader(h, &s);
-        uint32_t frames = std::min<uint32_t>(le32(h + 0x30), 1u << 26);
+        uint32_t frames = std::min<uint32_t>(mp_le32(h + 0x30), 1u << 26);
         std::vector<uint8_t> data;
         frames = readSampleData(r, h, frames, &data);
         int shift = s.type == DSM_SMP_16BIT ? 1 : 0;
@@ -458,7 +457,7 @@ void readPatterns(const itReader_T& r, const uint32_t* offsets, uint32_t count, 
         const uint8_t* h = recordAt(r, offsets[i], IT_PATTERN_HEADER);
         if (!h)
             continue;
-        uint32_t bytes = le16(h), rows = le16(h + 2);
+        uint32_t bytes = mp_le16(h), rows = mp_le16(h + 2);
         if (rows == 0 || rows > 256)
             continue;
         size_t data = offsets[i] + (size_t)IT_PATTERN_HEADER;
@@ -493,8 +492,8 @@ int mp_loadIt(const char* fileName, int loadSamples, void*, mpModule_T** out)
     const uint8_t* f = r.f;
     if (std::memcmp(f, "IMPM", 4) != 0)
         return MPERR_INVALID_MODULE;
-    uint32_t numOrders = le16(f + 0x20), numInsts = le16(f + 0x22), numSamples = le16(f + 0x24);
-    uint32_t numPatterns = le16(f + 0x26), compatible = le16(f + 0x2A), flags = le16(f + 0x2C);
+    uint32_t numOrders = mp_le16(f + 0x20), numInsts = mp_le16(f + 0x22), numSamples = mp_le16(f + 0x24);
+    uint32_t numPatterns = mp_le16(f + 0x26), compatible = mp_le16(f + 0x2A), flags = mp_le16(f + 0x2C);
     if (numOrders > 256 || numInsts > 255 || numSamples > 255 || numPatterns > 256)
         return MPERR_INVALID_MODULE;
     size_t tables = IT_HEADER + numOrders + 4 * ((size_t)numInsts + numSamples + numPatterns);
@@ -504,7 +503,7 @@ int mp_loadIt(const char* fileName, int loadSamples, void*, mpModule_T** out)
     const uint8_t* t = f + IT_HEADER + numOrders;
     for (auto* list : {&insOff, &smpOff, &patOff})
         for (uint32_t& o : *list) {
-            o = le32(t);
+            o = mp_le32(t);
             t += 4;
         }
 

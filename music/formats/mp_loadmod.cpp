@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "music/formats/mod_periods.h"
+#include "music/formats/mp_bytes.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music/mp_module.h"
@@ -30,8 +31,6 @@ static int channelsFromSignature(const uint8_t* sig)
         n = digit(sig[3]);
     return n;
 }
-
-static uint32_t word(const uint8_t* p) { return (uint32_t)p[0] << 8 | p[1]; }
 
 // Extended command (E) nibble -> internal command; 0 keeps an empty entry.
 static const uint8_t extendedCommand[16] = {0, 17, 18, 0, 0, 0, 19, 0, 20, 21, 22, 23, 24, 25, 26, 0};
@@ -115,11 +114,11 @@ static int encodePattern(modEncoder_T* enc, const uint8_t* cells, int channels, 
 // sample keeps what is there; loop points are kept inside what is there.
 static void setUpSample(mpSample_T* s, const uint8_t* hdr, uint32_t available)
 {
-    uint32_t length = std::min(word(hdr + 22) * 2, available);
+    uint32_t length = std::min(mp_be16(hdr + 22) * 2, available);
     s->finetune = hdr[24] & 15;
     s->volume = std::min<int>(hdr[25], 64);
-    s->loopStart = word(hdr + 26) * 2;
-    s->loopEnd = s->loopStart + word(hdr + 28) * 2;
+    s->loopStart = mp_be16(hdr + 26) * 2;
+    s->loopEnd = s->loopStart + mp_be16(hdr + 28) * 2;
     s->loopEnd = std::min(s->loopEnd, length);
     if (s->loopEnd < 3 || s->loopStart >= s->loopEnd) {
         s->loopType = DSM_LOOP_NONE;
@@ -213,7 +212,7 @@ int mp_loadMod(const char* fileName, int loadSamples, void*, mpModule_T** out)
                 }
             }
         }
-        pos += word(hdr + 22) * 2;
+        pos += mp_be16(hdr + 22) * 2;
     }
     if (enc.wideOctaves)
         m->flags |= MP_FLAG_WIDE_OCTAVES;

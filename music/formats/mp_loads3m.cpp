@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "music/formats/mp_bytes.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music/mp_module.h"
@@ -21,8 +22,6 @@ enum { S3M_AMIGA_LIMITS = 16, S3M_FAST_SLIDES = 64, S3M_FAST_SLIDES_VERSION = 0x
 enum { S3M_SMP_LOOP = 1, S3M_SMP_STEREO = 2, S3M_SMP_16BIT = 4, S3M_UNSIGNED = 2 };
 enum { S3M_TYPE_SAMPLE = 1, S3M_TYPE_ADLIB_FIRST = 2, S3M_TYPE_ADLIB_LAST = 7 };
 
-static uint32_t le16(const uint8_t* p) { return p[0] | (uint32_t)p[1] << 8; }
-static uint32_t le32(const uint8_t* p) { return le16(p) | le16(p + 2) << 16; }
 
 struct s3mReader_T {
     const uint8_t* f;
@@ -110,14 +109,14 @@ static void setUpSample(s3mReader_T* r, const uint8_t* h, mpSample_T* s, size_t*
 {
     int flags = h[31];
     int frameBytes = (flags & S3M_SMP_16BIT ? 2 : 1) * (flags & S3M_SMP_STEREO ? 2 : 1);
-    *dataOffset = ((size_t)h[13] << 20) | (size_t)le16(h + 14) << 4;
+    *dataOffset = ((size_t)h[13] << 20) | (size_t)mp_le16(h + 14) << 4;
     size_t available = *dataOffset < r->size ? r->size - *dataOffset : 0;
-    uint32_t frames = (uint32_t)std::min<size_t>(le32(h + 16), available / frameBytes);
+    uint32_t frames = (uint32_t)std::min<size_t>(mp_le32(h + 16), available / frameBytes);
     if (h[30] != 0)
         frames = 0;
-    uint32_t loopStart = le32(h + 20), loopEnd = std::min(le32(h + 24), frames);
+    uint32_t loopStart = mp_le32(h + 20), loopEnd = std::min(mp_le32(h + 24), frames);
     s->volume = std::min<int>(h[28], 64);
-    s->c4Speed = le32(h + 32);
+    s->c4Speed = mp_le32(h + 32);
     s->loopFlag = (flags & S3M_SMP_LOOP) && loopStart < loopEnd ? 1 : 0;
     s->loopType = s->loopFlag ? DSM_LOOP_TRACKER : DSM_LOOP_NONE;
     s->loopStart = s->loopFlag ? loopStart * frameBytes : 0;
@@ -143,7 +142,7 @@ static int uploadSample(s3mReader_T* r, mpSample_T* s, size_t offset)
     for (uint32_t i = 0; i < values; i++) {
         uint32_t from = stereo ? (i & 1) * perSide + i / 2 : i;
         if (wide) {
-            uint16_t v = (uint16_t)le16(src + 2 * from) ^ (r->unsignedSamples ? 0x8000 : 0);
+            uint16_t v = (uint16_t)mp_le16(src + 2 * from) ^ (r->unsignedSamples ? 0x8000 : 0);
             int16_t sv = (int16_t)v;
             std::memcpy(&data[2 * i], &sv, 2);
         } else {
@@ -178,7 +177,7 @@ int mp_loadS3m(const char* fileName, int loadSamples, void*, mpModule_T** out)
     r.f = file.data();
     r.size = file.size();
     const uint8_t* f = r.f;
-    uint32_t numOrders = le16(f + 32), numInsts = le16(f + 34), numPatterns = le16(f + 36);
+    uint32_t numOrders = mp_le16(f + 32), numInsts = mp_le16(f + 34), numPatterns = mp_le16(f + 36);
     if (std::memcmp(f + 44, "SCRM", 4) != 0 || numOrders > S3M_MAX_ORDERS || numInsts > S3M_MAX_INSTRUMENTS ||
         numPatterns > S3M_MAX_PATTERNS)
         return MPERR_INVALID_MODULE;
@@ -211,17 +210,17 @@ int mp_loadS3m(const char* fileName, int loadSamples, void*, mpModule_T** out)
     m->masterVolume = std::min<uint8_t>(f[48], 64);
     m->speed = f[49] ? f[49] : 6;
     m->tempo = f[50] >= 33 ? f[50] : 125;
-    uint32_t flags = le16(f + 38), version = le16(f + 40);
+    uint32_t flags = mp_le16(f + 38), version = mp_le16(f + 40);
     if (flags & S3M_AMIGA_LIMITS)
         m->flags |= MP_FLAG_AMIGA_LIMITS;
     if ((flags & S3M_FAST_SLIDES) || version == S3M_FAST_SLIDES_VERSION)
         m->flags |= MP_FLAG_FAST_SLIDES;
-    r.unsignedSamples = le16(f + 42) == S3M_UNSIGNED;
+    r.unsignedSamples = mp_le16(f + 42) == S3M_UNSIGNED;
 
     r.used.assign(numInsts, false);
     m->patterns.resize(m->numPatterns);
     for (uint32_t p = 0; p < m->numPatterns; p++) {
-        size_t offset = p < numPatterns ? (size_t)le16(f + patPointers + 2 * p) << 4 : 0;
+        size_t offset = p < numPatterns ? (size_t)mp_le16(f + patPointers + 2 * p) << 4 : 0;
         if (offset && offset + 2 > r.size)
             return MPERR_INVALID_PATTERN;
         encodePattern(&r, offset, &m->patterns[p]);
@@ -234,7 +233,7 @@ int mp_loadS3m(const char* fileName, int loadSamples, void*, mpModule_T** out)
         mpInstrument_T& inst = m->instruments[i];
         mpSample_T* s = &m->sampleRecords[i];
         size_t dataOffset;
-        readInstrument(&r, (size_t)le16(f + instPointers + 2 * i) << 4, &inst, s, &dataOffset);
+        readInstrument(&r, (size_t)mp_le16(f + instPointers + 2 * i) << 4, &inst, s, &dataOffset);
         if (!r.used[i])
             continue;
         inst.used = 1;

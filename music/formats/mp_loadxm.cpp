@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "music/formats/xm_layout.h"
+#include "music/formats/mp_bytes.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music/mp_module.h"
@@ -21,8 +22,6 @@ struct xmReader_T {
     size_t size;
 };
 
-uint32_t le16(const uint8_t* p) { return (uint32_t)p[0] | (uint32_t)p[1] << 8; }
-uint32_t le32(const uint8_t* p) { return le16(p) | le16(p + 2) << 16; }
 
 // Copies the `want` bytes at pos into a zeroed buffer, as many as the file
 // and the record's stated size hold.
@@ -93,8 +92,8 @@ int readPatterns(const xmReader_T& r, size_t* pos, uint32_t count, int channels,
         if (*pos + XM_PATTERN_HEADER > r.size)
             return MPERR_END_OF_FILE;
         const uint8_t* h = r.f + *pos;
-        uint32_t headerLength = std::max<uint32_t>(le32(h), XM_PATTERN_HEADER);
-        uint32_t rows = le16(h + 5), packed = le16(h + 7);
+        uint32_t headerLength = std::max<uint32_t>(mp_le32(h), XM_PATTERN_HEADER);
+        uint32_t rows = mp_le16(h + 5), packed = mp_le16(h + 7);
         rows = rows == 0 ? 64 : std::min<uint32_t>(rows, XM_MAX_ROWS);
         size_t data = *pos + headerLength;
         if (data > r.size || packed > r.size - data)
@@ -112,11 +111,11 @@ void readEnvelope(const uint8_t* points, int count, int sustain, int loopStart, 
 {
     env->numPoints = 0;
     for (int k = 0; k < std::min<int>(count, XM_ENV_POINTS); k++) {
-        uint16_t tick = (uint16_t)le16(points + 4 * k);
+        uint16_t tick = (uint16_t)mp_le16(points + 4 * k);
         if (k > 0 && tick <= env->tick[k - 1])
             break;
         env->tick[k] = tick;
-        env->value[k] = (int16_t)std::min<uint32_t>(le16(points + 4 * k + 2), 64);
+        env->value[k] = (int16_t)std::min<uint32_t>(mp_le16(points + 4 * k + 2), 64);
         env->numPoints = k + 1;
     }
     int n = env->numPoints;
@@ -141,7 +140,7 @@ void readInstrumentHeader(const uint8_t* h, int numSamples, mpInstrument_T* inst
         inst->noteSample[n] = n < XM_LAST_NOTE && h[33 + n] < numSamples ? h[33 + n] : (uint8_t)MP_NONE;
     readEnvelope(h + 129, h[225], h[227], h[228], h[229], h[233], &inst->volumeEnvelope);
     readEnvelope(h + 177, h[226], h[230], h[231], h[232], h[234], &inst->panningEnvelope);
-    inst->fadeout = (int32_t)le16(h + 239);
+    inst->fadeout = (int32_t)mp_le16(h + 239);
 }
 
 // Sample header fields; lengths in bytes as written.
@@ -149,9 +148,9 @@ void readSampleHeader(const uint8_t* h, const uint8_t* inst, mpSample_T* s)
 {
     bool is16 = h[14] & XM_SAMPLE_16BIT;
     uint32_t mask = is16 ? ~1u : ~0u;
-    s->length = le32(h) & mask;
-    s->loopStart = le32(h + 4) & mask;
-    s->loopEnd = s->loopStart + (le32(h + 8) & mask);
+    s->length = mp_le32(h) & mask;
+    s->loopStart = mp_le32(h + 4) & mask;
+    s->loopEnd = s->loopStart + (mp_le32(h + 8) & mask);
     s->volume = std::min<int>(h[12], 64);
     s->finetune = (int8_t)h[13];
     s->type = is16 ? DSM_SMP_16BIT : DSM_SMP_8BIT;
@@ -173,7 +172,7 @@ std::vector<uint8_t> decodeSample(const uint8_t* src, uint32_t available, bool i
     if (is16) {
         int16_t value = 0;
         for (uint32_t i = 0; i + 1 < available; i += 2) {
-            value = (int16_t)(value + (int16_t)le16(src + i));
+            value = (int16_t)(value + (int16_t)mp_le16(src + i));
             std::memcpy(out.data() + i, &value, 2);
         }
     } else {
@@ -207,14 +206,14 @@ int readInstruments(const xmReader_T& r, size_t pos, int loadSamples, mpModule_T
     std::vector<size_t> first(m->numInsts, 0);
     for (uint32_t i = 0; i < m->numInsts && pos + 4 <= r.size; i++) {
         uint8_t h[XM_INSTRUMENT_HEADER];
-        uint32_t stated = le32(r.f + pos);
+        uint32_t stated = mp_le32(r.f + pos);
         readRecord(r, pos, stated, h, sizeof h);
-        int numSamples = stated >= 29 ? (int)le16(h + 27) : 0;
+        int numSamples = stated >= 29 ? (int)mp_le16(h + 27) : 0;
         if (numSamples > XM_MAX_SAMPLES)
             return MPERR_INVALID_INSTRUMENT;
         mpInstrument_T& inst = m->instruments[i];
         readInstrumentHeader(h, numSamples, &inst);
-        uint32_t headerSize = numSamples ? le32(h + 29) : 0;
+        uint32_t headerSize = numSamples ? mp_le32(h + 29) : 0;
         if (headerSize == 0)
             headerSize = XM_SAMPLE_HEADER;
         pos += std::max<uint32_t>(stated, 4);
@@ -269,9 +268,9 @@ int mp_loadXm(const char* fileName, int loadSamples, void*, mpModule_T** out)
         return code;
     xmReader_T r = {file.data(), file.size()};
     const uint8_t* f = r.f;
-    uint32_t headerSize = le32(f + 60);
-    uint32_t songLength = le16(f + 64), channels = le16(f + 68);
-    uint32_t numPatterns = le16(f + 70), numInsts = le16(f + 72);
+    uint32_t headerSize = mp_le32(f + 60);
+    uint32_t songLength = mp_le16(f + 64), channels = mp_le16(f + 68);
+    uint32_t numPatterns = mp_le16(f + 70), numInsts = mp_le16(f + 72);
     // The order table ends with the header as written, at most 256 entries.
     uint32_t orderRoom = headerSize > 20 ? std::min<uint32_t>(headerSize - 20, 256) : 0;
     songLength = std::min(songLength, orderRoom);
@@ -285,17 +284,17 @@ int mp_loadXm(const char* fileName, int loadSamples, void*, mpModule_T** out)
     std::memcpy(m->name, f + 17, 20);
     m->formatId = MP_FORMAT_XM;
     m->songLength = songLength;
-    uint32_t restart = le16(f + 66);
+    uint32_t restart = mp_le16(f + 66);
     m->restartPos = restart < songLength ? restart : 0;
     m->numInsts = numInsts;
     m->numChannels = (uint8_t)channels;
     m->masterVolume = 64;
-    uint32_t speed = le16(f + 76), bpm = le16(f + 78);
+    uint32_t speed = mp_le16(f + 76), bpm = mp_le16(f + 78);
     m->speed = (uint8_t)(speed == 0 || speed > 31 ? 6 : speed);
     m->tempo = (uint8_t)(bpm < 32 || bpm > 255 ? 125 : bpm);
     for (int c = 0; c < MP_MAX_CHANNELS; c++)
         m->panning[c] = 64;
-    if (le16(f + 74) & 1)
+    if (mp_le16(f + 74) & 1)
         m->flags |= MP_FLAG_LINEAR;
     m->orders.assign(f + 80, f + 80 + songLength);
     // An order naming a pattern the file lacks plays an empty one.
