@@ -14,13 +14,19 @@
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music/mp_module.h"
-#include "platform/log.h"
 
 namespace {
+
+// What a file cut short (or pointing past its end) lacks: counted while
+// reading, reported once as the module's warnings.
+struct itMissing_T {
+    uint32_t patterns, samples, sampleData, instruments;
+};
 
 struct itReader_T {
     const uint8_t* f;
     size_t size;
+    itMissing_T* missing;
 };
 
 
@@ -70,7 +76,7 @@ std::vector<uint8_t> emptyPattern()
 // What unpacking a pattern learns about the channels.
 struct itChannels_T {
     bool enabled[IT_MAX_CHANNELS];
-    int highest;            // highest channel holding data, -1 none
+    int highest;            // highest channel the patterns name, -1 none
     bool dropped;           // data in channels past the common encoding's
 };
 
@@ -116,14 +122,15 @@ std::vector<uint8_t> unpackPattern(const uint8_t* d, uint32_t bytes, uint32_t ro
             cell.volume = l.volume;
             cell.command = l.command;
             cell.param = l.param;
-            if (!ch->enabled[c] || !cell.mask)
-                continue;
+            // A disabled channel counts among the song's channels but is
+            // never heard: its notes are dropped.
             if (c >= MP_MAX_CHANNELS) {
-                ch->dropped = true;
+                ch->dropped = ch->dropped || (ch->enabled[c] && cell.mask);
                 continue;
             }
             ch->highest = std::max(ch->highest, c);
-            cells[c] = cell;
+            if (ch->enabled[c] && cell.mask)
+                cells[c] = cell;
         }
         for (int c = 0; c < MP_MAX_CHANNELS; c++)
             encodeCell(&out, c, cells[c]);
@@ -287,21 +294,32 @@ void readSampleHeader(const uint8_t* h, mpSample_T* s)
 
 // The sample's frames as the mixer plays them (unsigned 8-bit bytes or
 // signed 16-bit values); a stereo sample's two channels are mixed. Returns
-// the frames the file holds.
+// the frames the file holds, counting a sample cut short as missing data.
 uint32_t readSampleData(const itReader_T& r, const uint8_t* h, uint32_t frames, std::vector<uint8_t>* out)
 {
     uint8_t flags = h[0x12], cvt = h[0x2E];
     bool is16 = flags & ITS_16BIT, stereo = flags & ITS_STEREO;
     uint32_t offset = mp_le32(h + 0x48);
-    if (offset >= r.size || frames == 0)
+    if (frames == 0)
         return 0;
+    if (offset >= r.size) {
+        r.missing->sampleData++;
+        return 0;
+    }
     const uint8_t* src = r.f + offset;
     size_t avail = r.size - offset;
     int bytes = is16 ? 2 : 1;
     int sides = stereo ? 2 : 1;
-    std::vector<uint8_t> raw((size_t)frames * bytes * sides);
+    // Where each side's values start: stored data keeps the left channel
+    // whole, then the right; compressed data is decoded into a buffer of
+    // no more frames than the file can describe (every frame takes at
+    // least a bit), whatever length the header claims.
+    const uint8_t* side[2] = {src, src + (size_t)frames * bytes};
+    std::vector<uint8_t> raw;
     uint32_t got = 0;
     if (flags & ITS_COMPRESSED) {
+        frames = (uint32_t)std::min<size_t>(frames, avail * 8);
+        raw.resize((size_t)frames * bytes * sides);
         size_t used = 0;
         got = itsmp_decompress(src, avail, raw.data(), frames, is16, cvt & ITC_DELTA215, &used);
         if (stereo && got == frames) {
@@ -309,25 +327,22 @@ uint32_t readSampleData(const itReader_T& r, const uint8_t* h, uint32_t frames, 
             got = itsmp_decompress(src + used, avail - used, raw.data() + (size_t)frames * bytes, frames, is16,
                                    cvt & ITC_DELTA215, &usedRight);
         }
-        if (got < frames)
-            con_log("IT: compressed sample data ends after %u of %u frames", got, frames);
+        side[0] = raw.data();
+        side[1] = raw.data() + (size_t)frames * bytes;
     } else {
-        // Stereo data stores the left channel whole, then the right: the
-        // frames both sides hold.
-        size_t side = (size_t)frames * bytes;
+        size_t sideBytes = (size_t)frames * bytes;
         got = (uint32_t)std::min<size_t>(frames, avail / bytes);
         if (stereo)
-            got = (uint32_t)std::min<size_t>(got, avail > side ? (avail - side) / bytes : 0);
-        std::memcpy(raw.data(), src, (size_t)got * bytes);
-        if (stereo)
-            std::memcpy(raw.data() + (size_t)frames * bytes, src + (size_t)frames * bytes, (size_t)got * bytes);
+            got = (uint32_t)std::min<size_t>(got, avail > sideBytes ? (avail - sideBytes) / bytes : 0);
     }
+    if (got < frames)
+        r.missing->sampleData++;
     out->assign((size_t)got * bytes, 0);
     bool isSigned = cvt & ITC_SIGNED;
     for (uint32_t i = 0; i < got; i++) {
         int32_t v = 0;
-        for (int side = 0; side < sides; side++) {
-            const uint8_t* p = raw.data() + ((size_t)side * frames + i) * bytes;
+        for (int k = 0; k < sides; k++) {
+            const uint8_t* p = side[k] + (size_t)i * bytes;
             int32_t x = is16 ? (int32_t)mp_le16(p) : p[0];
             x = isSigned ? (is16 ? (int16_t)x : (int8_t)x) : x - (is16 ? 32768 : 128);
             v += x;
@@ -375,6 +390,7 @@ int readSamples(const itReader_T& r, const uint32_t* offsets, uint32_t count, in
         s.type = DSM_SMP_NONE;
         s.loopType = s.sustainType = MP_LOOP_NONE;
         const uint8_t* h = recordAt(r, offsets[k], IT_SAMPLE_HEADER);
+        r.missing->samples += offsets[k] && !h;
         if (!h || std::memcmp(h, "IMPS", 4) != 0 || !(h[0x12] & ITS_PRESENT))
             continue;
         readSampleHeader(h, &s);
@@ -407,6 +423,7 @@ int readInstruments(const itReader_T& r, const uint32_t* offsets, uint32_t count
         mpInstrument_T& inst = m->instruments[i];
         defaultInstrument(&inst);
         const uint8_t* h = recordAt(r, offsets[i], IT_INSTRUMENT);
+        r.missing->instruments += offsets[i] && !h;
         if (!h || std::memcmp(h, "IMPI", 4) != 0)
             continue;
         if (newLayout)
@@ -455,12 +472,15 @@ void readPatterns(const itReader_T& r, const uint32_t* offsets, uint32_t count, 
     m->patterns.assign(m->numPatterns, emptyPattern());
     for (uint32_t i = 0; i < count; i++) {
         const uint8_t* h = recordAt(r, offsets[i], IT_PATTERN_HEADER);
-        if (!h)
+        if (!h) {
+            r.missing->patterns += offsets[i] != 0;
             continue;
+        }
         uint32_t bytes = mp_le16(h), rows = mp_le16(h + 2);
         if (rows == 0 || rows > 256)
             continue;
         size_t data = offsets[i] + (size_t)IT_PATTERN_HEADER;
+        r.missing->patterns += bytes > r.size - data;
         bytes = (uint32_t)std::min<size_t>(bytes, r.size - data);
         m->patterns[i] = unpackPattern(r.f + data, bytes, rows, ch);
     }
@@ -479,6 +499,23 @@ void readChannels(const uint8_t* f, itChannels_T* ch, mpModule_T* m)
     }
 }
 
+// One line per kind of record the file lacks.
+void warnMissing(const itMissing_T& missing, size_t size, mpModule_T* m)
+{
+    if (missing.patterns)
+        mp_warn(m, "%u pattern(s) lie wholly or partly past the end of the file (%zu bytes): their missing rows are empty",
+                missing.patterns, size);
+    if (missing.instruments)
+        mp_warn(m, "%u instrument(s) lie past the end of the file (%zu bytes): they play with default settings",
+                missing.instruments, size);
+    if (missing.samples)
+        mp_warn(m, "%u sample header(s) lie past the end of the file (%zu bytes): those samples are silent",
+                missing.samples, size);
+    if (missing.sampleData)
+        mp_warn(m, "%u sample(s) hold less data than their headers state: they play what the file holds",
+                missing.sampleData);
+}
+
 } // namespace
 
 int mp_loadIt(const char* fileName, int loadSamples, void*, mpModule_T** out)
@@ -488,17 +525,21 @@ int mp_loadIt(const char* fileName, int loadSamples, void*, mpModule_T** out)
     int code = mp_readWholeFile(fileName, IT_HEADER, &file);
     if (code != MPERR_OK)
         return code;
-    itReader_T r = {file.data(), file.size()};
+    itMissing_T missing = {};
+    itReader_T r = {file.data(), file.size(), &missing};
     const uint8_t* f = r.f;
     if (std::memcmp(f, "IMPM", 4) != 0)
-        return MPERR_INVALID_MODULE;
+        return mp_refuse(MPERR_INVALID_MODULE, "IT: no IMPM signature");
     uint32_t numOrders = mp_le16(f + 0x20), numInsts = mp_le16(f + 0x22), numSamples = mp_le16(f + 0x24);
     uint32_t numPatterns = mp_le16(f + 0x26), compatible = mp_le16(f + 0x2A), flags = mp_le16(f + 0x2C);
     if (numOrders > 256 || numInsts > 255 || numSamples > 255 || numPatterns > 256)
-        return MPERR_INVALID_MODULE;
+        return mp_refuse(MPERR_INVALID_MODULE,
+                         "IT: %u orders, %u instruments, %u samples, %u patterns (at most 256, 255, 255, 256)",
+                         numOrders, numInsts, numSamples, numPatterns);
     size_t tables = IT_HEADER + numOrders + 4 * ((size_t)numInsts + numSamples + numPatterns);
     if (tables > r.size)
-        return MPERR_END_OF_FILE;
+        return mp_refuse(MPERR_END_OF_FILE, "IT: the file (%zu bytes) ends inside its order list and offset tables (%zu bytes)",
+                         r.size, tables);
     std::vector<uint32_t> insOff(numInsts), smpOff(numSamples), patOff(numPatterns);
     const uint8_t* t = f + IT_HEADER + numOrders;
     for (auto* list : {&insOff, &smpOff, &patOff})
@@ -508,11 +549,11 @@ int mp_loadIt(const char* fileName, int loadSamples, void*, mpModule_T** out)
         }
 
     std::unique_ptr<mpModule_T> m(new mpModule_T());
-    std::memcpy(m->name, f + 4, 20);
+    std::memcpy(m->name, f + 4, 26);
     m->formatId = MP_FORMAT_IT;
     code = readOrders(f + IT_HEADER, numOrders, m.get());
     if (code != MPERR_OK)
-        return code;
+        return mp_refuse(code, "IT: the order list names no pattern to play");
     m->masterVolume = (uint8_t)std::min<int>(f[0x30], 128);
     m->speed = (uint8_t)(f[0x32] ? f[0x32] : 6);
     m->tempo = (uint8_t)(f[0x33] >= 32 ? f[0x33] : 125);
@@ -525,7 +566,7 @@ int mp_loadIt(const char* fileName, int loadSamples, void*, mpModule_T** out)
     readChannels(f, &channels, m.get());
     readPatterns(r, patOff.data(), numPatterns, &channels, m.get());
     if (channels.dropped)
-        con_log("IT: notes past channel %d dropped", MP_MAX_CHANNELS);
+        mp_warn(m.get(), "notes past channel %d are dropped", MP_MAX_CHANNELS);
     m->numChannels = (uint8_t)std::max(channels.highest + 1, 1);
     m->backgroundVoices = MP_BACKGROUND_VOICES;
 
@@ -543,6 +584,7 @@ int mp_loadIt(const char* fileName, int loadSamples, void*, mpModule_T** out)
         return code;
     }
     linkSamples(m.get());
+    warnMissing(missing, r.size, m.get());
     *out = m.release();
     return MPERR_OK;
 }

@@ -187,7 +187,7 @@ int mp_loadS3m(const char* fileName, int loadSamples, void*, mpModule_T** out)
         return MPERR_END_OF_FILE;
 
     std::unique_ptr<mpModule_T> m(new mpModule_T());
-    std::memcpy(m->name, f, 20);
+    std::memcpy(m->name, f, 28);
     m->formatId = MP_FORMAT_S3M;
     int channels = mapChannels(&r, m.get(), panTable);
     // The order list ends at its first end marker; skip markers stay so

@@ -290,7 +290,9 @@ TEST(ItReader, ChannelTablesAndPackedPatterns)
     p.cells[3][0] = {200, 0, -1, 0, 0};         // note fade
     Loaded l(song);
     ASSERT_TRUE(l.m);
-    EXPECT_EQ(l.m->numChannels, 2);
+    // The disabled channel is one of the song's (both outside players count
+    // it) but its note is never heard.
+    EXPECT_EQ(l.m->numChannels, 3);
     EXPECT_EQ(l.m->panning[0], 64);
     EXPECT_EQ(l.m->panning[1], 164);
     EXPECT_EQ(l.m->channelVolume[1], 40);
@@ -411,6 +413,123 @@ TEST(ItReader, StereoSampleCutShort)
     ASSERT_TRUE(m) << code;
     EXPECT_EQ(samplesOf(&m->sampleRecords[0]), (std::vector<int16_t>{30, 40}));
     mp_freeModule(m);
+}
+
+} // namespace
+
+namespace {
+
+uint32_t offsetAt(const std::vector<uint8_t>& f, size_t at) { return f[at] | f[at + 1] << 8 | f[at + 2] << 16 | (uint32_t)f[at + 3] << 24; }
+void setOffset(std::vector<uint8_t>* f, size_t at, uint32_t v)
+{
+    for (int k = 0; k < 4; k++)
+        (*f)[at + k] = (uint8_t)(v >> 8 * k);
+}
+
+// A song of one instrument, one sample and one pattern, damaged by `cut`;
+// its offset table follows the two-entry order list.
+struct CutCase {
+    const char* what;
+    void (*cut)(std::vector<uint8_t>* f);
+    const char* warning;        // a part of the one warning expected; null none
+};
+
+const size_t table = 0xC0 + 2;
+
+const CutCase cutCases[] = {
+    {"whole file", [](std::vector<uint8_t>*) {}, nullptr},
+    {"cut inside the pattern", [](std::vector<uint8_t>* f) { f->resize(offsetAt(*f, table + 8) + 8 + 3); },
+     "1 pattern(s) lie wholly or partly past the end of the file"},
+    {"pattern past the end", [](std::vector<uint8_t>* f) { setOffset(f, table + 8, (uint32_t)f->size()); },
+     "1 pattern(s) lie wholly or partly past the end of the file"},
+    {"instrument past the end", [](std::vector<uint8_t>* f) { setOffset(f, table, (uint32_t)f->size() - 10); },
+     "1 instrument(s) lie past the end of the file"},
+    {"sample header past the end", [](std::vector<uint8_t>* f) { setOffset(f, table + 4, 0x7FFFFFF0); },
+     "1 sample header(s) lie past the end of the file"},
+    {"sample longer than its data",
+     [](std::vector<uint8_t>* f) { setOffset(f, offsetAt(*f, table + 4) + 0x30, 0x3FFFFFF); },
+     "1 sample(s) hold less data than their headers state"},
+    {"compressed sample claiming 64M frames",
+     [](std::vector<uint8_t>* f) {
+         size_t h = offsetAt(*f, table + 4);
+         (*f)[h + 0x12] |= 8;
+         setOffset(f, h + 0x30, 0x3FFFFFF);
+     },
+     "1 sample(s) hold less data than their headers state"},
+};
+
+// A file cut short or pointing past its end loads what is there and says
+// what it lacks; a whole one says nothing.
+TEST(ItReader, DamagedFilesSayWhatIsMissing)
+{
+    Mixer mixer;
+    for (const CutCase& c : cutCases) {
+        SCOPED_TRACE(c.what);
+        itSong_T song;
+        song.samples = {it_squareSample(4000)};
+        song.instruments = {it_instrument(1)};
+        song.patterns[0].cells.resize(8, std::vector<itCellW_T>(2, itCellW_T{60, 1, -1, 0, 0}));
+        std::vector<uint8_t> f = it_write(song);
+        c.cut(&f);
+        int32_t code = 0;
+        mpModule_T* m = fx_load(f, &code);
+        ASSERT_TRUE(m) << code;
+        if (c.warning) {
+            ASSERT_EQ(m->warnings.size(), 1u);
+            EXPECT_NE(m->warnings[0].find(c.warning), std::string::npos) << m->warnings[0];
+        } else {
+            EXPECT_TRUE(m->warnings.empty());
+        }
+        // Whatever the header claims, a sample holds no more than the file.
+        EXPECT_LE(m->sampleRecords[0].length, f.size());
+        mp_freeModule(m);
+    }
+}
+
+// Every refusal names what is wrong with the file.
+TEST(ItReader, RefusalsSayWhy)
+{
+    struct Case {
+        const char* what;
+        void (*damage)(std::vector<uint8_t>* f);
+        int32_t code;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"shorter than the header", [](std::vector<uint8_t>* f) { f->resize(0x80); }, MPERR_END_OF_FILE,
+         "shorter than its format's header"},
+        {"tables past the end", [](std::vector<uint8_t>* f) { (*f)[0x26] = 200; f->resize(0xC0 + 40); },
+         MPERR_END_OF_FILE, "ends inside its order list and offset tables"},
+        {"too many orders", [](std::vector<uint8_t>* f) { (*f)[0x21] = 2; }, MPERR_INVALID_MODULE,
+         "orders, 1 instruments"},
+        {"nothing to play", [](std::vector<uint8_t>* f) { (*f)[0xC0] = 254; }, MPERR_INVALID_MODULE,
+         "names no pattern"},
+    };
+    Mixer mixer;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        itSong_T song;
+        song.samples = {it_squareSample()};
+        song.instruments = {it_instrument(1)};
+        std::vector<uint8_t> f = it_write(song);
+        c.damage(&f);
+        int32_t code = 0;
+        EXPECT_EQ(fx_load(f, &code), nullptr);
+        EXPECT_EQ(code, c.code);
+        EXPECT_NE(std::string(mp_loadReason()).find(c.reason), std::string::npos) << mp_loadReason();
+    }
+}
+
+// The title field holds 26 characters, all of them shown.
+TEST(ItReader, TitleKeepsItsWholeField)
+{
+    Mixer mixer;
+    itSong_T song;
+    song.samples = {it_squareSample()};
+    song.title = "The Sorcerer's Apprentice!";
+    Loaded l(song);
+    ASSERT_TRUE(l.m);
+    EXPECT_STREQ(l.m->name, "The Sorcerer's Apprentice!");
 }
 
 } // namespace

@@ -130,9 +130,12 @@ int main(int argc, char** argv)
     mp_startup();
     mpModule_T* module = mp_loadModule(o.files[0]);
     if (!module) {
-        std::fprintf(stderr, "Player Error: %s\n", mp_errorMessage(mp_lastError));
+        const char* reason = mp_loadReason();
+        std::fprintf(stderr, "Player Error: %s%s%s\n", mp_errorMessage(mp_lastError), *reason ? ": " : "", reason);
         return 1;
     }
+    for (const std::string& warning : module->warnings)
+        std::fprintf(stderr, "varnek-modrender: %s: %s\n", o.files[0], warning.c_str());
     int rc = o.info ? info(module, o) : render(module, o);
     mp_freeModule(module);
     return rc;
