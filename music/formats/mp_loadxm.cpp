@@ -20,6 +20,12 @@ namespace {
 struct xmReader_T {
     const uint8_t* f;
     size_t size;
+    // Versions before 1.04 (1.02 and 1.03) keep every instrument and
+    // sample header before the patterns and all sample data after them;
+    // 1.02 also stores a pattern's row count as one byte, less one.
+    bool early, rowsInByte;
+    // What a file cut short lacks, counted while reading.
+    uint32_t missingPatterns, missingInstruments, shortSamples;
 };
 
 
@@ -86,22 +92,30 @@ std::vector<uint8_t> encodePattern(const uint8_t* data, uint32_t bytes, int rows
     return out;
 }
 
-int readPatterns(const xmReader_T& r, size_t* pos, uint32_t count, int channels, mpModule_T* m)
+// Patterns in file order. One cut short keeps the rows it holds; those
+// past the end of the file play empty.
+void readPatterns(xmReader_T* r, size_t* pos, uint32_t count, int channels, mpModule_T* m)
 {
+    const uint32_t headerBytes = r->rowsInByte ? XM_PATTERN_HEADER - 1 : XM_PATTERN_HEADER;
     for (uint32_t i = 0; i < count; i++) {
-        if (*pos + XM_PATTERN_HEADER > r.size)
-            return MPERR_END_OF_FILE;
-        const uint8_t* h = r.f + *pos;
-        uint32_t headerLength = std::max<uint32_t>(mp_le32(h), XM_PATTERN_HEADER);
-        uint32_t rows = mp_le16(h + 5), packed = mp_le16(h + 7);
+        if (*pos + headerBytes > r->size) {
+            r->missingPatterns += count - i;
+            *pos = r->size;
+            return;
+        }
+        const uint8_t* h = r->f + *pos;
+        uint32_t headerLength = std::max<uint32_t>(mp_le32(h), headerBytes);
+        uint32_t rows = r->rowsInByte ? h[5] + 1u : mp_le16(h + 5);
+        uint32_t packed = mp_le16(h + headerBytes - 2);
         rows = rows == 0 ? 64 : std::min<uint32_t>(rows, XM_MAX_ROWS);
-        size_t data = *pos + headerLength;
-        if (data > r.size || packed > r.size - data)
-            return MPERR_END_OF_FILE;
-        m->patterns[i] = encodePattern(r.f + data, packed, (int)rows, channels);
+        size_t data = std::min(*pos + headerLength, r->size);
+        if (packed > r->size - data) {
+            r->missingPatterns++;
+            packed = (uint32_t)(r->size - data);
+        }
+        m->patterns[i] = encodePattern(r->f + data, packed, (int)rows, channels);
         *pos = data + packed;
     }
-    return MPERR_OK;
 }
 
 // Points out of order end the envelope there; indices past its points drop
@@ -199,49 +213,74 @@ void fitSample(mpSample_T* s, uint32_t available)
         s->type = DSM_SMP_NONE;
 }
 
-// Instruments, each followed by its sample headers and then their data.
-// A file that ends among them leaves the remaining instruments empty.
-int readInstruments(const xmReader_T& r, size_t pos, int loadSamples, mpModule_T* m)
+// The data of samples [first, end) from pos on, each as long as its
+// header states; a file that ends among them keeps what is there.
+int readSampleData(xmReader_T* r, size_t* pos, size_t first, size_t end, int loadSamples, mpModule_T* m)
 {
-    std::vector<size_t> first(m->numInsts, 0);
-    for (uint32_t i = 0; i < m->numInsts && pos + 4 <= r.size; i++) {
+    for (size_t k = first; k < end; k++) {
+        mpSample_T& s = m->sampleRecords[k];
+        uint32_t stored = s.length;
+        size_t at = std::min(*pos, r->size);
+        uint32_t available = (uint32_t)std::min<size_t>(stored, r->size - at);
+        r->shortSamples += available < stored;
+        if (s.type == DSM_SMP_16BIT)
+            available &= ~1u;
+        fitSample(&s, available);
+        if (loadSamples && s.type != DSM_SMP_NONE) {
+            std::vector<uint8_t> data = decodeSample(r->f + at, s.length, s.type == DSM_SMP_16BIT);
+            int code = mp_uploadSample(&s, data.data());
+            if (code != MPERR_OK)
+                return code;
+        }
+        *pos = at + std::min<size_t>(stored, r->size - at);
+    }
+    return MPERR_OK;
+}
+
+// Instruments, each followed by its sample headers and (from version 1.04)
+// then their data. A file that ends among them leaves the remaining
+// instruments empty.
+int readInstruments(xmReader_T* r, size_t* pos, int loadSamples, mpModule_T* m, std::vector<size_t>* first)
+{
+    first->assign(m->numInsts, 0);
+    for (uint32_t i = 0; i < m->numInsts; i++) {
+        if (*pos + 4 > r->size) {
+            r->missingInstruments += m->numInsts - i;
+            break;
+        }
         uint8_t h[XM_INSTRUMENT_HEADER];
-        uint32_t stated = mp_le32(r.f + pos);
-        readRecord(r, pos, stated, h, sizeof h);
+        uint32_t stated = mp_le32(r->f + *pos);
+        readRecord(*r, *pos, stated, h, sizeof h);
         int numSamples = stated >= 29 ? (int)mp_le16(h + 27) : 0;
         if (numSamples > XM_MAX_SAMPLES)
-            return MPERR_INVALID_INSTRUMENT;
+            return mp_refuse(MPERR_INVALID_INSTRUMENT, "XM: instrument %u has %d samples (at most %d)", i + 1,
+                             numSamples, XM_MAX_SAMPLES);
         mpInstrument_T& inst = m->instruments[i];
         readInstrumentHeader(h, numSamples, &inst);
         uint32_t headerSize = numSamples ? mp_le32(h + 29) : 0;
         if (headerSize == 0)
             headerSize = XM_SAMPLE_HEADER;
-        pos += std::max<uint32_t>(stated, 4);
-        first[i] = m->sampleRecords.size();
-        for (int k = 0; k < numSamples; k++, pos += headerSize) {
+        *pos += std::max<uint32_t>(stated, 4);
+        (*first)[i] = m->sampleRecords.size();
+        for (int k = 0; k < numSamples; k++, *pos += headerSize) {
             uint8_t sh[XM_SAMPLE_HEADER];
-            readRecord(r, pos, headerSize, sh, sizeof sh);
+            readRecord(*r, *pos, headerSize, sh, sizeof sh);
             mpSample_T s = {};
             readSampleHeader(sh, h, &s);
             m->sampleRecords.push_back(s);
         }
-        for (int k = 0; k < numSamples; k++) {
-            mpSample_T& s = m->sampleRecords[first[i] + k];
-            uint32_t stored = s.length;
-            uint32_t available = pos < r.size ? (uint32_t)std::min<size_t>(stored, r.size - pos) : 0;
-            if (s.type == DSM_SMP_16BIT)
-                available &= ~1u;
-            fitSample(&s, available);
-            if (loadSamples && s.type != DSM_SMP_NONE) {
-                std::vector<uint8_t> data = decodeSample(r.f + pos, s.length, s.type == DSM_SMP_16BIT);
-                int code = mp_uploadSample(&s, data.data());
-                if (code != MPERR_OK)
-                    return code;
-            }
-            pos += std::min<size_t>(stored, r.size - std::min(pos, r.size));
+        if (!r->early) {
+            int code = readSampleData(r, pos, (*first)[i], m->sampleRecords.size(), loadSamples, m);
+            if (code != MPERR_OK)
+                return code;
         }
     }
-    // The records are all in place now: point the instruments at theirs.
+    return MPERR_OK;
+}
+
+// The records are all in place now: point the instruments at theirs.
+void linkSamples(const std::vector<size_t>& first, mpModule_T* m)
+{
     m->numSamples = (uint32_t)m->sampleRecords.size();
     m->samples.assign(m->numInsts, nullptr);
     for (uint32_t i = 0; i < m->numInsts; i++) {
@@ -254,7 +293,19 @@ int readInstruments(const xmReader_T& r, size_t pos, int loadSamples, mpModule_T
             inst.used = 0;
         }
     }
-    return MPERR_OK;
+}
+
+void warnMissing(const xmReader_T& r, mpModule_T* m)
+{
+    if (r.missingPatterns)
+        mp_warn(m, "%u pattern(s) lie wholly or partly past the end of the file (%zu bytes): their missing rows are empty",
+                r.missingPatterns, r.size);
+    if (r.missingInstruments)
+        mp_warn(m, "%u instrument(s) lie past the end of the file (%zu bytes): they are silent",
+                r.missingInstruments, r.size);
+    if (r.shortSamples)
+        mp_warn(m, "%u sample(s) hold less data than their headers state: they play what the file holds",
+                r.shortSamples);
 }
 
 } // namespace
@@ -266,19 +317,30 @@ int mp_loadXm(const char* fileName, int loadSamples, void*, mpModule_T** out)
     int code = mp_readWholeFile(fileName, XM_HEADER_FIXED, &file);
     if (code != MPERR_OK)
         return code;
-    xmReader_T r = {file.data(), file.size()};
+    xmReader_T r = {};
+    r.f = file.data();
+    r.size = file.size();
     const uint8_t* f = r.f;
+    uint32_t version = mp_le16(f + 58);
+    r.early = version < XM_VERSION_CURRENT;
+    r.rowsInByte = version <= XM_VERSION_ROWS_IN_BYTE;
     uint32_t headerSize = mp_le32(f + 60);
     uint32_t songLength = mp_le16(f + 64), channels = mp_le16(f + 68);
     uint32_t numPatterns = mp_le16(f + 70), numInsts = mp_le16(f + 72);
     // The order table ends with the header as written, at most 256 entries.
     uint32_t orderRoom = headerSize > 20 ? std::min<uint32_t>(headerSize - 20, 256) : 0;
     songLength = std::min(songLength, orderRoom);
-    if (songLength == 0 || channels == 0 || channels > MP_MAX_CHANNELS || numPatterns > 256 ||
-        numInsts > XM_MAX_INSTRUMENTS)
-        return MPERR_INVALID_MODULE;
+    if (songLength == 0)
+        return mp_refuse(MPERR_INVALID_MODULE, "XM: the song has no orders (header size %u)", headerSize);
+    if (channels == 0 || channels > MP_MAX_CHANNELS || numPatterns > 256 || numInsts > XM_MAX_INSTRUMENTS)
+        return mp_refuse(MPERR_INVALID_MODULE,
+                         "XM: %u channels, %u patterns, %u instruments (at most %d, 256, %d)", channels,
+                         numPatterns, numInsts, MP_MAX_CHANNELS, XM_MAX_INSTRUMENTS);
     if (r.size < XM_HEADER_FIXED + songLength)
-        return MPERR_END_OF_FILE;
+        return mp_refuse(MPERR_END_OF_FILE, "XM: the file (%zu bytes) ends inside its order table", r.size);
+    if (60 + (size_t)headerSize > r.size)
+        return mp_refuse(MPERR_END_OF_FILE, "XM: the header's size (%u bytes) runs past the end of the file (%zu bytes)",
+                         headerSize, r.size);
 
     std::unique_ptr<mpModule_T> m(new mpModule_T());
     std::memcpy(m->name, f + 17, 20);
@@ -305,15 +367,23 @@ int mp_loadXm(const char* fileName, int loadSamples, void*, mpModule_T** out)
         p = encodePattern(nullptr, 0, 64, 0);
 
     size_t pos = 60 + (size_t)headerSize;
-    code = readPatterns(r, &pos, numPatterns, (int)channels, m.get());
-    if (code == MPERR_OK) {
-        m->instruments.resize(numInsts);
-        code = readInstruments(r, pos, loadSamples, m.get());
+    m->instruments.resize(numInsts);
+    std::vector<size_t> first;
+    if (r.early) {
+        code = readInstruments(&r, &pos, loadSamples, m.get(), &first);
+        readPatterns(&r, &pos, numPatterns, (int)channels, m.get());
+        if (code == MPERR_OK)
+            code = readSampleData(&r, &pos, 0, m->sampleRecords.size(), loadSamples, m.get());
+    } else {
+        readPatterns(&r, &pos, numPatterns, (int)channels, m.get());
+        code = readInstruments(&r, &pos, loadSamples, m.get(), &first);
     }
     if (code != MPERR_OK) {
         mp_freeModule(m.release());
         return code;
     }
+    linkSamples(first, m.get());
+    warnMissing(r, m.get());
     *out = m.release();
     return MPERR_OK;
 }
