@@ -29,6 +29,8 @@ struct s3mReader_T {
     int channelMap[S3M_CHANNELS];       // file channel -> module channel, -1 when not played
     std::vector<bool> used;             // instruments some note names
     int unsignedSamples;
+    // What a file cut short lacks, counted while reading.
+    uint32_t missingPatterns, missingInstruments, shortSamples;
 };
 
 // Enabled channels are played in file order; disabled ones (bit 7) and
@@ -63,11 +65,15 @@ static void encodePattern(s3mReader_T* r, size_t offset, std::vector<uint8_t>* o
 {
     out->assign(8, 0);
     size_t p = offset + 2, end = r->size;
+    bool cut = false;
     for (int row = 0; row < S3M_ROWS; row++) {
+        bool rowEnded = false;
         while (offset && p < end) {
             uint8_t what = r->f[p++];
-            if (what == 0)
+            if (what == 0) {
+                rowEnded = true;
                 break;
+            }
             size_t need = (what & 0x20 ? 2 : 0) + (what & 0x40 ? 1 : 0) + (what & 0x80 ? 2 : 0);
             if (p + need > end) {
                 p = end;
@@ -97,8 +103,10 @@ static void encodePattern(s3mReader_T* r, size_t offset, std::vector<uint8_t>* o
                 r->used[instrument] = true;
             mp_putEntry(out, channel, note, instrument, volume, command, param);
         }
+        cut = cut || (offset && !rowEnded);
         out->push_back(0);
     }
+    r->missingPatterns += cut;
     mp_finishPattern(out, S3M_ROWS);
 }
 
@@ -111,9 +119,12 @@ static void setUpSample(s3mReader_T* r, const uint8_t* h, mpSample_T* s, size_t*
     int frameBytes = (flags & S3M_SMP_16BIT ? 2 : 1) * (flags & S3M_SMP_STEREO ? 2 : 1);
     *dataOffset = ((size_t)h[13] << 20) | (size_t)mp_le16(h + 14) << 4;
     size_t available = *dataOffset < r->size ? r->size - *dataOffset : 0;
-    uint32_t frames = (uint32_t)std::min<size_t>(mp_le32(h + 16), available / frameBytes);
+    uint32_t stated = mp_le32(h + 16);
+    uint32_t frames = (uint32_t)std::min<size_t>(stated, available / frameBytes);
     if (h[30] != 0)
         frames = 0;
+    else
+        r->shortSamples += frames < stated;
     uint32_t loopStart = mp_le32(h + 20), loopEnd = std::min(mp_le32(h + 24), frames);
     s->volume = std::min<int>(h[28], 64);
     s->c4Speed = mp_le32(h + 32);
@@ -155,6 +166,8 @@ static int uploadSample(s3mReader_T* r, mpSample_T* s, size_t offset)
 static void readInstrument(s3mReader_T* r, size_t offset, mpInstrument_T* inst, mpSample_T* s, size_t* dataOffset)
 {
     *dataOffset = 0;
+    if (offset && offset + S3M_INSTRUMENT > r->size)
+        r->missingInstruments++;
     if (!offset || offset + S3M_INSTRUMENT > r->size)
         return;                         // none, or outside the file: silent
     const uint8_t* h = r->f + offset;
@@ -178,13 +191,16 @@ int mp_loadS3m(const char* fileName, int loadSamples, void*, mpModule_T** out)
     r.size = file.size();
     const uint8_t* f = r.f;
     uint32_t numOrders = mp_le16(f + 32), numInsts = mp_le16(f + 34), numPatterns = mp_le16(f + 36);
-    if (std::memcmp(f + 44, "SCRM", 4) != 0 || numOrders > S3M_MAX_ORDERS || numInsts > S3M_MAX_INSTRUMENTS ||
-        numPatterns > S3M_MAX_PATTERNS)
-        return MPERR_INVALID_MODULE;
+    if (std::memcmp(f + 44, "SCRM", 4) != 0)
+        return mp_refuse(MPERR_INVALID_MODULE, "S3M: no SCRM signature");
+    if (numOrders > S3M_MAX_ORDERS || numInsts > S3M_MAX_INSTRUMENTS || numPatterns > S3M_MAX_PATTERNS)
+        return mp_refuse(MPERR_INVALID_MODULE, "S3M: %u orders, %u instruments, %u patterns (at most 256, 255, 256)",
+                         numOrders, numInsts, numPatterns);
     size_t instPointers = S3M_HEADER + numOrders, patPointers = instPointers + 2 * numInsts;
     size_t panTable = f[53] == S3M_PAN_TABLE ? patPointers + 2 * numPatterns : 0;
     if (r.size < patPointers + 2 * numPatterns + (panTable ? S3M_CHANNELS : 0))
-        return MPERR_END_OF_FILE;
+        return mp_refuse(MPERR_END_OF_FILE, "S3M: the file (%zu bytes) ends inside its order list and pointer tables",
+                         r.size);
 
     std::unique_ptr<mpModule_T> m(new mpModule_T());
     std::memcpy(m->name, f, 28);
@@ -200,8 +216,10 @@ int mp_loadS3m(const char* fileName, int loadSamples, void*, mpModule_T** out)
         if (o != S3M_ORDER_SKIP)
             highest = std::max<uint32_t>(highest, o), playable = true;
     }
-    if (!playable || channels == 0)
-        return MPERR_INVALID_MODULE;
+    if (!playable)
+        return mp_refuse(MPERR_INVALID_MODULE, "S3M: the order list names no pattern to play");
+    if (channels == 0)
+        return mp_refuse(MPERR_INVALID_MODULE, "S3M: every channel is disabled");
     m->songLength = (uint32_t)m->orders.size();
     m->numInsts = m->numSamples = numInsts;
     // An order may name a pattern the file lacks: it plays empty.
@@ -220,9 +238,12 @@ int mp_loadS3m(const char* fileName, int loadSamples, void*, mpModule_T** out)
     r.used.assign(numInsts, false);
     m->patterns.resize(m->numPatterns);
     for (uint32_t p = 0; p < m->numPatterns; p++) {
+        // A pattern past the end of the file plays empty.
         size_t offset = p < numPatterns ? (size_t)mp_le16(f + patPointers + 2 * p) << 4 : 0;
-        if (offset && offset + 2 > r.size)
-            return MPERR_INVALID_PATTERN;
+        if (offset && offset + 2 > r.size) {
+            r.missingPatterns++;
+            offset = 0;
+        }
         encodePattern(&r, offset, &m->patterns[p]);
     }
 
@@ -248,6 +269,15 @@ int mp_loadS3m(const char* fileName, int loadSamples, void*, mpModule_T** out)
             }
         }
     }
+    if (r.missingPatterns)
+        mp_warn(m.get(), "%u pattern(s) lie wholly or partly past the end of the file (%zu bytes): their missing rows are empty",
+                r.missingPatterns, r.size);
+    if (r.missingInstruments)
+        mp_warn(m.get(), "%u instrument(s) lie past the end of the file (%zu bytes): they are silent",
+                r.missingInstruments, r.size);
+    if (r.shortSamples)
+        mp_warn(m.get(), "%u sample(s) hold less data than their headers state: they play what the file holds",
+                r.shortSamples);
     *out = m.release();
     return MPERR_OK;
 }
