@@ -127,7 +127,8 @@ mpModule_T* mp_loadModule(const char* fileName)
     int readError = std::ferror(f);
     std::fclose(f);
     if (got < sizeof head) {
-        mp_lastError = readError ? MPERR_FILE_READ : MPERR_END_OF_FILE;
+        mp_lastError = readError ? MPERR_FILE_READ
+                                 : mp_refuse(MPERR_END_OF_FILE, "the file (%zu bytes) is too short to be a module", got);
         return nullptr;
     }
 

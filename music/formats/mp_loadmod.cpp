@@ -153,12 +153,13 @@ int mp_loadMod(const char* fileName, int loadSamples, void*, mpModule_T** out)
 
     int channels = channelsFromSignature(f + 1080);
     if (channels <= 0 || channels > MP_MAX_CHANNELS)
-        return MPERR_INVALID_MODULE;
+        return mp_refuse(MPERR_INVALID_MODULE, "MOD: no known signature at byte 1080, or more than %d channels",
+                         MP_MAX_CHANNELS);
     // An empty song has nothing to play; more than 128 entries would read
     // past the order table.
     uint32_t songLength = f[950];
     if (songLength == 0 || songLength > 128)
-        return MPERR_INVALID_MODULE;
+        return mp_refuse(MPERR_INVALID_MODULE, "MOD: a song length of %u orders (1 to 128)", songLength);
 
     std::unique_ptr<mpModule_T> m(new mpModule_T());
     std::memcpy(m->name, f, 20);
@@ -179,21 +180,24 @@ int mp_loadMod(const char* fileName, int loadSamples, void*, mpModule_T** out)
     size_t patternBytes = 256u * channels;
     size_t pos = MOD_HEADER;
     if (file.size() < pos + patternBytes * m->numPatterns)
-        return MPERR_END_OF_FILE;
+        return mp_refuse(MPERR_END_OF_FILE, "MOD: the file (%zu bytes) ends inside its %u patterns", file.size(),
+                         m->numPatterns);
     modEncoder_T enc = {};
     enc.out.reserve(384 * channels + 8);
     m->patterns.resize(m->numPatterns);
     for (uint32_t p = 0; p < m->numPatterns; p++, pos += patternBytes) {
         code = encodePattern(&enc, f + pos, channels, &m->patterns[p]);
         if (code != MPERR_OK)
-            return code;
+            return mp_refuse(code, "MOD: pattern %u holds a note period or sample number outside the format's range", p);
     }
 
     m->instruments.resize(MOD_SAMPLE_COUNT);
     m->sampleRecords.resize(MOD_SAMPLE_COUNT);
     m->samples.assign(MOD_SAMPLE_COUNT, nullptr);
+    uint32_t shortSamples = 0;
     for (int i = 0; i < MOD_SAMPLE_COUNT; i++) {
         const uint8_t* hdr = f + 20 + 30 * i;
+        shortSamples += pos + mp_be16(hdr + 22) * 2 > file.size();
         mpInstrument_T& inst = m->instruments[i];
         std::memcpy(inst.name, hdr, 22);
         uint32_t available = pos < file.size() ? (uint32_t)std::min<size_t>(file.size() - pos, 131070) : 0;
@@ -216,6 +220,9 @@ int mp_loadMod(const char* fileName, int loadSamples, void*, mpModule_T** out)
     }
     if (enc.wideOctaves)
         m->flags |= MP_FLAG_WIDE_OCTAVES;
+    if (shortSamples)
+        mp_warn(m.get(), "%u sample(s) hold less data than their headers state: they play what the file holds",
+                shortSamples);
     *out = m.release();
     return MPERR_OK;
 }
