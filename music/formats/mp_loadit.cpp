@@ -11,22 +11,17 @@
 #include "music/formats/it_layout.h"
 #include "music/formats/it_sample.h"
 #include "music/formats/mp_bytes.h"
+#include "music/formats/mp_missing.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music/mp_module.h"
 
 namespace {
 
-// What a file cut short (or pointing past its end) lacks: counted while
-// reading, reported once as the module's warnings.
-struct itMissing_T {
-    uint32_t patterns, samples, sampleData, instruments;
-};
-
 struct itReader_T {
     const uint8_t* f;
     size_t size;
-    itMissing_T* missing;
+    mpMissing_T* missing;
 };
 
 
@@ -303,7 +298,7 @@ uint32_t readSampleData(const itReader_T& r, const uint8_t* h, uint32_t frames, 
     if (frames == 0)
         return 0;
     if (offset >= r.size) {
-        r.missing->sampleData++;
+        r.missing->shortSamples++;
         return 0;
     }
     const uint8_t* src = r.f + offset;
@@ -336,7 +331,7 @@ uint32_t readSampleData(const itReader_T& r, const uint8_t* h, uint32_t frames, 
             got = (uint32_t)std::min<size_t>(got, avail > sideBytes ? (avail - sideBytes) / bytes : 0);
     }
     if (got < frames)
-        r.missing->sampleData++;
+        r.missing->shortSamples++;
     out->assign((size_t)got * bytes, 0);
     bool isSigned = cvt & ITC_SIGNED;
     for (uint32_t i = 0; i < got; i++) {
@@ -390,7 +385,7 @@ int readSamples(const itReader_T& r, const uint32_t* offsets, uint32_t count, in
         s.type = DSM_SMP_NONE;
         s.loopType = s.sustainType = MP_LOOP_NONE;
         const uint8_t* h = recordAt(r, offsets[k], IT_SAMPLE_HEADER);
-        r.missing->samples += offsets[k] && !h;
+        r.missing->sampleHeaders += offsets[k] && !h;
         if (!h || std::memcmp(h, "IMPS", 4) != 0 || !(h[0x12] & ITS_PRESENT))
             continue;
         readSampleHeader(h, &s);
@@ -499,23 +494,6 @@ void readChannels(const uint8_t* f, itChannels_T* ch, mpModule_T* m)
     }
 }
 
-// One line per kind of record the file lacks.
-void warnMissing(const itMissing_T& missing, size_t size, mpModule_T* m)
-{
-    if (missing.patterns)
-        mp_warn(m, "%u pattern(s) lie wholly or partly past the end of the file (%zu bytes): their missing rows are empty",
-                missing.patterns, size);
-    if (missing.instruments)
-        mp_warn(m, "%u instrument(s) lie past the end of the file (%zu bytes): they play with default settings",
-                missing.instruments, size);
-    if (missing.samples)
-        mp_warn(m, "%u sample header(s) lie past the end of the file (%zu bytes): those samples are silent",
-                missing.samples, size);
-    if (missing.sampleData)
-        mp_warn(m, "%u sample(s) hold less data than their headers state: they play what the file holds",
-                missing.sampleData);
-}
-
 } // namespace
 
 int mp_loadIt(const char* fileName, int loadSamples, void*, mpModule_T** out)
@@ -525,7 +503,7 @@ int mp_loadIt(const char* fileName, int loadSamples, void*, mpModule_T** out)
     int code = mp_readWholeFile(fileName, IT_HEADER, &file);
     if (code != MPERR_OK)
         return code;
-    itMissing_T missing = {};
+    mpMissing_T missing = {};
     itReader_T r = {file.data(), file.size(), &missing};
     const uint8_t* f = r.f;
     if (std::memcmp(f, "IMPM", 4) != 0)
@@ -584,7 +562,7 @@ int mp_loadIt(const char* fileName, int loadSamples, void*, mpModule_T** out)
         return code;
     }
     linkSamples(m.get());
-    warnMissing(missing, r.size, m.get());
+    mp_warnMissing(missing, r.size, m.get());
     *out = m.release();
     return MPERR_OK;
 }

@@ -6,6 +6,7 @@
 
 #include "music/formats/mod_periods.h"
 #include "music/formats/mp_bytes.h"
+#include "music/formats/mp_missing.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music/mp_module.h"
@@ -194,10 +195,10 @@ int mp_loadMod(const char* fileName, int loadSamples, void*, mpModule_T** out)
     m->instruments.resize(MOD_SAMPLE_COUNT);
     m->sampleRecords.resize(MOD_SAMPLE_COUNT);
     m->samples.assign(MOD_SAMPLE_COUNT, nullptr);
-    uint32_t shortSamples = 0;
+    mpMissing_T missing = {};
     for (int i = 0; i < MOD_SAMPLE_COUNT; i++) {
         const uint8_t* hdr = f + 20 + 30 * i;
-        shortSamples += pos + mp_be16(hdr + 22) * 2 > file.size();
+        missing.shortSamples += pos + mp_be16(hdr + 22) * 2 > file.size();
         mpInstrument_T& inst = m->instruments[i];
         std::memcpy(inst.name, hdr, 22);
         uint32_t available = pos < file.size() ? (uint32_t)std::min<size_t>(file.size() - pos, 131070) : 0;
@@ -220,9 +221,7 @@ int mp_loadMod(const char* fileName, int loadSamples, void*, mpModule_T** out)
     }
     if (enc.wideOctaves)
         m->flags |= MP_FLAG_WIDE_OCTAVES;
-    if (shortSamples)
-        mp_warn(m.get(), "%u sample(s) hold less data than their headers state: they play what the file holds",
-                shortSamples);
+    mp_warnMissing(missing, file.size(), m.get());
     *out = m.release();
     return MPERR_OK;
 }

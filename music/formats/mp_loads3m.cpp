@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "music/formats/mp_bytes.h"
+#include "music/formats/mp_missing.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music/mp_module.h"
@@ -29,8 +30,7 @@ struct s3mReader_T {
     int channelMap[S3M_CHANNELS];       // file channel -> module channel, -1 when not played
     std::vector<bool> used;             // instruments some note names
     int unsignedSamples;
-    // What a file cut short lacks, counted while reading.
-    uint32_t missingPatterns, missingInstruments, shortSamples;
+    mpMissing_T missing;                // what a file cut short lacks
 };
 
 // Enabled channels are played in file order; disabled ones (bit 7) and
@@ -106,7 +106,7 @@ static void encodePattern(s3mReader_T* r, size_t offset, std::vector<uint8_t>* o
         cut = cut || (offset && !rowEnded);
         out->push_back(0);
     }
-    r->missingPatterns += cut;
+    r->missing.patterns += cut;
     mp_finishPattern(out, S3M_ROWS);
 }
 
@@ -124,7 +124,7 @@ static void setUpSample(s3mReader_T* r, const uint8_t* h, mpSample_T* s, size_t*
     if (h[30] != 0)
         frames = 0;
     else
-        r->shortSamples += frames < stated;
+        r->missing.shortSamples += frames < stated;
     uint32_t loopStart = mp_le32(h + 20), loopEnd = std::min(mp_le32(h + 24), frames);
     s->volume = std::min<int>(h[28], 64);
     s->c4Speed = mp_le32(h + 32);
@@ -167,7 +167,7 @@ static void readInstrument(s3mReader_T* r, size_t offset, mpInstrument_T* inst, 
 {
     *dataOffset = 0;
     if (offset && offset + S3M_INSTRUMENT > r->size)
-        r->missingInstruments++;
+        r->missing.instruments++;
     if (!offset || offset + S3M_INSTRUMENT > r->size)
         return;                         // none, or outside the file: silent
     const uint8_t* h = r->f + offset;
@@ -241,7 +241,7 @@ int mp_loadS3m(const char* fileName, int loadSamples, void*, mpModule_T** out)
         // A pattern past the end of the file plays empty.
         size_t offset = p < numPatterns ? (size_t)mp_le16(f + patPointers + 2 * p) << 4 : 0;
         if (offset && offset + 2 > r.size) {
-            r.missingPatterns++;
+            r.missing.patterns++;
             offset = 0;
         }
         encodePattern(&r, offset, &m->patterns[p]);
@@ -269,15 +269,7 @@ int mp_loadS3m(const char* fileName, int loadSamples, void*, mpModule_T** out)
             }
         }
     }
-    if (r.missingPatterns)
-        mp_warn(m.get(), "%u pattern(s) lie wholly or partly past the end of the file (%zu bytes): their missing rows are empty",
-                r.missingPatterns, r.size);
-    if (r.missingInstruments)
-        mp_warn(m.get(), "%u instrument(s) lie past the end of the file (%zu bytes): they are silent",
-                r.missingInstruments, r.size);
-    if (r.shortSamples)
-        mp_warn(m.get(), "%u sample(s) hold less data than their headers state: they play what the file holds",
-                r.shortSamples);
+    mp_warnMissing(r.missing, r.size, m.get());
     *out = m.release();
     return MPERR_OK;
 }

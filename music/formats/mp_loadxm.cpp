@@ -11,6 +11,7 @@
 
 #include "music/formats/xm_layout.h"
 #include "music/formats/mp_bytes.h"
+#include "music/formats/mp_missing.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music/mp_module.h"
@@ -24,8 +25,7 @@ struct xmReader_T {
     // sample header before the patterns and all sample data after them;
     // 1.02 also stores a pattern's row count as one byte, less one.
     bool early, rowsInByte;
-    // What a file cut short lacks, counted while reading.
-    uint32_t missingPatterns, missingInstruments, shortSamples;
+    mpMissing_T missing;                // what a file cut short lacks
 };
 
 
@@ -99,7 +99,7 @@ void readPatterns(xmReader_T* r, size_t* pos, uint32_t count, int channels, mpMo
     const uint32_t headerBytes = r->rowsInByte ? XM_PATTERN_HEADER - 1 : XM_PATTERN_HEADER;
     for (uint32_t i = 0; i < count; i++) {
         if (*pos + headerBytes > r->size) {
-            r->missingPatterns += count - i;
+            r->missing.patterns += count - i;
             *pos = r->size;
             return;
         }
@@ -110,7 +110,7 @@ void readPatterns(xmReader_T* r, size_t* pos, uint32_t count, int channels, mpMo
         rows = rows == 0 ? 64 : std::min<uint32_t>(rows, XM_MAX_ROWS);
         size_t data = std::min(*pos + headerLength, r->size);
         if (packed > r->size - data) {
-            r->missingPatterns++;
+            r->missing.patterns++;
             packed = (uint32_t)(r->size - data);
         }
         m->patterns[i] = encodePattern(r->f + data, packed, (int)rows, channels);
@@ -222,7 +222,7 @@ int readSampleData(xmReader_T* r, size_t* pos, size_t first, size_t end, int loa
         uint32_t stored = s.length;
         size_t at = std::min(*pos, r->size);
         uint32_t available = (uint32_t)std::min<size_t>(stored, r->size - at);
-        r->shortSamples += available < stored;
+        r->missing.shortSamples += available < stored;
         if (s.type == DSM_SMP_16BIT)
             available &= ~1u;
         fitSample(&s, available);
@@ -245,7 +245,7 @@ int readInstruments(xmReader_T* r, size_t* pos, int loadSamples, mpModule_T* m, 
     first->assign(m->numInsts, 0);
     for (uint32_t i = 0; i < m->numInsts; i++) {
         if (*pos + 4 > r->size) {
-            r->missingInstruments += m->numInsts - i;
+            r->missing.instruments += m->numInsts - i;
             break;
         }
         uint8_t h[XM_INSTRUMENT_HEADER];
@@ -293,19 +293,6 @@ void linkSamples(const std::vector<size_t>& first, mpModule_T* m)
             inst.used = 0;
         }
     }
-}
-
-void warnMissing(const xmReader_T& r, mpModule_T* m)
-{
-    if (r.missingPatterns)
-        mp_warn(m, "%u pattern(s) lie wholly or partly past the end of the file (%zu bytes): their missing rows are empty",
-                r.missingPatterns, r.size);
-    if (r.missingInstruments)
-        mp_warn(m, "%u instrument(s) lie past the end of the file (%zu bytes): they are silent",
-                r.missingInstruments, r.size);
-    if (r.shortSamples)
-        mp_warn(m, "%u sample(s) hold less data than their headers state: they play what the file holds",
-                r.shortSamples);
 }
 
 } // namespace
@@ -383,7 +370,7 @@ int mp_loadXm(const char* fileName, int loadSamples, void*, mpModule_T** out)
         return code;
     }
     linkSamples(first, m.get());
-    warnMissing(r, m.get());
+    mp_warnMissing(r.missing, r.size, m.get());
     *out = m.release();
     return MPERR_OK;
 }
