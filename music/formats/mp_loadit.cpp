@@ -22,6 +22,10 @@ struct itReader_T {
     const uint8_t* f;
     size_t size;
     mpMissing_T* missing;
+    // Frames all samples may still decode to. Every frame takes at least a
+    // bit of the file, so a file holds no more than 8 per byte; headers
+    // that share their data cannot make more of it than that.
+    uint64_t* framesLeft;
 };
 
 
@@ -310,10 +314,11 @@ uint32_t readSampleData(const itReader_T& r, const uint8_t* h, uint32_t frames, 
     // no more frames than the file can describe (every frame takes at
     // least a bit), whatever length the header claims.
     const uint8_t* side[2] = {src, src + (size_t)frames * bytes};
+    const uint32_t stated = frames;
     std::vector<uint8_t> raw;
     uint32_t got = 0;
     if (flags & ITS_COMPRESSED) {
-        frames = (uint32_t)std::min<size_t>(frames, avail * 8);
+        frames = (uint32_t)std::min<uint64_t>({frames, (uint64_t)avail * 8, *r.framesLeft});
         raw.resize((size_t)frames * bytes * sides);
         size_t used = 0;
         got = itsmp_decompress(src, avail, raw.data(), frames, is16, cvt & ITC_DELTA215, &used);
@@ -326,12 +331,13 @@ uint32_t readSampleData(const itReader_T& r, const uint8_t* h, uint32_t frames, 
         side[1] = raw.data() + (size_t)frames * bytes;
     } else {
         size_t sideBytes = (size_t)frames * bytes;
-        got = (uint32_t)std::min<size_t>(frames, avail / bytes);
+        got = (uint32_t)std::min<uint64_t>({frames, avail / bytes, *r.framesLeft});
         if (stereo)
             got = (uint32_t)std::min<size_t>(got, avail > sideBytes ? (avail - sideBytes) / bytes : 0);
     }
-    if (got < frames)
+    if (got < stated)
         r.missing->shortSamples++;
+    *r.framesLeft -= got;
     out->assign((size_t)got * bytes, 0);
     bool isSigned = cvt & ITC_SIGNED;
     for (uint32_t i = 0; i < got; i++) {
@@ -504,7 +510,8 @@ int mp_loadIt(const char* fileName, int loadSamples, void*, mpModule_T** out)
     if (code != MPERR_OK)
         return code;
     mpMissing_T missing = {};
-    itReader_T r = {file.data(), file.size(), &missing};
+    uint64_t framesLeft = (uint64_t)file.size() * 8;
+    itReader_T r = {file.data(), file.size(), &missing, &framesLeft};
     const uint8_t* f = r.f;
     if (std::memcmp(f, "IMPM", 4) != 0)
         return mp_refuse(MPERR_INVALID_MODULE, "IT: no IMPM signature");

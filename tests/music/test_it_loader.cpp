@@ -533,3 +533,42 @@ TEST(ItReader, TitleKeepsItsWholeField)
 }
 
 } // namespace
+
+namespace {
+
+// Sample headers that all point at one compressed sample: together they
+// decode to no more frames than the file has bits, however often the data
+// is named or however long the headers claim it is.
+TEST(ItReader, SharedSampleDataDecodesNoMoreThanTheFileHolds)
+{
+    Mixer mixer;
+    itSong_T song;
+    itSampleW_T s;
+    s.data = std::vector<int16_t>(20000, 0);       // silence: a bit a frame once packed
+    s.is16 = true;
+    s.compressed = true;
+    for (int k = 0; k < 60; k++)
+        song.samples.push_back(k == 0 ? s : it_squareSample(4));
+    std::vector<uint8_t> f = it_write(song);
+    const size_t table = 0xC0 + 2;
+    uint32_t first = offsetAt(f, table);
+    uint32_t data = offsetAt(f, first + 0x48);
+    for (int k = 0; k < 60; k++) {
+        uint32_t h = offsetAt(f, table + 4 * k);
+        f[h + 0x12] = f[first + 0x12];              // 16-bit, compressed
+        setOffset(&f, h + 0x30, 20000);
+        setOffset(&f, h + 0x48, data);
+    }
+    int32_t code = 0;
+    mpModule_T* m = fx_load(f, &code);
+    ASSERT_TRUE(m) << code;
+    uint64_t frames = 0;
+    for (const mpSample_T& r : m->sampleRecords)
+        frames += r.length / 2;
+    EXPECT_LE(frames, 8 * f.size());
+    EXPECT_EQ(m->sampleRecords[0].length, 40000u);  // the first one whole
+    EXPECT_FALSE(m->warnings.empty());
+    mp_freeModule(m);
+}
+
+} // namespace
