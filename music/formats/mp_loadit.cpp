@@ -478,7 +478,7 @@ void readPatterns(const itReader_T& r, const uint32_t* offsets, uint32_t count, 
             continue;
         }
         uint32_t bytes = mp_le16(h), rows = mp_le16(h + 2);
-        if (rows == 0 || rows > 256)
+        if (rows == 0 || rows > IT_MAX_ROWS)
             continue;
         size_t data = offsets[i] + (size_t)IT_PATTERN_HEADER;
         r.missing->patterns += bytes > r.size - data;

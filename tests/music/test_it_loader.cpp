@@ -572,3 +572,29 @@ TEST(ItReader, SharedSampleDataDecodesNoMoreThanTheFileHolds)
 }
 
 } // namespace
+
+namespace {
+
+// A pattern keeps the rows it states, past Impulse Tracker's own 200 as
+// later editors write them (both outside players play them); a count
+// outside 1..1024 leaves the pattern empty at 64 rows.
+TEST(ItReader, PatternRowCounts)
+{
+    Mixer mixer;
+    struct Case { int rows; uint32_t loaded; };
+    const Case cases[] = {{1, 1}, {200, 200}, {300, 300}, {1024, 1024}, {1025, 64}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rows);
+        itSong_T song;
+        song.samples = {it_squareSample()};
+        song.patterns[0].rows = c.rows;
+        song.patterns[0].cells.resize(std::min(c.rows, 1024), std::vector<itCellW_T>(1));
+        song.patterns[0].cells.back()[0] = {60, 1, -1, 0, 0};
+        Loaded l(song);
+        ASSERT_TRUE(l.m);
+        EXPECT_EQ(mp_patternRows(l.m->patterns[0]), c.loaded);
+        EXPECT_EQ(entries(l.m->patterns[0]).size(), c.loaded == (uint32_t)c.rows ? 1u : 0u);
+    }
+}
+
+} // namespace
