@@ -75,6 +75,7 @@ int mp_init()
     if (code != MPERR_OK)
         return fail(code);
     sdCurrent = chosen;
+    dsmSeparation = mpSettings.separation;
     for (bool& t : mpChannelTaken)
         t = false;
     if (chosen == &sdWaveDevice)
@@ -87,6 +88,12 @@ const char* mp_deviceName()
 {
     std::lock_guard<std::recursive_mutex> lock(mpLock);
     return sdCurrent ? sdCurrent->name : nullptr;
+}
+
+int mp_deviceIsSilent()
+{
+    std::lock_guard<std::recursive_mutex> lock(mpLock);
+    return sdCurrent == &sdNoSoundDevice;
 }
 
 int mp_poll()
@@ -125,6 +132,16 @@ int mp_playModule(mpModule_T* module, int loop)
         slot++;
     if (slot == MP_MAX_PLAYING)
         return fail(MPERR_NO_RESOURCES);
+    bool first = true;
+    for (gmpPlayState_T* p : playingModules)
+        first = first && !p;
+    // Nothing plays: a module after another (a player's next song) may need
+    // more channels than the one before opened.
+    if (dsmChannelsOpen && first && dsmChannels < gmp_soundChannelsNeeded(module)) {
+        int code = dsm_closeChannels();
+        if (code != MPERR_OK)
+            return fail(code);
+    }
     if (!dsmChannelsOpen) {
         int code = dsm_openChannels(gmp_soundChannelsNeeded(module));
         if (code != MPERR_OK)
@@ -147,9 +164,6 @@ int mp_playModule(mpModule_T* module, int loop)
         mpChannelTaken[s] = true;
         channels[c] = s;
     }
-    bool first = true;
-    for (gmpPlayState_T* p : playingModules)
-        first = first && !p;
     gmpPlayState_T* state = nullptr;
     int code = gmp_play(module, -1, -1, -1, loop, slot, channels, &state);
     if (code != MPERR_OK) {
