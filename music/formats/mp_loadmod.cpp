@@ -198,7 +198,8 @@ int mp_loadMod(const char* fileName, int loadSamples, void*, mpModule_T** out)
     mpMissing_T missing = {};
     for (int i = 0; i < MOD_SAMPLE_COUNT; i++) {
         const uint8_t* hdr = f + 20 + 30 * i;
-        missing.shortSamples += pos + mp_be16(hdr + 22) * 2 > file.size();
+        size_t stated = mp_be16(hdr + 22) * 2u;
+        missing.shortSamples += stated > 0 && pos + stated > file.size();
         mpInstrument_T& inst = m->instruments[i];
         std::memcpy(inst.name, hdr, 22);
         uint32_t available = pos < file.size() ? (uint32_t)std::min<size_t>(file.size() - pos, 131070) : 0;
