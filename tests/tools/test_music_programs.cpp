@@ -125,7 +125,9 @@ TEST(MusicPrograms, FileErrorsNameTheProgramAndTheFile)
     const Case cases[] = {
         {"varnek-modrender", missing + " " + wav, "varnek-modrender: " + missing + ": File does not exist\n"},
         {"varnek-modrender", "--info " + missing, "varnek-modrender: " + missing + ": File does not exist\n"},
-        {"varnek-modrender", text + " " + wav, "varnek-modrender: " + text + ": Invalid module file\n"},
+        {"varnek-modrender", text + " " + wav,
+         "varnek-modrender: " + text + ": Invalid module file: MOD: no known signature at byte 1080, or more than 32 "
+         "channels\n"},
         {"varnek-modrender", song + " /no/such/folder/out.wav",
          "varnek-modrender: /no/such/folder/out.wav: No such file or directory\n"},
         {"varnek-modrender", "--order 3 " + song + " " + wav,
@@ -142,6 +144,18 @@ TEST(MusicPrograms, FileErrorsNameTheProgramAndTheFile)
         EXPECT_EQ(r.err, c.message) << c.program << " " << c.args;
     }
     EXPECT_TRUE(testTmp_readFile(wav).empty()) << "a refused render leaves no file behind";
+}
+
+// A file cut short still renders, and stderr says what it lacks.
+TEST(MusicPrograms, CutFileSaysWhatIsMissing)
+{
+    std::vector<uint8_t> bytes = testTmp_readFile(shortSong("cut", 1));
+    bytes.resize(bytes.size() - 10);                    // inside the sample's 64 bytes
+    std::string file = testTmp_writeFile("cut.mod", bytes), wav = testTmp_path("cut.wav");
+    runResult_T r = run("varnek-modrender", file + " " + wav);
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_EQ(r.err, "varnek-modrender: " + file +
+                         ": 1 sample(s) hold less data than their headers state: they play what the file holds\n");
 }
 
 // Frames of sound in a 44-byte-header 16-bit stereo WAV file.

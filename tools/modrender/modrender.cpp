@@ -182,8 +182,15 @@ int main(int argc, char** argv)
     mpSettings.separation = o.separation;
     mpSettings.quality = o.quality;
     mpModule_T* module = mp_loadModule(o.in);
-    if (!module)
-        return fail(o.in, mp_errorMessage(mp_lastError));
+    if (!module) {
+        // The reader's reason, when it gave one, after the code's message.
+        std::string what = mp_errorMessage(mp_lastError);
+        if (*mp_loadReason())
+            what = what + ": " + mp_loadReason();
+        return fail(o.in, what.c_str());
+    }
+    for (const std::string& warning : module->warnings)
+        std::fprintf(stderr, "%s: %s: %s\n", program, o.in, warning.c_str());
     if (o.order >= (int)module->songLength) {
         rc = fail(o.in, ("--order " + std::to_string(o.order + 1) + " is past the song's " +
                          std::to_string(module->songLength) + " orders").c_str());
