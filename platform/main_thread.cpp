@@ -135,11 +135,13 @@ int pf_threadWait(pfThread_T* t, uint32_t ms)
     uint32_t start = pf_timeMs();
     if (backend->holdClock)
         backend->holdClock(start + ms);
-    waitedFor = t;
+    // A call run during the wait may itself wait (the close the engine
+    // thread asks for on its way out); the outer wait goes on afterwards.
+    pfThread_T* outer = waitedFor.exchange(t);
     mainWaiting++;
     int result = threadWaitFor(t, start, ms);
     mainWaiting--;
-    waitedFor = nullptr;
+    waitedFor = outer;
     // A thread that ended has nothing left to hold; one that did not stays
     // where the wait left it.
     if (result == PF_WAIT_ENDED && backend->holdClock)
