@@ -24,8 +24,9 @@ std::condition_variable callCond;
 std::deque<mainCall_T*> calls;
 std::atomic<int> mainWaiting{0};
 // The thread the main thread waits for in pf_threadWait, told when a call
-// arrives so the wait can run it.
-std::atomic<pfThread_T*> waitedFor{nullptr};
+// arrives so the wait can run it. Under callMutex, so no call tells a thread
+// whose wait is over (and which may be gone).
+pfThread_T* waitedFor = nullptr;
 // Main thread only: the thread whose call the main thread is running now.
 std::thread::id runningCaller;
 }
@@ -62,17 +63,15 @@ void pf_runOnMain(void (*fn)(void*), void* arg)
     }
     mainCall_T call{fn, arg, false, std::this_thread::get_id()};
     {
+        // A main thread in its bounded wait learns of the call there;
+        // otherwise its message loop does.
         std::lock_guard<std::mutex> lock(callMutex);
         calls.push_back(&call);
-    }
-    // A main thread in its bounded wait learns of the call there; otherwise
-    // its message loop does. The call is queued before `waitedFor` is read,
-    // and the wait sets `waitedFor` before it looks at the queue, so one of
-    // the two always sees it.
-    if (pfThread_T* waited = waitedFor.load()) {
-        std::lock_guard<std::mutex> lock(waited->mutex);
-        waited->callArrived = true;
-        waited->cond.notify_all();
+        if (waitedFor) {
+            std::lock_guard<std::mutex> threadLock(waitedFor->mutex);
+            waitedFor->callArrived = true;
+            waitedFor->cond.notify_all();
+        }
     }
     pf_backend()->wake();
     std::unique_lock<std::mutex> lock(callMutex);
@@ -127,6 +126,15 @@ int pf_threadResult(pfThread_T* t)
 
 static int threadWaitFor(pfThread_T* t, uint32_t start, uint32_t ms);
 
+// Returns the thread waited for until now.
+static pfThread_T* setWaitedFor(pfThread_T* t)
+{
+    std::lock_guard<std::mutex> lock(callMutex);
+    pfThread_T* before = waitedFor;
+    waitedFor = t;
+    return before;
+}
+
 int pf_threadWait(pfThread_T* t, uint32_t ms)
 {
     // The start is read, and a virtual clock held at the deadline, before
@@ -137,11 +145,11 @@ int pf_threadWait(pfThread_T* t, uint32_t ms)
         backend->holdClock(start + ms);
     // A call run during the wait may itself wait (the close the engine
     // thread asks for on its way out); the outer wait goes on afterwards.
-    pfThread_T* outer = waitedFor.exchange(t);
+    pfThread_T* outer = setWaitedFor(t);
     mainWaiting++;
     int result = threadWaitFor(t, start, ms);
     mainWaiting--;
-    waitedFor = outer;
+    setWaitedFor(outer);
     // A thread that ended has nothing left to hold; one that did not stays
     // where the wait left it.
     if (result == PF_WAIT_ENDED && backend->holdClock)

@@ -4,10 +4,11 @@
 # `xdotool windowclose` (the window destroyed from outside), each at several
 # moments of the demo. Every close ends with exit code 0, the engine thread
 # ends within the close's bounded 3 s wait (the program says when that wait
-# runs out), and the process ends within that bound (with room for a loaded
-# machine). How soon the window goes and the process ends is printed, close
-# by close. Last, the X server itself goes away: a clear message and exit
-# code 1, never a crash.
+# runs out), and the process ends within that bound of its window going
+# (with room for a loaded machine). How soon the window goes and the process
+# ends is printed, close by close: on a busy machine the key or click itself
+# may take seconds to reach the program, which is no fault of it. Last, the
+# X server itself goes away: a clear message and exit code 1, never a crash.
 set -uo pipefail
 BUILD="$(cd "$1" && pwd)"
 WORK="$(mktemp -d)"
@@ -36,7 +37,7 @@ for i in $(seq 0 19); do
     if [ "$method" == "button" ]; then
         # The close button is on the frame of a window, not on full screen.
         xdotool key alt+Return
-        wait_for 10 sh -c "xwininfo -id $win | grep -q 'Width: 320'" || fail "close $i: no windowed mode"
+        wait_for 30 sh -c "xwininfo -id $win | grep -q 'Width: 320'" || fail "close $i: no windowed mode"
     fi
     sleep "$moment"
     [ "$method" == "button" ] && point_at_close_button
@@ -46,11 +47,11 @@ for i in $(seq 0 19); do
     button) xdotool click 1 ;;
     windowclose) xdotool windowclose "$win" ;;
     esac
-    # Until the process ends, or 30 s, whatever a loaded machine makes of it.
+    # Until the process ends, or 60 s, whatever a loaded machine makes of it.
     gone=""
     ended=""
     code=""
-    deadline=$((t0 + 30000))
+    deadline=$((t0 + 60000))
     while [ "$(now_ms)" -lt "$deadline" ]; do
         [ -z "$gone" ] && ! viewable && gone=$(( $(now_ms) - t0 ))
         if ! kill -0 "$demo_pid" 2>/dev/null; then
@@ -63,7 +64,7 @@ for i in $(seq 0 19); do
         sleep 0.01
     done
     if [ -z "$ended" ]; then
-        fail "close $i ($method after ${moment} s): the process did not end in 30 s"
+        fail "close $i ($method after ${moment} s): the process did not end in 60 s"
         kill -9 "$demo_pid" 2>/dev/null
         demo_pid=""
         continue
@@ -73,9 +74,10 @@ for i in $(seq 0 19); do
     after_gone=$((ended - gone))
     echo "close $i ($method after ${moment} s): window gone ${gone} ms, process ended ${ended} ms (${after_gone} ms after the window), exit ${code}"
     [ "$code" == "0" ] || fail "close $i ($method): exit code $code"
-    # The program's own limit: the close waits at most 3 s for the engine
-    # thread; 5 s more for a machine busy with other work.
-    [ "$ended" -le 8000 ] || fail "close $i ($method): process ended after $ended ms"
+    # The program's own limit: hiding the window is the close's first act,
+    # and the close waits at most 3 s for the engine thread; 5 s more for a
+    # machine busy with other work.
+    [ "$after_gone" -le 8000 ] || fail "close $i ($method): process ended $after_gone ms after its window went"
     grep -q "did not end within" "$WORK/close$i.log" && fail "close $i ($method): $(grep -m1 'did not end within' "$WORK/close$i.log")"
     grep -q "Segmentation\|X Error" "$WORK/close$i.log" && fail "close $i: $(grep -m1 'Segmentation\|X Error' "$WORK/close$i.log")"
     [ "$gone" -gt "$gone_max" ] && gone_max=$gone

@@ -22,7 +22,7 @@ source "$(dirname "$0")/xserver.bash"
 start_demo "$WORK/demo.log" || exit 1
 # A window, so screenshots hold the picture pixel for pixel.
 xdotool key alt+Return
-wait_for 10 sh -c "xwininfo -id $win | grep -q 'Width: 320'" || fail "Alt+Enter did not make a window"
+wait_for 30 sh -c "xwininfo -id $win | grep -q 'Width: 320'" || fail "Alt+Enter did not make a window"
 
 # step_end_time STEP: seconds after start when the demo said the step ended.
 step_end_time() {
