@@ -205,6 +205,11 @@ int gmp_xmRowCommand(gmpPlayState_T* st, gmpChannel_T* ch)
     case XMC_TREMOR:
         gmp_remember(&xc->memTremor, xx);
         break;
+    case XMC_OFFSET:
+        // The offset is remembered on a row without a note too, for the
+        // next 900.
+        gmp_remember(&xc->memOffset, xx);
+        break;
     case XMC_EXTRA_FINE:
         // One period unit a step: a quarter of a fine slide.
         if (x == 1)
@@ -229,8 +234,12 @@ static int extendedTick(gmpPlayState_T* st, gmpChannel_T* ch, int sub, int x)
         gmp_noteCut(st, ch, x);
         break;
     case XME_DELAY:
-        if (x == st->tick && ch->delayTick)
+        if (x == st->tick && ch->delayTick) {
+            // A delay on a row without a note replays the channel's last one.
+            if (!(ch->flags & (GMP_F_NOTE | GMP_F_ACTION)) && gmp_xmChannel(st, ch)->hasNote)
+                ch->flags |= GMP_F_NOTE;
             return gmp_xmPlayCell(st, ch);
+        }
         break;
     default:
         break;
@@ -296,8 +305,7 @@ int gmp_xmTickCommand(gmpPlayState_T* st, gmpChannel_T* ch)
     case XMC_TREMOR: {
         // On for x + 1 ticks, then off for y + 1.
         int on = (xc->memTremor >> 4) + 1, off = (xc->memTremor & 15) + 1;
-        if (ch->tremorCount % (on + off) >= on)
-            ch->outVolume = 0;
+        xc->tremorMuted = ch->tremorCount % (on + off) >= on;
         ch->tremorCount = (ch->tremorCount + 1) % (on + off);
         break;
     }

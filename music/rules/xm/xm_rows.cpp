@@ -40,8 +40,8 @@ static int startSample(gmpPlayState_T* st, gmpChannel_T* ch, const mpSample_T* s
     if (code == MPERR_OK)
         code = dsm_playSound(ch->soundChannel, gmp_xmRate(isLinear(st), ch->period));
     if (code == MPERR_OK && commandIs(ch, XMC_OFFSET, -1)) {
-        if (ch->param)
-            xc->memOffset = ch->param;
+        // The row's command comes after its note: take its offset now.
+        gmp_remember(&xc->memOffset, ch->param);
         // The offset counts sample frames: bytes are twice as many in 16-bit.
         ch->startOffset = (uint32_t)xc->memOffset * 256 << (s->type == DSM_SMP_16BIT ? 1 : 0);
         code = dsm_setPosition(ch->soundChannel, ch->startOffset);
@@ -72,6 +72,7 @@ static int playNote(gmpPlayState_T* st, gmpChannel_T* ch, const mpInstrument_T* 
         return MPERR_OK;
     ch->sampleNum = k;
     ch->realNote = real;
+    gmp_xmChannel(st, ch)->hasNote = true;
     ch->finetune = commandIs(ch, XMC_EXTENDED, XME_FINETUNE) ? (ch->param & 15) * 16 - 128 : s->finetune;
     return startSample(st, ch, s);
 }
@@ -98,6 +99,7 @@ int gmp_xmPlayCell(gmpPlayState_T* st, gmpChannel_T* ch)
             gmp_setVolume(st, ch, s->volume);
             xc->panning = s->panning;
         }
+        xc->tremorMuted = false;
         gmp_triggerInstrument(ch);
     }
     if (ch->flags & GMP_F_VOLUME)
@@ -123,7 +125,7 @@ static int updateChannel(gmpPlayState_T* st, gmpChannel_T* ch)
     gmpXmChannel_T* xc = gmp_xmChannel(st, ch);
     const mpInstrument_T* inst = gmp_instrumentOf(st, ch->instrument);
     gmp_instrumentTick(ch, inst, gmp_channelSample(st, ch));
-    int64_t v = (int64_t)ch->outVolume * ch->envVolume * ch->fadeVolume * st->globalVolume;
+    int64_t v = (int64_t)(xc->tremorMuted ? 0 : ch->outVolume) * ch->envVolume * ch->fadeVolume * st->globalVolume;
     int code = dsm_setVolume(ch->soundChannel, (int)(v >> 27));
     // The panning envelope swings the panning as far as the nearer side allows.
     int p = xc->panning + (ch->envPanning - 32) * (128 - std::abs(xc->panning - 128)) / 32;

@@ -12,6 +12,12 @@ struct gmpXmChannel_T {
     int memSlideUp, memSlideDown, memFineUp, memFineDown, memExtraUp, memExtraDown;
     int memVolSlide, memFineVolUp, memFineVolDown, memPanSlide, memGlobalSlide;
     int memRetrig, memTremor, memOffset;
+    // The tremor's silence outlasts the command: it holds through the
+    // row's first tick and the rows after, until the tremor turns the
+    // sound on again or an instrument number resets the volume.
+    bool tremorMuted;
+    // A note has played, so a note delay on a row without one replays it.
+    bool hasNote;
 };
 
 struct gmpXmState_T {

@@ -258,6 +258,10 @@ TEST(XmPlayer, VolumeCommandsTickByTick)
         {"G20 global volume 32", {{{49, 1, 0, 16, 0x20}}}, {32, 32, 32}},
         {"H04 global slide down 4 after the row's tick", {{{49, 1}}, {{0, 0, 0, 17, 0x04}}}, {64, 64, 64, 64, 60, 56}},
         {"T11 tremor: on two ticks, off two", {{{49, 1, 0, 29, 0x11}}, {{0, 0, 0, 29, 0x00}}}, {64, 64, 64, 64, 0, 0}},
+        {"T12 counts on across rows and keeps its silence through a row's first tick",
+         {{{49, 1, 0, 29, 0x12}}, {{0, 0, 0, 29, 0x00}}, {{0, 0, 0, 29, 0x00}}}, {64, 64, 64, 64, 0, 0, 0, 0, 64}},
+        {"T11 silence outlasts the tremor and a volume column; an instrument number ends it",
+         {{{49, 1, 0, 29, 0x11}}, {{0, 0, 0, 29, 0x00}}, {{0, 0, 0x30}}, {{0, 1}}}, {64, 64, 64, 64, 0, 0, 0, 0, 0, 64, 64}},
         {"EC1 cuts on tick 1", {{{49, 1, 0, 14, 0xC1}}}, {64, 0, 0}},
         {"K02 key off on tick 2, no envelope", {{{49, 1, 0, 20, 0x02}}}, {64, 64, 0}},
         {"R12 retrigger every 2 ticks, volume - 1", {{{49, 1, 0, 27, 0x12}}, {{0, 0, 0, 27, 0x00}}},
@@ -287,6 +291,40 @@ TEST(XmPlayer, PanningEnvelope)
     XmPlayer p(songWith(in, {{{49, 1}}}));
     auto panning = [](const gmpChannel_T&) { return dsmChannel[0].panning; };
     EXPECT_EQ(p.ticks(6, panning), (std::vector<int>{-64, -32, 0, 32, 63, 63}));
+}
+
+} // namespace
+
+namespace {
+
+// Where a note starts its sample, three ticks a row: after every tick the
+// probe reads the mixer's position and then moves it to 999, so a tick
+// that starts the sample shows its start and any other shows 999.
+TEST(XmPlayer, NoteStartsTickByTick)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::vector<xmCell_T>> rows;
+        std::vector<int> positions;
+    } cases[] = {
+        {"ED1 on a row without a note replays the last note on tick 1", {{{49, 1}}, {{0, 0, 0, 14, 0xD1}}},
+         {0, 999, 999, 999, 0, 999}},
+        {"ED2 with only an instrument number replays the last note on tick 2", {{{49, 1}}, {{0, 1, 0, 14, 0xD2}}},
+         {0, 999, 999, 999, 999, 0}},
+        {"ED1 before any note plays nothing", {{}, {{0, 0, 0, 14, 0xD1}}}, {0, 999, 999, 999, 999, 999}},
+        {"918 on a row without a note is remembered for the next 900",
+         {{{49, 1, 0, 9, 0x10}}, {{0, 0, 0, 9, 0x18}}, {{49, 1, 0, 9, 0x00}}},
+         {0x1000, 999, 999, 999, 999, 999, 0x1800, 999, 999}},
+    };
+    for (const Case& c : cases) {
+        XmPlayer p(songWith(xm_squareInstrument(0x4000), c.rows));
+        auto position = [](const gmpChannel_T&) {
+            int pos = (int)dsmChannel[0].pos;
+            dsmChannel[0].pos = 999;
+            return pos;
+        };
+        EXPECT_EQ(p.ticks((int)c.positions.size(), position), c.positions) << c.what;
+    }
 }
 
 } // namespace
