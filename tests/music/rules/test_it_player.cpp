@@ -360,3 +360,43 @@ TEST(ItVoices, AutomaticVibratoMovesTheRate)
 }
 
 } // namespace
+
+namespace {
+
+// The song ends after its last row's ticks, a fine pattern delay's (S6x)
+// included: ticks played, speed 3, two rows.
+TEST(ItPlayer, SongEndsAfterTheLastRowsExtraTicks)
+{
+    struct Case {
+        const char* what;
+        int row;                // the row with S6x, -1 none
+        int param;
+        int ticks;
+    } cases[] = {
+        {"no delay", -1, 0, 6},
+        {"S62 on the first row", 0, 0x62, 8},
+        {"S62 on the last row", 1, 0x62, 8},
+        {"S6F on the last row", 1, 0x6F, 21},
+    };
+    for (const Case& c : cases) {
+        itSong_T song;
+        song.speed = 3;
+        song.samples = {it_squareSample(64)};
+        itPatternW_T& p = song.patterns[0];
+        p.rows = 2;
+        p.cells.assign(2, std::vector<itCellW_T>(1));
+        p.cells[0][0] = {60, 1, -1, 0, 0};
+        if (c.row >= 0)
+            p.cells[c.row][0].command = 19, p.cells[c.row][0].param = (uint8_t)c.param;    // S
+        ItPlayer player(song);
+        gmp_setEndLoop(player.st, 1);
+        int played = 0;
+        while (!player.st->ended && played < 100) {
+            ASSERT_EQ(gmp_tick(), 0);
+            played += !player.st->ended;
+        }
+        EXPECT_EQ(played, c.ticks) << c.what;
+    }
+}
+
+} // namespace
