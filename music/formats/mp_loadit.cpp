@@ -117,7 +117,7 @@ std::vector<uint8_t> unpackPattern(const uint8_t* d, uint32_t bytes, uint32_t ro
             cell.volume = l.volume;
             cell.command = l.command;
             cell.param = l.param;
-            if (!ch->enabled[c] || !cell.mask)
+            if (!cell.mask)
                 continue;
             if (c >= MP_MAX_CHANNELS) {
                 ch->dropped = true;
@@ -476,7 +476,9 @@ void readChannels(const uint8_t* f, itChannels_T* ch, mpModule_T* m)
         uint8_t pan = f[0x40 + c] & 127;
         // The common form's panning runs -64..64 from 64 (GMP 164 is surround).
         m->panning[c] = pan == IT_PAN_SURROUND ? 164 : std::min<int>(pan, 64) * 2;
-        m->channelVolume[c] = std::min<int>(f[0x80 + c], 64);
+        // A disabled channel is muted, but its commands still steer the
+        // song (speed, jumps, global volume): its cells stay, its volume is 0.
+        m->channelVolume[c] = ch->enabled[c] ? std::min<int>(f[0x80 + c], 64) : 0;
     }
 }
 

@@ -400,3 +400,34 @@ TEST(ItPlayer, SongEndsAfterTheLastRowsExtraTicks)
 }
 
 } // namespace
+
+namespace {
+
+// A channel the header disables (panning + 128) is silent, but its
+// pattern break still ends the song: ticks played, speed 3, C00 on row 4.
+TEST(ItPlayer, DisabledChannelIsSilentButSteersTheSong)
+{
+    for (bool disabled : {false, true}) {
+        itSong_T song;
+        song.speed = 3;
+        song.samples = {it_squareSample(64)};
+        song.channelPan[1] = (uint8_t)(disabled ? 128 | 32 : 32);
+        itPatternW_T& p = song.patterns[0];
+        p.rows = 16;
+        p.cells.assign(16, std::vector<itCellW_T>(2));
+        p.cells[0][1] = {60, 1, -1, 0, 0};
+        p.cells[4][1] = {-1, 0, -1, 3, 0};      // C00
+        ItPlayer player(song);
+        gmp_setEndLoop(player.st, 1);
+        int played = 0;
+        while (!player.st->ended && played < 100) {
+            ASSERT_EQ(gmp_tick(), 0);
+            if (played == 1)
+                EXPECT_EQ(dsmChannel[1].volume > 0, !disabled) << "the note's volume on the mixer";
+            played += !player.st->ended;
+        }
+        EXPECT_EQ(played, 15) << (disabled ? "disabled" : "enabled");
+    }
+}
+
+} // namespace
