@@ -328,3 +328,27 @@ TEST(XmPlayer, NoteStartsTickByTick)
 }
 
 } // namespace
+
+namespace {
+
+// E31 makes a tone portamento sound in whole semitones while it slides on
+// underneath: C-4 (4608) toward C-5 by 24 a tick, three ticks a row; the
+// periods heard on the portamento's ticks (rows 1 and 2, ticks 1 and 2).
+TEST(XmPlayer, GlissandoSoundsWholeSemitones)
+{
+    struct Case {
+        uint8_t e3;
+        std::vector<int> periods;
+    } cases[] = {
+        {0x30, {4584, 4560, 4536, 4512}},
+        {0x31, {4608, 4544, 4544, 4544}},
+    };
+    for (const Case& c : cases) {
+        XmPlayer p(songWith(xm_squareInstrument(), {{{49, 1, 0, 14, c.e3}}, {{61, 0, 0, 3, 0x06}}, {{0, 0, 0, 3, 0}}}));
+        auto out = [](const gmpChannel_T& ch) { return ch.outPeriod; };
+        std::vector<int> seen = p.ticks(9, out);
+        EXPECT_EQ((std::vector<int>{seen[4], seen[5], seen[7], seen[8]}), c.periods) << "E3" << (c.e3 & 15);
+    }
+}
+
+} // namespace
