@@ -61,6 +61,10 @@ static int playNote(gmpPlayState_T* st, gmpChannel_T* ch, const mpInstrument_T* 
             ch->portaTarget = gmp_xmPeriod(isLinear(st), note + s->relativeNote, ch->finetune);
         return MPERR_OK;
     }
+    // A note the instrument's map sends past its samples is ignored: the
+    // playing note goes on.
+    if (!s && inst && inst->numSamples > 0)
+        return MPERR_OK;
     // A note whose instrument or sample does not exist is silence.
     if (!s) {
         ch->sampleNum = MP_NONE;

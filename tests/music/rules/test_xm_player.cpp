@@ -224,6 +224,19 @@ TEST(XmPlayer, NotesOfAnInstrumentWithoutSamplesAreSilent)
                                                      DSM_STOPPED}));
 }
 
+// A note that the instrument's map sends to a sample it does not have is
+// ignored, instrument number or not: the playing note goes on.
+TEST(XmPlayer, NotesMappedPastTheSamplesAreIgnored)
+{
+    xmInstrumentW_T in = xm_squareInstrument();
+    in.noteSample[72] = 5;
+    XmPlayer p(songWith(in, {{{49, 1}}, {{73, 1}}, {{73}}, {{50}}}));
+    auto rate = [](const gmpChannel_T&) { return dsmChannel[0].status == DSM_PLAYING ? (int)dsmChannel[0].rate : 0; };
+    std::vector<int> seen = p.ticks(12, rate);
+    EXPECT_EQ(std::vector<int>(seen.begin(), seen.begin() + 9), std::vector<int>(9, 8363));
+    EXPECT_GT(seen[9], 8363) << "C#4 plays";
+}
+
 } // namespace
 
 namespace {
