@@ -94,6 +94,18 @@ TEST(XmPlayer, VolumeEnvelopeLoop)
     EXPECT_EQ(p.ticks(10, envVolume), (std::vector<int>{0, 32, 64, 48, 0, 32, 64, 48, 0, 32}));
 }
 
+TEST(XmPlayer, EnvelopePositionPastTheLoopPlaysOn)
+{
+    xmInstrumentW_T in = xm_squareInstrument();
+    in.volume.points = {{0, 64}, {2, 0}, {4, 64}, {8, 0}};
+    in.volume.type = 1 | 4;
+    in.volume.loopStart = 0;
+    in.volume.loopEnd = 1;
+    // L05 on row 1: past the loop's end, the envelope no longer loops.
+    XmPlayer p(songWith(in, {{{49, 1}}, {{0, 0, 0, 21, 0x05}}}));
+    EXPECT_EQ(p.ticks(9, envVolume), (std::vector<int>{64, 32, 64, 48, 32, 16, 0, 0, 0}));
+}
+
 TEST(XmPlayer, SustainInsideALoopHoldsUntilKeyOff)
 {
     xmInstrumentW_T in = xm_squareInstrument();
