@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "music/core/gmp.h"
 #include "music/rules/rules.h"
@@ -306,6 +307,41 @@ TEST_P(ItCompatibleG, SharesTheMemoryOfEAndF)
 INSTANTIATE_TEST_SUITE_P(Flag, ItCompatibleG,
                          ::testing::Values(CompatCase{true, {3760, 3720, 3680}},
                                            CompatCase{false, {3760, 3760, 3760}}));
+
+// A tone portamento row with the number of an instrument (or, without
+// instruments, a sample) that plays another sample: without the
+// compatible-G flag the new sample starts with its volume and the glide
+// goes on from the old pitch; with it nothing but the glide changes.
+TEST(ItPlayer, CompatibleGDecidesWhetherPortamentoChangesTheSample)
+{
+    for (bool instruments : {false, true}) {
+        for (bool compatG : {false, true}) {
+            itSong_T song;
+            song.speed = 3;
+            song.flags = (uint16_t)(1 | 8 | (instruments ? 4 : 0) | (compatG ? 32 : 0));
+            song.samples = {it_squareSample(64), it_squareSample(16)};
+            song.samples[1].volume = 32;
+            if (instruments)
+                song.instruments = {it_instrument(1), it_instrument(2)};
+            itPatternW_T& p = song.patterns[0];
+            p.rows = 4;
+            p.cells.assign(4, std::vector<itCellW_T>(1));
+            p.cells[0][0] = {60, 1, -1, 0, 0};
+            p.cells[1][0] = {62, 2, -1, ITC_TONE_PORTA, 0x08};
+            ItPlayer player(song);
+            const gmpChannel_T& ch = player.st->channels[0];
+            player.ticks(3);
+            int sample = dsmChannel[ch.soundChannel].sample, period = ch.period;
+            player.ticks(1);
+            std::string what = std::string(instruments ? "instruments" : "samples") + (compatG ? ", compatible G" : "");
+            EXPECT_EQ(dsmChannel[ch.soundChannel].sample != sample, !compatG) << what;
+            EXPECT_EQ(ch.volume, compatG ? 64 : 32) << what;
+            EXPECT_EQ(ch.period, period) << what << ": the glide starts from the old pitch";
+            player.ticks(1);
+            EXPECT_LT(ch.period, period) << what << ": and goes up";
+        }
+    }
+}
 
 } // namespace
 
