@@ -44,6 +44,17 @@ struct ItPlayer {
         for (int i = 0; i < n; i++)
             ASSERT_EQ(gmp_tick(), 0);
     }
+    // Plays the song once to its end (at most `cap` ticks); the ticks it played.
+    int ticksToTheEnd(int cap = 100)
+    {
+        gmp_setEndLoop(st, 1);
+        int played = 0;
+        while (!st->ended && played < cap) {
+            EXPECT_EQ(gmp_tick(), 0);
+            played += !st->ended;
+        }
+        return played;
+    }
     int activeBackground() const
     {
         int n = 0;
@@ -425,13 +436,7 @@ TEST(ItPlayer, SongEndsAfterTheLastRowsExtraTicks)
         if (c.row >= 0)
             p.cells[c.row][0].command = 19, p.cells[c.row][0].param = (uint8_t)c.param;    // S
         ItPlayer player(song);
-        gmp_setEndLoop(player.st, 1);
-        int played = 0;
-        while (!player.st->ended && played < 100) {
-            ASSERT_EQ(gmp_tick(), 0);
-            played += !player.st->ended;
-        }
-        EXPECT_EQ(played, c.ticks) << c.what;
+        EXPECT_EQ(player.ticksToTheEnd(), c.ticks) << c.what;
     }
 }
 
@@ -454,15 +459,9 @@ TEST(ItPlayer, DisabledChannelIsSilentButSteersTheSong)
         p.cells[0][1] = {60, 1, -1, 0, 0};
         p.cells[4][1] = {-1, 0, -1, 3, 0};      // C00
         ItPlayer player(song);
-        gmp_setEndLoop(player.st, 1);
-        int played = 0;
-        while (!player.st->ended && played < 100) {
-            ASSERT_EQ(gmp_tick(), 0);
-            if (played == 1)
-                EXPECT_EQ(dsmChannel[1].volume > 0, !disabled) << "the note's volume on the mixer";
-            played += !player.st->ended;
-        }
-        EXPECT_EQ(played, 15) << (disabled ? "disabled" : "enabled");
+        player.ticks(1);
+        EXPECT_EQ(dsmChannel[1].volume > 0, !disabled) << "the note's volume on the mixer";
+        EXPECT_EQ(1 + player.ticksToTheEnd(), 15) << (disabled ? "disabled" : "enabled");
     }
 }
 
