@@ -4,6 +4,7 @@
 // compatible-G flag.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -462,6 +463,47 @@ TEST(ItPlayer, DisabledChannelIsSilentButSteersTheSong)
         player.ticks(1);
         EXPECT_EQ(dsmChannel[1].volume > 0, !disabled) << "the note's volume on the mixer";
         EXPECT_EQ(1 + player.ticksToTheEnd(), 15) << (disabled ? "disabled" : "enabled");
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The instrument's random variations: each note's volume within RV percent
+// of the sample's, its panning within RP of the channel's; none without.
+TEST(ItPlayer, RandomVolumeAndPanningVariations)
+{
+    for (int rv : {0, 50}) {
+        itInstrumentW_T in = it_instrument(1);
+        in.randomVolume = (uint8_t)rv;
+        in.randomPan = (uint8_t)(rv ? 16 : 0);
+        itSong_T song = twoNotes(in, {});
+        song.speed = 1;
+        itPatternW_T& p = song.patterns[0];
+        p.rows = 16;
+        p.cells.assign(16, std::vector<itCellW_T>(1, itCellW_T{60, 1, -1, 0, 0}));
+        song.samples[0].globalVolume = 48;
+        ItPlayer player(song);
+        std::vector<int> volumes, pans;
+        for (int r = 0; r < 16; r++) {
+            player.ticks(1);
+            volumes.push_back(gmp_itState(player.st)->fg[0].sampleVolume);
+            pans.push_back(gmp_itState(player.st)->fg[0].panOffset);
+        }
+        auto [vmin, vmax] = std::minmax_element(volumes.begin(), volumes.end());
+        auto [pmin, pmax] = std::minmax_element(pans.begin(), pans.end());
+        if (rv == 0) {
+            EXPECT_EQ(volumes, std::vector<int>(16, 48));
+            EXPECT_EQ(pans, std::vector<int>(16, 0));
+        } else {
+            EXPECT_GE(*vmin, 24);
+            EXPECT_LE(*vmax, 64);
+            EXPECT_LT(*vmin, *vmax) << "the volumes vary";
+            EXPECT_GE(*pmin, -16);
+            EXPECT_LE(*pmax, 16);
+            EXPECT_LT(*pmin, *pmax) << "the pannings vary";
+        }
     }
 }
 
