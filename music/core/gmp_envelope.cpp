@@ -28,10 +28,12 @@ int gmp_envStep(const mpEnvelope_T* env, gmpEnvState_T* state, int keyOn)
     t++;
     // Arriving at the end of a range goes back to its start; the sustain
     // range wins while the key is down. A position held on a sustain point
-    // at the loop end loops once the key is up.
+    // at the loop end loops once the key is up. A position set past the
+    // loop's end (Lxx) plays on to the last point.
+    int loopEnd = env->tick[env->loopEnd];
     if (sustained && env->sustainStart != env->sustainEnd && t == sustainEnd)
         t = env->tick[env->sustainStart];
-    else if ((env->flags & MP_ENV_LOOP) && t >= env->tick[env->loopEnd] && !(sustained && sustainEnd == t))
+    else if ((env->flags & MP_ENV_LOOP) && t - 1 <= loopEnd && t >= loopEnd && !(sustained && sustainEnd == t))
         t = env->tick[env->loopStart];
     int end = env->tick[env->numPoints - 1];
     state->tick = t > end ? end : t;

@@ -168,7 +168,12 @@ static int playTick(gmpPlayState_T* st)
     return code == MPERR_OK ? rules->update(st) : code;
 }
 
-int gmp_rowIsDue(const gmpPlayState_T* st) { return st->tick + 1 >= st->speed && st->patternDelay == 0; }
+// A fine pattern delay (extraTicks) lengthens the row it is on: the song's
+// last row too.
+int gmp_rowIsDue(const gmpPlayState_T* st)
+{
+    return st->tick + 1 >= st->speed + st->extraTicks && st->patternDelay == 0;
+}
 
 // The song's last row has played all its ticks (a pattern delay's repeats
 // too) when the next tick would read a new row.

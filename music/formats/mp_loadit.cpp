@@ -121,15 +121,16 @@ std::vector<uint8_t> unpackPattern(const uint8_t* d, uint32_t bytes, uint32_t ro
             cell.volume = l.volume;
             cell.command = l.command;
             cell.param = l.param;
-            // A disabled channel counts among the song's channels but is
-            // never heard: its notes are dropped.
+            if (!cell.mask)
+                continue;
             if (c >= MP_MAX_CHANNELS) {
-                ch->dropped = ch->dropped || (ch->enabled[c] && cell.mask);
+                ch->dropped = true;
                 continue;
             }
+            // A disabled channel's cells are kept: its commands still steer
+            // the song, and its channel volume of 0 keeps its notes unheard.
             ch->highest = std::max(ch->highest, c);
-            if (ch->enabled[c] && cell.mask)
-                cells[c] = cell;
+            cells[c] = cell;
         }
         for (int c = 0; c < MP_MAX_CHANNELS; c++)
             encodeCell(&out, c, cells[c]);
@@ -496,7 +497,9 @@ void readChannels(const uint8_t* f, itChannels_T* ch, mpModule_T* m)
         uint8_t pan = f[0x40 + c] & 127;
         // The common form's panning runs -64..64 from 64 (GMP 164 is surround).
         m->panning[c] = pan == IT_PAN_SURROUND ? 164 : std::min<int>(pan, 64) * 2;
-        m->channelVolume[c] = std::min<int>(f[0x80 + c], 64);
+        // A disabled channel is muted, but its commands still steer the
+        // song (speed, jumps, global volume): its cells stay, its volume is 0.
+        m->channelVolume[c] = ch->enabled[c] ? std::min<int>(f[0x80 + c], 64) : 0;
     }
 }
 

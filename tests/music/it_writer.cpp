@@ -138,6 +138,8 @@ std::vector<uint8_t> instrumentRecord(const itInstrumentW_T& in)
     r[0x17] = 60;
     r[0x18] = in.globalVolume;
     r[0x19] = in.defaultPan >= 0 ? (uint8_t)in.defaultPan : 128;
+    r[0x1A] = in.randomVolume;
+    r[0x1B] = in.randomPan;
     r[0x3A] = in.cutoff >= 0 ? (uint8_t)(in.cutoff | 128) : 0;
     r[0x3B] = in.resonance >= 0 ? (uint8_t)(in.resonance | 128) : 0;
     writeEnvelope(&r, 0x130, in.volume);

@@ -51,6 +51,7 @@ struct itInstrumentW_T {
     uint16_t fadeout = 0;
     uint8_t globalVolume = 128;
     int defaultPan = -1;
+    uint8_t randomVolume = 0, randomPan = 0;    // percent, panning units
     int cutoff = -1, resonance = -1;
     uint8_t keyNote[120], keySample[120];   // the keyboard table (it_instrument fills it)
     itEnvelopeW_T volume, panning, pitch;

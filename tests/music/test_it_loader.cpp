@@ -277,7 +277,7 @@ TEST(ItReader, ChannelTablesAndPackedPatterns)
     itSong_T song;
     song.samples = {it_squareSample()};
     song.channelPan[1] = 100;                   // surround
-    song.channelPan[2] = 128 | 20;              // disabled
+    song.channelPan[2] = 128 | 20;              // disabled: muted, its cells kept
     song.channelVolume[1] = 40;
     itPatternW_T& p = song.patterns[0];
     p.rows = 4;
@@ -285,20 +285,20 @@ TEST(ItReader, ChannelTablesAndPackedPatterns)
     p.cells[0][0] = {48, 1, 90, 4, 0x12};       // C-4, volume 90 (a fine slide down, moved up one)
     p.cells[1][0] = {48, 1, 90, 4, 0x12};       // all four from the previous-value bits
     p.cells[2][1] = {255, 0, -1, 0, 0};         // note off
-    p.cells[3][2] = {50, 1, 64, 0, 0};          // a disabled channel: dropped
+    p.cells[3][2] = {50, 1, 64, 0, 0};          // in the disabled channel
     p.cells[3][1] = {254, 0, -1, 0, 0};         // note cut
     p.cells[3][0] = {200, 0, -1, 0, 0};         // note fade
     Loaded l(song);
     ASSERT_TRUE(l.m);
-    // The disabled channel is one of the song's (both outside players count
-    // it) but its note is never heard.
     EXPECT_EQ(l.m->numChannels, 3);
     EXPECT_EQ(l.m->panning[0], 64);
     EXPECT_EQ(l.m->panning[1], 164);
     EXPECT_EQ(l.m->channelVolume[1], 40);
+    EXPECT_EQ(l.m->channelVolume[2], 0);
     std::vector<std::vector<int>> want = {
         {0, 0, 0x40, 0, 91, 4, 0x12}, {1, 0, 0x40, 0, 91, 4, 0x12}, {2, 1, MP_NOTE_OFF, MP_NONE, -1, -1, -1},
         {3, 0, MP_NOTE_FADE, MP_NONE, -1, -1, -1}, {3, 1, MP_NOTE_CUT, MP_NONE, -1, -1, -1},
+        {3, 2, 66, 0, 64, -1, -1},
     };
     EXPECT_EQ(entries(l.m->patterns[0]), want);
 }

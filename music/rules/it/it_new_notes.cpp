@@ -96,6 +96,13 @@ static void leaveNote(gmpPlayState_T* st, int c, const mpInstrument_T* inst, int
     gmp_itNoteAction(st, &b->ch, &b->v, b->v.nna);
 }
 
+// A number in -range..range from the rules' own generator.
+static int randomIn(gmpItState_T* it, int range)
+{
+    it->random = it->random * 1103515245u + 12345u;
+    return range > 0 ? (int)((it->random >> 16) % (uint32_t)(2 * range + 1)) - range : 0;
+}
+
 int gmp_itNewNote(gmpPlayState_T* st, int c, const mpInstrument_T* inst, int sample, int note)
 {
     gmpChannel_T* ch = &st->channels[c];
@@ -115,7 +122,10 @@ int gmp_itNewNote(gmpPlayState_T* st, int c, const mpInstrument_T* inst, int sam
     v->instrument = ch->instrument;
     v->sample = sample;
     v->playedNote = note;
-    v->sampleVolume = s->globalVolume;
+    // The instrument's random variations: the note's volume by up to RV
+    // percent either way, its panning by up to RP.
+    int sampleVolume = s->globalVolume * (100 + randomIn(gmp_itState(st), inst->randomVolume)) / 100;
+    v->sampleVolume = sampleVolume < 0 ? 0 : sampleVolume > 64 ? 64 : sampleVolume;
     v->instrumentVolume = inst->globalVolume;
     v->volEnvOn = v->panEnvOn = v->pitchEnvOn = 1;
     v->pitchEnv.tick = 0;
@@ -123,7 +133,8 @@ int gmp_itNewNote(gmpPlayState_T* st, int c, const mpInstrument_T* inst, int sam
         x->pan = inst->defaultPan, x->surround = 0;
     if (s->defaultPan >= 0)
         x->pan = s->defaultPan, x->surround = 0;
-    v->panOffset = (mapped - inst->pitchPanCentre) * inst->pitchPanSeparation / 8;
+    v->panOffset = (mapped - inst->pitchPanCentre) * inst->pitchPanSeparation / 8 +
+                   randomIn(gmp_itState(st), inst->randomPan);
     if (inst->filterCutoff >= 0)
         x->cutoff = inst->filterCutoff;
     if (inst->filterResonance >= 0)

@@ -38,6 +38,18 @@ static int playNote(gmpPlayState_T* st, int c)
     const mpSample_T* s = gmp_noteSample(inst, n, &k);
     int mapped = inst->noteMap[n];
     if (isTonePorta(ch) && it->fg[c].active && ch->period != 0) {
+        // Without the compatible-G flag an instrument number that brings
+        // another sample starts it, and the glide goes on from the pitch
+        // the old one had.
+        bool otherSample = (ch->flags & GMP_F_INSTRUMENT) && s && s->type != DSM_SMP_NONE &&
+                           gmp_channelSample(st, ch) != s;
+        if (otherSample && !(st->module->flags & MP_FLAG_COMPAT_G)) {
+            int period = ch->period;
+            int code = gmp_itNewNote(st, c, inst, k, n);
+            ch->period = ch->outPeriod = period;
+            ch->portaTarget = gmp_itPeriod(mapped);
+            return code;
+        }
         ch->portaTarget = gmp_itPeriod(mapped);
         return MPERR_OK;
     }

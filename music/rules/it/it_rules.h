@@ -31,7 +31,7 @@ struct gmpItVoiceState_T {
     int playedNote;         // the key pressed, for the duplicate check
     int sampleVolume;       // 0..64
     int instrumentVolume;   // 0..128
-    int panOffset;          // the pitch-pan separation's share, -64..64
+    int panOffset;          // the pitch-pan separation's and the random variation's share
     int finalPan;           // 0..64 before the envelope, as last worked out
     int surround;
     int cutoff, resonance;  // 0..127
@@ -66,6 +66,7 @@ struct gmpItState_T {
     gmpItVoice_T bg[MP_BACKGROUND_VOICES];
     int numBackground;
     int rowDelaySet;        // SEx on this row already (the first one counts)
+    uint32_t random;        // the instruments' random variations: a song renders the same every time
 };
 
 inline gmpItState_T* gmp_itState(const gmpPlayState_T* st) { return (gmpItState_T*)st->rulesState; }

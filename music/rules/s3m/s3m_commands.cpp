@@ -97,11 +97,27 @@ static bool sharesMemory(int command)
 }
 
 // What a new row resets, and the shared parameter memory.
+// Tone portamento onto a playing note keeps the note's sample: an
+// instrument number on that row only sets the volume to its sample's.
+static bool keepsSample(const gmpChannel_T* ch)
+{
+    bool porta = ch->command == S3M_TONE_PORTA || ch->command == S3M_PORTA_VOLSLIDE;
+    return (ch->flags & GMP_F_COMMAND) && porta && ch->period != 0;
+}
+
+static int takeVolumeOnly(gmpPlayState_T* st, gmpChannel_T* ch)
+{
+    int n = ch->newInstrument;
+    if (n != MP_NONE && n < (int)st->module->samples.size() && st->module->samples[n])
+        ch->volume = ch->outVolume = st->module->samples[n]->volume;
+    return MPERR_OK;
+}
+
 static void rowStart(gmpPlayState_T* st, gmpChannel_T* ch)
 {
     s3mChannel_T* x = s3mChannel(st, ch);
     ch->outVolume = ch->volume;     // the last row's tremolo or tremor ends
-    if (ch->flags & GMP_F_INSTRUMENT)
+    if ((ch->flags & GMP_F_INSTRUMENT) && !keepsSample(ch))
         x->c4Speed = 0;
     if (ch->flags & GMP_F_NOTE) {
         ch->startOffset = 0;
@@ -139,7 +155,9 @@ static int noteAction(gmpPlayState_T*, gmpChannel_T* ch)
 static int rowCell(gmpPlayState_T* st, gmpChannel_T* ch)
 {
     rowStart(st, ch);
-    int code = ch->flags & GMP_F_INSTRUMENT ? gmp_takeInstrument(st, ch) : MPERR_OK;
+    int code = MPERR_OK;
+    if (ch->flags & GMP_F_INSTRUMENT)
+        code = keepsSample(ch) ? takeVolumeOnly(st, ch) : gmp_takeInstrument(st, ch);
     if (code == MPERR_OK && (ch->flags & GMP_F_VOLUME))
         code = volumeColumn(st, ch);
     if (code == MPERR_OK && (ch->flags & GMP_F_ACTION))

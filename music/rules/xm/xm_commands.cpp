@@ -43,6 +43,25 @@ void gmp_xmVibrato(gmpPlayState_T* st, gmpChannel_T* ch)
     ch->vibPos = (ch->vibPos + ch->vibSpeed) & 63;
 }
 
+// Tone portamento, in semitone steps under E3x.
+static void xmTonePortamento(gmpPlayState_T* st, gmpChannel_T* ch)
+{
+    gmp_tonePortamento(st, ch);
+    if (!gmp_xmChannel(st, ch)->glissando)
+        return;
+    // The slide goes on underneath; what sounds is the nearest note at the
+    // channel's finetune.
+    int linear = (st->module->flags & MP_FLAG_LINEAR) != 0;
+    int best = ch->period, distance = -1;
+    for (int note = 0; note < MP_NOTES; note++) {
+        int p = gmp_xmPeriod(linear, note, ch->finetune);
+        int d = p > ch->period ? p - ch->period : ch->period - p;
+        if (distance < 0 || d < distance)
+            best = p, distance = d;
+    }
+    ch->outPeriod = best;
+}
+
 static void tremolo(gmpChannel_T* ch)
 {
     int delta = waveValue(ch->tremWave, ch->tremPos) * ch->tremDepth >> 6;
@@ -103,6 +122,9 @@ static void extendedRow(gmpPlayState_T* st, gmpChannel_T* ch, int sub, int x)
         break;
     case XME_FINE_DOWN:
         slidePeriod(st, ch, 4 * gmp_remember(&xc->memFineDown, x));
+        break;
+    case XME_GLISSANDO:
+        xc->glissando = x != 0;
         break;
     case XME_VIBRATO_WAVE:
         ch->vibWave = x & 3;
@@ -205,6 +227,11 @@ int gmp_xmRowCommand(gmpPlayState_T* st, gmpChannel_T* ch)
     case XMC_TREMOR:
         gmp_remember(&xc->memTremor, xx);
         break;
+    case XMC_OFFSET:
+        // The offset is remembered on a row without a note too, for the
+        // next 900.
+        gmp_remember(&xc->memOffset, xx);
+        break;
     case XMC_EXTRA_FINE:
         // One period unit a step: a quarter of a fine slide.
         if (x == 1)
@@ -229,8 +256,12 @@ static int extendedTick(gmpPlayState_T* st, gmpChannel_T* ch, int sub, int x)
         gmp_noteCut(st, ch, x);
         break;
     case XME_DELAY:
-        if (x == st->tick && ch->delayTick)
+        if (x == st->tick && ch->delayTick) {
+            // A delay on a row without a note replays the channel's last one.
+            if (!(ch->flags & (GMP_F_NOTE | GMP_F_ACTION)) && gmp_xmChannel(st, ch)->hasNote)
+                ch->flags |= GMP_F_NOTE;
             return gmp_xmPlayCell(st, ch);
+        }
         break;
     default:
         break;
@@ -253,14 +284,14 @@ int gmp_xmTickCommand(gmpPlayState_T* st, gmpChannel_T* ch)
         slidePeriod(st, ch, 4 * xc->memSlideDown);
         break;
     case XMC_TONE_PORTA:
-        gmp_tonePortamento(st, ch);
+        xmTonePortamento(st, ch);
         break;
     case XMC_VIBRATO:
         gmp_xmVibrato(st, ch);
         break;
     case XMC_TONE_VOLSLIDE:
         volumeSlide(st, ch, xc->memVolSlide);
-        gmp_tonePortamento(st, ch);
+        xmTonePortamento(st, ch);
         break;
     case XMC_VIBRATO_VOLSLIDE:
         volumeSlide(st, ch, xc->memVolSlide);
@@ -296,8 +327,7 @@ int gmp_xmTickCommand(gmpPlayState_T* st, gmpChannel_T* ch)
     case XMC_TREMOR: {
         // On for x + 1 ticks, then off for y + 1.
         int on = (xc->memTremor >> 4) + 1, off = (xc->memTremor & 15) + 1;
-        if (ch->tremorCount % (on + off) >= on)
-            ch->outVolume = 0;
+        xc->tremorMuted = ch->tremorCount % (on + off) >= on;
         ch->tremorCount = (ch->tremorCount + 1) % (on + off);
         break;
     }
@@ -359,7 +389,7 @@ void gmp_xmVolumeTick(gmpPlayState_T* st, gmpChannel_T* ch)
         slidePanning(gmp_xmChannel(st, ch), x);
         break;
     case XMV_TONE_PORTA:
-        gmp_tonePortamento(st, ch);
+        xmTonePortamento(st, ch);
         break;
     default:
         break;

@@ -40,8 +40,8 @@ static int startSample(gmpPlayState_T* st, gmpChannel_T* ch, const mpSample_T* s
     if (code == MPERR_OK)
         code = dsm_playSound(ch->soundChannel, gmp_xmRate(isLinear(st), ch->period));
     if (code == MPERR_OK && commandIs(ch, XMC_OFFSET, -1)) {
-        if (ch->param)
-            xc->memOffset = ch->param;
+        // The row's command comes after its note: take its offset now.
+        gmp_remember(&xc->memOffset, ch->param);
         // The offset counts sample frames: bytes are twice as many in 16-bit.
         ch->startOffset = (uint32_t)xc->memOffset * 256 << (s->type == DSM_SMP_16BIT ? 1 : 0);
         code = dsm_setPosition(ch->soundChannel, ch->startOffset);
@@ -61,6 +61,10 @@ static int playNote(gmpPlayState_T* st, gmpChannel_T* ch, const mpInstrument_T* 
             ch->portaTarget = gmp_xmPeriod(isLinear(st), note + s->relativeNote, ch->finetune);
         return MPERR_OK;
     }
+    // A note the instrument's map sends past its samples is ignored: the
+    // playing note goes on.
+    if (!s && inst && inst->numSamples > 0)
+        return MPERR_OK;
     // A note whose instrument or sample does not exist is silence.
     if (!s) {
         ch->sampleNum = MP_NONE;
@@ -72,6 +76,7 @@ static int playNote(gmpPlayState_T* st, gmpChannel_T* ch, const mpInstrument_T* 
         return MPERR_OK;
     ch->sampleNum = k;
     ch->realNote = real;
+    gmp_xmChannel(st, ch)->hasNote = true;
     ch->finetune = commandIs(ch, XMC_EXTENDED, XME_FINETUNE) ? (ch->param & 15) * 16 - 128 : s->finetune;
     return startSample(st, ch, s);
 }
@@ -98,6 +103,7 @@ int gmp_xmPlayCell(gmpPlayState_T* st, gmpChannel_T* ch)
             gmp_setVolume(st, ch, s->volume);
             xc->panning = s->panning;
         }
+        xc->tremorMuted = false;
         gmp_triggerInstrument(ch);
     }
     if (ch->flags & GMP_F_VOLUME)
@@ -123,7 +129,7 @@ static int updateChannel(gmpPlayState_T* st, gmpChannel_T* ch)
     gmpXmChannel_T* xc = gmp_xmChannel(st, ch);
     const mpInstrument_T* inst = gmp_instrumentOf(st, ch->instrument);
     gmp_instrumentTick(ch, inst, gmp_channelSample(st, ch));
-    int64_t v = (int64_t)ch->outVolume * ch->envVolume * ch->fadeVolume * st->globalVolume;
+    int64_t v = (int64_t)(xc->tremorMuted ? 0 : ch->outVolume) * ch->envVolume * ch->fadeVolume * st->globalVolume;
     int code = dsm_setVolume(ch->soundChannel, (int)(v >> 27));
     // The panning envelope swings the panning as far as the nearer side allows.
     int p = xc->panning + (ch->envPanning - 32) * (128 - std::abs(xc->panning - 128)) / 32;

@@ -12,6 +12,14 @@ struct gmpXmChannel_T {
     int memSlideUp, memSlideDown, memFineUp, memFineDown, memExtraUp, memExtraDown;
     int memVolSlide, memFineVolUp, memFineVolDown, memPanSlide, memGlobalSlide;
     int memRetrig, memTremor, memOffset;
+    // The tremor's silence outlasts the command: it holds through the
+    // row's first tick and the rows after, until the tremor turns the
+    // sound on again or an instrument number resets the volume.
+    bool tremorMuted;
+    // A note has played, so a note delay on a row without one replays it.
+    bool hasNote;
+    // E3x: tone portamento sounds in whole semitones.
+    bool glissando;
 };
 
 struct gmpXmState_T {
@@ -32,7 +40,7 @@ enum {
 };
 // E sub-commands (the parameter's high nibble).
 enum {
-    XME_FINE_UP = 1, XME_FINE_DOWN = 2, XME_VIBRATO_WAVE = 4, XME_FINETUNE = 5, XME_LOOP = 6,
+    XME_FINE_UP = 1, XME_FINE_DOWN = 2, XME_GLISSANDO = 3, XME_VIBRATO_WAVE = 4, XME_FINETUNE = 5, XME_LOOP = 6,
     XME_TREMOLO_WAVE = 7, XME_RETRIG = 9, XME_FINE_VOL_UP = 10, XME_FINE_VOL_DOWN = 11, XME_CUT = 12,
     XME_DELAY = 13, XME_PATTERN_DELAY = 14,
 };

@@ -4,7 +4,9 @@
 // compatible-G flag.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "music/core/gmp.h"
 #include "music/rules/rules.h"
@@ -42,6 +44,17 @@ struct ItPlayer {
     {
         for (int i = 0; i < n; i++)
             ASSERT_EQ(gmp_tick(), 0);
+    }
+    // Plays the song once to its end (at most `cap` ticks); the ticks it played.
+    int ticksToTheEnd(int cap = 100)
+    {
+        gmp_setEndLoop(st, 1);
+        int played = 0;
+        while (!st->ended && played < cap) {
+            EXPECT_EQ(gmp_tick(), 0);
+            played += !st->ended;
+        }
+        return played;
     }
     int activeBackground() const
     {
@@ -307,6 +320,41 @@ INSTANTIATE_TEST_SUITE_P(Flag, ItCompatibleG,
                          ::testing::Values(CompatCase{true, {3760, 3720, 3680}},
                                            CompatCase{false, {3760, 3760, 3760}}));
 
+// A tone portamento row with the number of an instrument (or, without
+// instruments, a sample) that plays another sample: without the
+// compatible-G flag the new sample starts with its volume and the glide
+// goes on from the old pitch; with it nothing but the glide changes.
+TEST(ItPlayer, CompatibleGDecidesWhetherPortamentoChangesTheSample)
+{
+    for (bool instruments : {false, true}) {
+        for (bool compatG : {false, true}) {
+            itSong_T song;
+            song.speed = 3;
+            song.flags = (uint16_t)(1 | 8 | (instruments ? 4 : 0) | (compatG ? 32 : 0));
+            song.samples = {it_squareSample(64), it_squareSample(16)};
+            song.samples[1].volume = 32;
+            if (instruments)
+                song.instruments = {it_instrument(1), it_instrument(2)};
+            itPatternW_T& p = song.patterns[0];
+            p.rows = 4;
+            p.cells.assign(4, std::vector<itCellW_T>(1));
+            p.cells[0][0] = {60, 1, -1, 0, 0};
+            p.cells[1][0] = {62, 2, -1, ITC_TONE_PORTA, 0x08};
+            ItPlayer player(song);
+            const gmpChannel_T& ch = player.st->channels[0];
+            player.ticks(3);
+            int sample = dsmChannel[ch.soundChannel].sample, period = ch.period;
+            player.ticks(1);
+            std::string what = std::string(instruments ? "instruments" : "samples") + (compatG ? ", compatible G" : "");
+            EXPECT_EQ(dsmChannel[ch.soundChannel].sample != sample, !compatG) << what;
+            EXPECT_EQ(ch.volume, compatG ? 64 : 32) << what;
+            EXPECT_EQ(ch.period, period) << what << ": the glide starts from the old pitch";
+            player.ticks(1);
+            EXPECT_LT(ch.period, period) << what << ": and goes up";
+        }
+    }
+}
+
 } // namespace
 
 namespace {
@@ -357,6 +405,106 @@ TEST(ItVoices, AutomaticVibratoMovesTheRate)
         want.push_back((int)(8363 * std::exp2(d / 768.0)));
     }
     EXPECT_EQ(rates, want);
+}
+
+} // namespace
+
+namespace {
+
+// The song ends after its last row's ticks, a fine pattern delay's (S6x)
+// included: ticks played, speed 3, two rows.
+TEST(ItPlayer, SongEndsAfterTheLastRowsExtraTicks)
+{
+    struct Case {
+        const char* what;
+        int row;                // the row with S6x, -1 none
+        int param;
+        int ticks;
+    } cases[] = {
+        {"no delay", -1, 0, 6},
+        {"S62 on the first row", 0, 0x62, 8},
+        {"S62 on the last row", 1, 0x62, 8},
+        {"S6F on the last row", 1, 0x6F, 21},
+    };
+    for (const Case& c : cases) {
+        itSong_T song;
+        song.speed = 3;
+        song.samples = {it_squareSample(64)};
+        itPatternW_T& p = song.patterns[0];
+        p.rows = 2;
+        p.cells.assign(2, std::vector<itCellW_T>(1));
+        p.cells[0][0] = {60, 1, -1, 0, 0};
+        if (c.row >= 0)
+            p.cells[c.row][0].command = 19, p.cells[c.row][0].param = (uint8_t)c.param;    // S
+        ItPlayer player(song);
+        EXPECT_EQ(player.ticksToTheEnd(), c.ticks) << c.what;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// A channel the header disables (panning + 128) is silent, but its
+// pattern break still ends the song: ticks played, speed 3, C00 on row 4.
+TEST(ItPlayer, DisabledChannelIsSilentButSteersTheSong)
+{
+    for (bool disabled : {false, true}) {
+        itSong_T song;
+        song.speed = 3;
+        song.samples = {it_squareSample(64)};
+        song.channelPan[1] = (uint8_t)(disabled ? 128 | 32 : 32);
+        itPatternW_T& p = song.patterns[0];
+        p.rows = 16;
+        p.cells.assign(16, std::vector<itCellW_T>(2));
+        p.cells[0][1] = {60, 1, -1, 0, 0};
+        p.cells[4][1] = {-1, 0, -1, 3, 0};      // C00
+        ItPlayer player(song);
+        player.ticks(1);
+        EXPECT_EQ(dsmChannel[1].volume > 0, !disabled) << "the note's volume on the mixer";
+        EXPECT_EQ(1 + player.ticksToTheEnd(), 15) << (disabled ? "disabled" : "enabled");
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The instrument's random variations: each note's volume within RV percent
+// of the sample's, its panning within RP of the channel's; none without.
+TEST(ItPlayer, RandomVolumeAndPanningVariations)
+{
+    for (int rv : {0, 50}) {
+        itInstrumentW_T in = it_instrument(1);
+        in.randomVolume = (uint8_t)rv;
+        in.randomPan = (uint8_t)(rv ? 16 : 0);
+        itSong_T song = twoNotes(in, {});
+        song.speed = 1;
+        itPatternW_T& p = song.patterns[0];
+        p.rows = 16;
+        p.cells.assign(16, std::vector<itCellW_T>(1, itCellW_T{60, 1, -1, 0, 0}));
+        song.samples[0].globalVolume = 48;
+        ItPlayer player(song);
+        std::vector<int> volumes, pans;
+        for (int r = 0; r < 16; r++) {
+            player.ticks(1);
+            volumes.push_back(gmp_itState(player.st)->fg[0].sampleVolume);
+            pans.push_back(gmp_itState(player.st)->fg[0].panOffset);
+        }
+        auto [vmin, vmax] = std::minmax_element(volumes.begin(), volumes.end());
+        auto [pmin, pmax] = std::minmax_element(pans.begin(), pans.end());
+        if (rv == 0) {
+            EXPECT_EQ(volumes, std::vector<int>(16, 48));
+            EXPECT_EQ(pans, std::vector<int>(16, 0));
+        } else {
+            EXPECT_GE(*vmin, 24);
+            EXPECT_LE(*vmax, 64);
+            EXPECT_LT(*vmin, *vmax) << "the volumes vary";
+            EXPECT_GE(*pmin, -16);
+            EXPECT_LE(*pmax, 16);
+            EXPECT_LT(*pmin, *pmax) << "the pannings vary";
+        }
+    }
 }
 
 } // namespace

@@ -187,4 +187,35 @@ TEST(S3mPlayer, PatternLoopAndPatternDelay)
     EXPECT_EQ(rows, (std::vector<int>{1, 0, 1, 2, 3, 3, 3}));
 }
 
+// Tone portamento onto a playing note with another instrument number keeps
+// the note's sample and takes only the new sample's volume; without the
+// portamento the new sample starts. Row 1 of speed 6, after its first tick.
+TEST(S3mPlayer, TonePortamentoWithAnotherSampleKeepsTheSample)
+{
+    struct Case {
+        const char* what;
+        uint8_t command;
+        bool secondSamplePlays;
+        int period;
+    } cases[] = {
+        {"G10 keeps the first sample and glides", G, false, 1648},
+        {"no command starts the second", 0, true, 856},
+    };
+    for (const Case& c : cases) {
+        s3mSong_T song = s3mFx_toneSong();
+        song.samples.push_back(song.samples[0]);
+        song.samples[1].volume = 32;
+        song.patterns[0].cells[0][0] = cmd(255, 0, C4);
+        song.patterns[0].cells[0][0].command = 0;
+        song.patterns[0].cells[1][0] = {C5, 2, 255, c.command, 0x10};
+        s3mPlayer_T p(song);
+        p.ticks(6);
+        int first = dsmChannel[0].sample;
+        p.ticks(7);
+        EXPECT_EQ(p.ch(0).outVolume, 32) << c.what;
+        EXPECT_EQ(dsmChannel[0].sample != first, c.secondSamplePlays) << c.what;
+        EXPECT_EQ(p.ch(0).period, c.period) << c.what;
+    }
+}
+
 } // namespace

@@ -94,6 +94,18 @@ TEST(XmPlayer, VolumeEnvelopeLoop)
     EXPECT_EQ(p.ticks(10, envVolume), (std::vector<int>{0, 32, 64, 48, 0, 32, 64, 48, 0, 32}));
 }
 
+TEST(XmPlayer, EnvelopePositionPastTheLoopPlaysOn)
+{
+    xmInstrumentW_T in = xm_squareInstrument();
+    in.volume.points = {{0, 64}, {2, 0}, {4, 64}, {8, 0}};
+    in.volume.type = 1 | 4;
+    in.volume.loopStart = 0;
+    in.volume.loopEnd = 1;
+    // L05 on row 1: past the loop's end, the envelope no longer loops.
+    XmPlayer p(songWith(in, {{{49, 1}}, {{0, 0, 0, 21, 0x05}}}));
+    EXPECT_EQ(p.ticks(9, envVolume), (std::vector<int>{64, 32, 64, 48, 32, 16, 0, 0, 0}));
+}
+
 TEST(XmPlayer, SustainInsideALoopHoldsUntilKeyOff)
 {
     xmInstrumentW_T in = xm_squareInstrument();
@@ -224,6 +236,19 @@ TEST(XmPlayer, NotesOfAnInstrumentWithoutSamplesAreSilent)
                                                      DSM_STOPPED}));
 }
 
+// A note that the instrument's map sends to a sample it does not have is
+// ignored, instrument number or not: the playing note goes on.
+TEST(XmPlayer, NotesMappedPastTheSamplesAreIgnored)
+{
+    xmInstrumentW_T in = xm_squareInstrument();
+    in.noteSample[72] = 5;
+    XmPlayer p(songWith(in, {{{49, 1}}, {{73, 1}}, {{73}}, {{50}}}));
+    auto rate = [](const gmpChannel_T&) { return dsmChannel[0].status == DSM_PLAYING ? (int)dsmChannel[0].rate : 0; };
+    std::vector<int> seen = p.ticks(12, rate);
+    EXPECT_EQ(std::vector<int>(seen.begin(), seen.begin() + 9), std::vector<int>(9, 8363));
+    EXPECT_GT(seen[9], 8363) << "C#4 plays";
+}
+
 } // namespace
 
 namespace {
@@ -258,6 +283,10 @@ TEST(XmPlayer, VolumeCommandsTickByTick)
         {"G20 global volume 32", {{{49, 1, 0, 16, 0x20}}}, {32, 32, 32}},
         {"H04 global slide down 4 after the row's tick", {{{49, 1}}, {{0, 0, 0, 17, 0x04}}}, {64, 64, 64, 64, 60, 56}},
         {"T11 tremor: on two ticks, off two", {{{49, 1, 0, 29, 0x11}}, {{0, 0, 0, 29, 0x00}}}, {64, 64, 64, 64, 0, 0}},
+        {"T12 counts on across rows and keeps its silence through a row's first tick",
+         {{{49, 1, 0, 29, 0x12}}, {{0, 0, 0, 29, 0x00}}, {{0, 0, 0, 29, 0x00}}}, {64, 64, 64, 64, 0, 0, 0, 0, 64}},
+        {"T11 silence outlasts the tremor and a volume column; an instrument number ends it",
+         {{{49, 1, 0, 29, 0x11}}, {{0, 0, 0, 29, 0x00}}, {{0, 0, 0x30}}, {{0, 1}}}, {64, 64, 64, 64, 0, 0, 0, 0, 0, 64, 64}},
         {"EC1 cuts on tick 1", {{{49, 1, 0, 14, 0xC1}}}, {64, 0, 0}},
         {"K02 key off on tick 2, no envelope", {{{49, 1, 0, 20, 0x02}}}, {64, 64, 0}},
         {"R12 retrigger every 2 ticks, volume - 1", {{{49, 1, 0, 27, 0x12}}, {{0, 0, 0, 27, 0x00}}},
@@ -287,6 +316,64 @@ TEST(XmPlayer, PanningEnvelope)
     XmPlayer p(songWith(in, {{{49, 1}}}));
     auto panning = [](const gmpChannel_T&) { return dsmChannel[0].panning; };
     EXPECT_EQ(p.ticks(6, panning), (std::vector<int>{-64, -32, 0, 32, 63, 63}));
+}
+
+} // namespace
+
+namespace {
+
+// Where a note starts its sample, three ticks a row: after every tick the
+// probe reads the mixer's position and then moves it to 999, so a tick
+// that starts the sample shows its start and any other shows 999.
+TEST(XmPlayer, NoteStartsTickByTick)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::vector<xmCell_T>> rows;
+        std::vector<int> positions;
+    } cases[] = {
+        {"ED1 on a row without a note replays the last note on tick 1", {{{49, 1}}, {{0, 0, 0, 14, 0xD1}}},
+         {0, 999, 999, 999, 0, 999}},
+        {"ED2 with only an instrument number replays the last note on tick 2", {{{49, 1}}, {{0, 1, 0, 14, 0xD2}}},
+         {0, 999, 999, 999, 999, 0}},
+        {"ED1 before any note plays nothing", {{}, {{0, 0, 0, 14, 0xD1}}}, {0, 999, 999, 999, 999, 999}},
+        {"918 on a row without a note is remembered for the next 900",
+         {{{49, 1, 0, 9, 0x10}}, {{0, 0, 0, 9, 0x18}}, {{49, 1, 0, 9, 0x00}}},
+         {0x1000, 999, 999, 999, 999, 999, 0x1800, 999, 999}},
+    };
+    for (const Case& c : cases) {
+        XmPlayer p(songWith(xm_squareInstrument(0x4000), c.rows));
+        auto position = [](const gmpChannel_T&) {
+            int pos = (int)dsmChannel[0].pos;
+            dsmChannel[0].pos = 999;
+            return pos;
+        };
+        EXPECT_EQ(p.ticks((int)c.positions.size(), position), c.positions) << c.what;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// E31 makes a tone portamento sound in whole semitones while it slides on
+// underneath: C-4 (4608) toward C-5 by 24 a tick, three ticks a row; the
+// periods heard on the portamento's ticks (rows 1 and 2, ticks 1 and 2).
+TEST(XmPlayer, GlissandoSoundsWholeSemitones)
+{
+    struct Case {
+        uint8_t e3;
+        std::vector<int> periods;
+    } cases[] = {
+        {0x30, {4584, 4560, 4536, 4512}},
+        {0x31, {4608, 4544, 4544, 4544}},
+    };
+    for (const Case& c : cases) {
+        XmPlayer p(songWith(xm_squareInstrument(), {{{49, 1, 0, 14, c.e3}}, {{61, 0, 0, 3, 0x06}}, {{0, 0, 0, 3, 0}}}));
+        auto out = [](const gmpChannel_T& ch) { return ch.outPeriod; };
+        std::vector<int> seen = p.ticks(9, out);
+        EXPECT_EQ((std::vector<int>{seen[4], seen[5], seen[7], seen[8]}), c.periods) << "E3" << (c.e3 & 15);
+    }
 }
 
 } // namespace
