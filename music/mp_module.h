@@ -30,6 +30,9 @@ enum { MP_FLAG_WIDE_OCTAVES = 4, MP_FLAG_AMIGA_LIMITS = 8, MP_FLAG_FAST_SLIDES =
 // IT: instrument mode, the old effects, tone portamento sharing the memory
 // of E and F (compatible G).
 enum { MP_FLAG_INSTRUMENTS = 128, MP_FLAG_OLD_EFFECTS = 256, MP_FLAG_COMPAT_G = 512 };
+// S3M, XM and IT: a channel's panning scales both sides, so a centred
+// channel plays at half volume on each side, as their trackers mix it.
+enum { MP_FLAG_BALANCED_PAN = 1024 };
 // Background voices an IT module plays on, beyond its channels.
 enum { MP_BACKGROUND_VOICES = 64 };
 // Order list markers of the other formats (MOD lists hold neither).

@@ -51,6 +51,8 @@ int gmp_play(mpModule_T* module, const gmpRules_T* rules, int first, int last, i
     st->globalVolume = module->masterVolume;
     st->volumeFactor = 64;
     int code = gmp_setTempo(st, module->tempo);
+    // The panning law the module's format mixes with, on every voice it plays.
+    int balanced = (module->flags & MP_FLAG_BALANCED_PAN) != 0;
     for (int c = 0; c < st->numChannels; c++) {
         gmpChannel_T* ch = &st->channels[c];
         ch->instrument = ch->newInstrument = MP_NONE;
@@ -58,11 +60,14 @@ int gmp_play(mpModule_T* module, const gmpRules_T* rules, int first, int last, i
         ch->note = MP_NONE;
         ch->volume = ch->outVolume = ch->chanVolume = 64;
         ch->soundChannel = soundChannels[c];
+        dsm_setBalancedPan(ch->soundChannel, balanced);
         gmp_setPanning(st, ch, module->panning[c]);
     }
     st->numBackground = (int)module->backgroundVoices;
-    for (int k = 0; k < st->numBackground; k++)
+    for (int k = 0; k < st->numBackground; k++) {
         st->backgroundChannels[k] = soundChannels[st->numChannels + k];
+        dsm_setBalancedPan(st->backgroundChannels[k], balanced);
+    }
     if (code == MPERR_OK)
         code = rules->start(st);
     if (code != MPERR_OK) {

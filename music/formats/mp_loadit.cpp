@@ -539,6 +539,7 @@ int mp_loadIt(const char* fileName, int loadSamples, void*, mpModule_T** out)
     std::unique_ptr<mpModule_T> m(new mpModule_T());
     std::memcpy(m->name, f + 4, 26);
     m->formatId = MP_FORMAT_IT;
+    m->flags |= MP_FLAG_BALANCED_PAN;
     code = readOrders(f + IT_HEADER, numOrders, m.get());
     if (code != MPERR_OK)
         return mp_refuse(code, "IT: the order list names no pattern to play");

@@ -205,6 +205,7 @@ int mp_loadS3m(const char* fileName, int loadSamples, void*, mpModule_T** out)
     std::unique_ptr<mpModule_T> m(new mpModule_T());
     std::memcpy(m->name, f, 28);
     m->formatId = MP_FORMAT_S3M;
+    m->flags |= MP_FLAG_BALANCED_PAN;
     int channels = mapChannels(&r, m.get(), panTable);
     // The order list ends at its first end marker; skip markers stay so
     // that jumps count positions as the file does.

@@ -332,6 +332,7 @@ int mp_loadXm(const char* fileName, int loadSamples, void*, mpModule_T** out)
     std::unique_ptr<mpModule_T> m(new mpModule_T());
     std::memcpy(m->name, f + 17, 20);
     m->formatId = MP_FORMAT_XM;
+    m->flags |= MP_FLAG_BALANCED_PAN;
     m->songLength = songLength;
     uint32_t restart = mp_le16(f + 66);
     m->restartPos = restart < songLength ? restart : 0;

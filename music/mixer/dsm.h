@@ -95,6 +95,7 @@ struct dsmChannel_T {
     int panning;            // -64 left .. 64 right, or DSM_SURROUND
     int volume;             // 0..64
     int mute;
+    int balancedPan;        // 1: both sides follow the panning (the trackers' law); 0: the near side stays full
     int status;
     int loopNumber;         // 1 or 2
     void (*loopCallback)(int channel);
@@ -149,6 +150,11 @@ int dsm_getRate(int channel, uint32_t* rate);
 int dsm_setVolume(int channel, int volume);
 int dsm_setPanning(int channel, int panning);
 int dsm_mute(int channel, int flag);
+// The panning law of a channel: 0 (the default) keeps the near side at full
+// volume, so a centred voice plays at full volume on both sides; 1 scales
+// both sides linearly, so a centred voice plays at half volume on each, as
+// S3M, XM and IT trackers mix.
+int dsm_setBalancedPan(int channel, int flag);
 // Key off: the sample leaves its first (sustain) loop for the second, or
 // plays on to its end.
 int dsm_releaseSound(int channel);

@@ -166,6 +166,12 @@ void dsm_computeVolumes(dsmChannel_T* ch)
     int left, right;
     if (ch->mute || dsmMuteAll) {
         left = right = 0;
+    } else if (ch->balancedPan && !(dsmMode & DSM_MONO)) {
+        // Each side in proportion to its share of the panning, half of the
+        // full level in the centre; surround plays as the centre.
+        int q = p == DSM_SURROUND ? 0 : p;
+        left = (64 - q) * v / 2;
+        right = (64 + q) * v / 2;
     } else if (p == 0 || p == DSM_SURROUND || (dsmMode & DSM_MONO)) {
         left = right = v * 64;
     } else if (p > 0) {
@@ -297,6 +303,16 @@ int dsm_mute(int channel, int flag)
     if (!ch)
         return MPERR_INVALID_CHANNEL;
     ch->mute = flag;
+    dsm_computeVolumes(ch);
+    return MPERR_OK;
+}
+
+int dsm_setBalancedPan(int channel, int flag)
+{
+    dsmChannel_T* ch = channelOf(channel);
+    if (!ch)
+        return MPERR_INVALID_CHANNEL;
+    ch->balancedPan = flag;
     dsm_computeVolumes(ch);
     return MPERR_OK;
 }

@@ -68,18 +68,23 @@ TEST(Mixer, AmplificationByChannelCount)
 
 TEST(Mixer, FullScaleAndPanningLaw)
 {
-    struct Case { int panning; int left, right; };
-    // Value 255 at volume 64, master 64, one channel.
-    const Case cases[] = {{0, 32512, 32512}, {64, 0, 32512}, {-64, 32512, 0}, {128, 32512, -32512}, {32, 16256, 32512}};
+    struct Case { int balanced, panning; int left, right; };
+    // Value 255 at volume 64, master 64, one channel. The default law keeps
+    // the near side full; the balanced one halves both sides in the centre.
+    const Case cases[] = {{0, 0, 32512, 32512}, {0, 64, 0, 32512},      {0, -64, 32512, 0},
+                          {0, 128, 32512, -32512}, {0, 32, 16256, 32512}, {1, 0, 16256, 16256},
+                          {1, 64, 0, 32512},      {1, -64, 32512, 0},     {1, 128, 16256, -16256},
+                          {1, 32, 8128, 24384},   {1, -16, 20320, 12192}};
     for (int path : paths)
         for (const Case& c : cases) {
             MixerFixture mx(path, 1);
             std::vector<uint8_t> full(64, 255);
             int h = mx.add(full, DSM_LOOP_TRACKER, 0, 64);
+            EXPECT_EQ(dsm_setBalancedPan(0, c.balanced), 0);
             mx.play(0, h, 44100, 64, c.panning);
             std::vector<int16_t> out = mx.mix(200);
             for (int i = 0; i < 200; i++) {
-                ASSERT_EQ(out[2 * i], c.left) << "path " << path << " pan " << c.panning << " frame " << i;
+                ASSERT_EQ(out[2 * i], c.left) << "path " << path << " law " << c.balanced << " pan " << c.panning << " frame " << i;
                 ASSERT_EQ(out[2 * i + 1], c.right) << "path " << path << " pan " << c.panning;
             }
         }

@@ -59,13 +59,16 @@ TEST(S3mLoader, HeaderAndOrderMarkers)
     EXPECT_EQ(p.m->masterVolume, 48);
     EXPECT_EQ(p.m->speed, 4);
     EXPECT_EQ(p.m->tempo, 150);
-    EXPECT_EQ(p.m->flags, 0u);
+    EXPECT_EQ(p.m->flags, (uint32_t)MP_FLAG_BALANCED_PAN);   // S3M's trackers scale both sides
     EXPECT_STREQ(p.m->instruments[0].longName, "sine");
 
     // Playing starts past the leading marker and steps over the next one.
     s3mPlayer_T player(song);
     EXPECT_EQ(player.st->position, 1);
     EXPECT_EQ(player.st->pattern, 0);
+    // Every voice of the song mixes with the balanced panning law.
+    for (int c = 0; c < player.st->numChannels; c++)
+        EXPECT_EQ(dsmChannel[player.st->channels[c].soundChannel].balancedPan, 1) << c;
     player.ticks(4 * 64);
     EXPECT_EQ(player.st->position, 3);
     EXPECT_EQ(player.st->pattern, 1);
@@ -92,7 +95,7 @@ TEST(S3mLoader, FlagsAndDefaults)
         song.globalVolume = c.globalVolume;
         ModulePtr p{fx_load(s3m_write(song))};
         ASSERT_NE(p.m, nullptr);
-        EXPECT_EQ(p.m->flags, c.moduleFlags) << c.flags;
+        EXPECT_EQ(p.m->flags, c.moduleFlags | MP_FLAG_BALANCED_PAN) << c.flags;
         EXPECT_EQ(p.m->speed, c.speedOut);
         EXPECT_EQ(p.m->tempo, c.tempoOut);
         EXPECT_EQ(p.m->masterVolume, c.gv);
