@@ -2,16 +2,17 @@
 // bytes recognised by content (the seeds are the other music targets'),
 // the walk that measures the song's length (up to five minutes: a longer
 // walk adds only more of the same ticks), then two seconds of mixing at
-// the renderer's rate. Run with a tight -timeout and -rss_limit_mb, it
+// the renderer's rate, on the path and at the quality the last byte picks
+// (bit 0 the plain mixing's path, bits 1-2 the interpolation). Run with a tight -timeout and -rss_limit_mb, it
 // finds files whose load or play costs far more than their size and
 // length justify.
 #include "fuzz/fuzz_util.h"
 
 #include <vector>
 
-#include "music/mixer/dsm.h"
 #include "music/mp_module.h"
 #include "music/mp_render.h"
+#include "music/mp_settings.h"
 #include "music/mp_walk.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -24,7 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     mpw_walk(module, 1, 5 * 60, &song);
     enum { FRAMES = 2 * MPW_RATE };
     static std::vector<int16_t> out(2 * FRAMES);
-    int mixPath = size && (data[size - 1] & 1) ? DSM_FLOAT : DSM_INTEGER;
+    uint8_t last = size ? data[size - 1] : 0;
+    mpSettings.quality = (last >> 1) & 3;
+    int mixPath = mpSettings.quality != MP_QUALITY_PLAIN ? MPR_MIX_AUTO : (last & 1) ? MPR_MIX_FLOAT : MPR_MIX_INTEGER;
     if (mpr_start(module, MPW_RATE, mixPath, 1) == 0)
         mpr_render(out.data(), FRAMES);
     mpr_stop();

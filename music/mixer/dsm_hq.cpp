@@ -205,7 +205,7 @@ int64_t dsm_mixVoiceHQ(dsmChannel_T* ch, int64_t p, int64_t step, uint32_t count
         int64_t first = (std::min(p, last) >> 16) - margin;
         int64_t frames = (std::max(p, last) >> 16) + margin + 1 - first;
         gather(ch, first, frames);
-        int64_t x = p - (first << 16);
+        int64_t x = p - first * 65536;     // first may be negative: a shift of it is undefined
         interp(windowL, x, step, n, valuesL);
         if (dsm_isStereoSample(ch->type))
             interp(windowR, x, step, n, valuesR);
