@@ -10,6 +10,7 @@
 #include "music/mp_render.h"
 #include "music/mp_walk.h"
 #include "music_fixture.h"
+#include "s3m_fixture.h"
 
 namespace {
 
@@ -150,3 +151,32 @@ TEST(SongWalk, WhereOrdersAndPassesStart)
 }
 
 }  // namespace
+
+// S3M, XM and IT songs whose loops never run out end where the flow comes
+// round to a state it has met (row 0, the loop counted as before), as their
+// trackers and openmpt123 end them: here after rows 0 to 8 and row 8's two
+// repeats, 11 rows as openmpt123 plays it. A MOD keeps playing to the cap
+// (the table above).
+TEST(SongWalk, ALoopThatNeverEndsEndsItsPassInS3m)
+{
+    s3mSong_T song = s3mFx_toneSong();
+    // The row delay repeats the loop command, which spends the count there:
+    // every pass through row 8 goes back to row 0 again.
+    song.patterns[0].cells[8][0].command = 19, song.patterns[0].cells[8][0].param = 0xB1;
+    song.patterns[0].cells[8][1].command = 19, song.patterns[0].cells[8][1].param = 0xE1;
+    std::vector<uint8_t> bytes = s3m_write(song);
+    if (const char* dump = getenv("VARNEK_DUMP_S3M"))
+        fwrite(bytes.data(), 1, bytes.size(), fopen(dump, "wb"));
+    mpModule_T* m = fx_load(bytes);
+    ASSERT_NE(m, nullptr);
+    mpwSong_T walk;
+    ASSERT_EQ(mpw_walk(m, 1, 60, &walk), 0);
+    EXPECT_EQ(walk.ended, 1);
+    EXPECT_EQ(walk.frames, LEAD + rows(9 + 2));
+    mpwSong_T twice;
+    ASSERT_EQ(mpw_walk(m, 2, 60, &twice), 0);
+    EXPECT_EQ(twice.ended, 1);
+    ASSERT_EQ(twice.passFrames.size(), 2u);
+    EXPECT_EQ(twice.passFrames[1], walk.frames);
+    mp_freeModule(m);
+}
