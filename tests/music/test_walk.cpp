@@ -165,8 +165,6 @@ TEST(SongWalk, ALoopThatNeverEndsEndsItsPassInS3m)
     song.patterns[0].cells[8][0].command = 19, song.patterns[0].cells[8][0].param = 0xB1;
     song.patterns[0].cells[8][1].command = 19, song.patterns[0].cells[8][1].param = 0xE1;
     std::vector<uint8_t> bytes = s3m_write(song);
-    if (const char* dump = getenv("VARNEK_DUMP_S3M"))
-        fwrite(bytes.data(), 1, bytes.size(), fopen(dump, "wb"));
     mpModule_T* m = fx_load(bytes);
     ASSERT_NE(m, nullptr);
     mpwSong_T walk;
