@@ -178,3 +178,27 @@ TEST(SongWalk, ALoopThatNeverEndsEndsItsPassInS3m)
     EXPECT_EQ(twice.passFrames[1], walk.frames);
     mp_freeModule(m);
 }
+
+// An order list of three songs, two of them after end markers and one with
+// an order no song reaches: each song is found once, from its first order,
+// and walked to its own end.
+TEST(SongWalk, FindsTheSongsOfAnOrderList)
+{
+    s3mSong_T song = s3mFx_toneSong();
+    song.patterns.resize(3);
+    song.patterns[2].cells[15][0].command = 3;     // C00 on row 15: 16 rows, then on
+    song.orders = {0, 255, 1, 1, 255, 2, 0};
+    mpModule_T* m = fx_load(s3m_write(song));
+    ASSERT_NE(m, nullptr);
+    std::vector<mpwSubsong_T> subs;
+    ASSERT_EQ(mpw_subsongs(m, 60, &subs), 0);
+    ASSERT_EQ(subs.size(), 3u);
+    const int firsts[3] = {0, 2, 5};
+    const uint64_t lengths[3] = {64, 128, 16 + 64};
+    for (int i = 0; i < 3; i++) {
+        EXPECT_EQ(subs[i].first, firsts[i]) << i;
+        EXPECT_EQ(subs[i].song.ended, 1) << i;
+        EXPECT_NEAR((double)subs[i].song.frames, (double)(LEAD + rows(lengths[i])), (double)LEAD) << i;
+    }
+    mp_freeModule(m);
+}
