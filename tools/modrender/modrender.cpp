@@ -195,7 +195,13 @@ int main(int argc, char** argv)
     mpModule_T* module = mp_loadModule(o.in);
     if (!module)
         return fail(o.in, mp_errorMessage(mp_lastError));
-    if (o.order >= (int)module->songLength) {
+    std::vector<mpwSubsong_T> subs;
+    if (o.subsong > 0 && mpw_subsongs(module, capSeconds, &subs) == 0 && o.subsong <= (int)subs.size())
+        o.order = subs[o.subsong - 1].first;
+    if (o.subsong > (int)subs.size()) {
+        rc = fail(o.in, ("--subsong " + std::to_string(o.subsong) + " is past the song's " +
+                         std::to_string(subs.size()) + " songs").c_str());
+    } else if (o.order >= (int)module->songLength) {
         rc = fail(o.in, ("--order " + std::to_string(o.order + 1) + " is past the song's " +
                          std::to_string(module->songLength) + " orders").c_str());
     } else {
