@@ -6,12 +6,19 @@
 
 int mpw_walk(mpModule_T* module, int loops, uint32_t capSeconds, mpwSong_T* out)
 {
+    return mpw_walkFrom(module, 0, loops, capSeconds, out);
+}
+
+int mpw_walkFrom(mpModule_T* module, int first, int loops, uint32_t capSeconds, mpwSong_T* out)
+{
     *out = mpwSong_T{};
     out->orderFrames.assign(module->songLength, -1);
     out->passFrames.push_back(0);
     // The mixing path does not matter: nothing is mixed.
     int code = mpr_start(module, MPW_RATE, DSM_INTEGER, 1);
     mpr_setEndLoop(loops < 1 ? 1 : loops);
+    if (code == MPERR_OK && first > 0)
+        code = mpr_setPosition(first);
     const gmpPlayState_T* st = mpr_state();
     const uint64_t cap = (uint64_t)capSeconds * MPW_RATE;
     // An order or a pass starts where its first row is read, on a tick
@@ -46,6 +53,27 @@ int mpw_walk(mpModule_T* module, int loops, uint32_t capSeconds, mpwSong_T* out)
         out->frames = cap;
     mpr_stop();
     return code;
+}
+
+int mpw_subsongs(mpModule_T* module, uint32_t capSeconds, std::vector<mpwSubsong_T>* out)
+{
+    out->clear();
+    std::vector<bool> reached(module->songLength, false);
+    for (int p = 0; p < (int)module->songLength; p++) {
+        if (reached[p] || (p > 0 && module->orders[p] >= MP_ORDER_SKIP))
+            continue;
+        mpwSubsong_T sub;
+        sub.first = p;
+        int code = mpw_walkFrom(module, p, 1, capSeconds, &sub.song);
+        if (code != MPERR_OK)
+            return code;
+        for (size_t q = 0; q < sub.song.orderFrames.size(); q++)
+            if (sub.song.orderFrames[q] >= 0)
+                reached[q] = true;
+        reached[p] = true;
+        out->push_back(std::move(sub));
+    }
+    return MPERR_OK;
 }
 
 double mpw_seconds(uint64_t frames) { return (double)frames / MPW_RATE; }

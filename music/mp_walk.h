@@ -23,5 +23,17 @@ struct mpwSong_T {
 // Walks `loops` passes of the song (at least 1), at most capSeconds long.
 // Owns the mixer while it runs, like the offline renderer. 0 or a code.
 int mpw_walk(mpModule_T* module, int loops, uint32_t capSeconds, mpwSong_T* out);
+// The same from order position `first`.
+int mpw_walkFrom(mpModule_T* module, int first, int loops, uint32_t capSeconds, mpwSong_T* out);
+
+// A song of the order list: where it starts and its first pass.
+struct mpwSubsong_T {
+    int first;                          // order position
+    mpwSong_T song;
+};
+// The songs an order list holds: the first from position 0, then one from
+// each pattern order that no song before has reached (after an end marker,
+// or never jumped to), each walked for one pass. 0 or a code.
+int mpw_subsongs(mpModule_T* module, uint32_t capSeconds, std::vector<mpwSubsong_T>* out);
 // Seconds of a frame count of the walk.
 double mpw_seconds(uint64_t frames);

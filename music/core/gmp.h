@@ -3,6 +3,7 @@
 // tick at a time. Runs inside the player's polling pass (mp_poll), under the
 // player's critical section.
 #include <cstdint>
+#include <unordered_set>
 
 #include "music/core/gmp_envelope.h"
 #include "music/mp_module.h"
@@ -110,6 +111,10 @@ struct gmpRules_T {
     int (*tickCommand)(gmpPlayState_T* st, gmpChannel_T* ch);
     // After every tick: the channels' volume, panning and rate on the device.
     int (*update)(gmpPlayState_T* st);
+    // 1: a flow state met twice in a pass ends the pass (gmp_checkFlowRepeat),
+    // as the trackers of these formats end a song whose loops never run out.
+    // 0 keeps such a song playing until the caller stops it.
+    int endsRepeatedFlow;
 };
 
 struct gmpPlayState_T {
@@ -145,6 +150,11 @@ struct gmpPlayState_T {
     // fall silent and it is ticked no more.
     int endLoop;
     int ended;
+    // The flow states (order position, row, every channel's pattern loop)
+    // met at the rows of this pass: the flow depends on nothing else, so a
+    // state met twice means the song loops for ever without wrapping.
+    std::unordered_set<uint64_t> flowSeen;
+    int flowPass;               // the loopCount flowSeen was gathered in
 };
 
 extern gmpPlayState_T* gmpPlaying[GMP_MAX_PLAYING];
@@ -178,6 +188,8 @@ void gmp_setPeriod(gmpPlayState_T* st, gmpChannel_T* ch, int period);
 int gmp_clampPeriod(const gmpPlayState_T* st, int period);
 int gmp_startNote(gmpPlayState_T* st, gmpChannel_T* ch);
 void gmp_nextPosition(gmpPlayState_T* st);
+// Ends the pass when the next row's flow state has been met before in it.
+void gmp_checkFlowRepeat(gmpPlayState_T* st);
 // The rules every format's commands share (gmp_commands.cpp).
 void gmp_setVolume(gmpPlayState_T* st, gmpChannel_T* ch, int v);
 void gmp_tonePortamento(gmpPlayState_T* st, gmpChannel_T* ch);

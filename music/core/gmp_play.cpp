@@ -146,6 +146,7 @@ static int playRow(gmpPlayState_T* st)
     gmp_nextRow(st);
     if (rules->rowEnd)
         rules->rowEnd(st);
+    gmp_checkFlowRepeat(st);
     return MPERR_OK;
 }
 

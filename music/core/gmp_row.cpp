@@ -19,6 +19,33 @@ void gmp_nextPosition(gmpPlayState_T* st)
     st->rowData = -1;
 }
 
+// A song whose pattern loops never run out (two loops restarting each other,
+// a loop whose count is set again on every pass) never wraps: the first time
+// a flow state comes round again, the pass ends there as at the song's end.
+void gmp_checkFlowRepeat(gmpPlayState_T* st)
+{
+    if (!st->rules->endsRepeatedFlow)
+        return;
+    if (st->flowPass != st->loopCount) {
+        st->flowPass = st->loopCount;
+        st->flowSeen.clear();
+    }
+    uint64_t h = 1469598103934665603ull;
+    auto mix = [&h](int v) { h = (h ^ (uint32_t)v) * 1099511628211ull; };
+    mix(st->position);
+    mix(st->row);
+    for (int c = 0; c < st->numChannels; c++) {
+        mix(st->channels[c].loopRow);
+        mix(st->channels[c].loopCounter);
+    }
+    if (!st->flowSeen.insert(h).second) {
+        st->loopCount++;
+        st->flowPass = st->loopCount;
+        st->flowSeen.clear();
+        st->flowSeen.insert(h);
+    }
+}
+
 // Byte offset of row `row` in an encoded pattern, skipping whole entries.
 static int32_t findRow(const std::vector<uint8_t>& pat, int row)
 {

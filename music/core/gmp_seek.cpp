@@ -23,4 +23,6 @@ void gmp_setPosition(gmpPlayState_T* st, int position)
     st->rowData = -1;
     st->patternDelay = 0;
     st->tick = st->speed - 1;
+    // A seek may go back over rows already played: not a song that repeats.
+    st->flowSeen.clear();
 }

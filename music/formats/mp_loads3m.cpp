@@ -207,15 +207,20 @@ int mp_loadS3m(const char* fileName, int loadSamples, void*, mpModule_T** out)
     m->formatId = MP_FORMAT_S3M;
     m->flags |= MP_FLAG_BALANCED_PAN;
     int channels = mapChannels(&r, m.get(), panTable);
-    // The order list ends at its first end marker; skip markers stay so
-    // that jumps count positions as the file does.
-    uint32_t highest = 0;
+    // A song ends at an end marker; the orders after one hold further songs
+    // (subsongs), so the list is kept up to its last pattern order. Skip
+    // markers stay so that jumps count positions as the file does.
+    uint32_t highest = 0, used = 0;
     bool playable = false;
-    for (uint32_t i = 0; i < numOrders && f[S3M_HEADER + i] != S3M_ORDER_END; i++) {
+    for (uint32_t i = 0; i < numOrders; i++) {
         uint8_t o = f[S3M_HEADER + i];
-        m->orders.push_back(o == S3M_ORDER_SKIP ? (uint16_t)MP_ORDER_SKIP : o);
-        if (o != S3M_ORDER_SKIP)
-            highest = std::max<uint32_t>(highest, o), playable = true;
+        if (o != S3M_ORDER_SKIP && o != S3M_ORDER_END)
+            highest = std::max<uint32_t>(highest, o), playable = true, used = i + 1;
+    }
+    for (uint32_t i = 0; i < used; i++) {
+        uint8_t o = f[S3M_HEADER + i];
+        m->orders.push_back(o == S3M_ORDER_SKIP ? (uint16_t)MP_ORDER_SKIP
+                            : o == S3M_ORDER_END ? (uint16_t)MP_ORDER_END : o);
     }
     if (!playable)
         return mp_refuse(MPERR_INVALID_MODULE, "S3M: the order list names no pattern to play");

@@ -42,7 +42,7 @@ TEST(S3mLoader, HeaderAndOrderMarkers)
 {
     s3mSong_T song = s3mFx_toneSong();
     song.title = "header test";
-    song.orders = {254, 0, 254, 1, 255, 2};
+    song.orders = {254, 0, 254, 1, 255, 2, 255, 255};
     song.patterns.resize(3);
     song.globalVolume = 48;
     song.speed = 4;
@@ -52,8 +52,9 @@ TEST(S3mLoader, HeaderAndOrderMarkers)
     ASSERT_NE(p.m, nullptr);
     EXPECT_EQ(p.m->formatId, 2u);
     EXPECT_STREQ(p.m->name, "header test");
-    EXPECT_EQ(p.m->songLength, 4u);             // ends at the 255
-    EXPECT_EQ(p.m->orders, (std::vector<uint16_t>{MP_ORDER_SKIP, 0, MP_ORDER_SKIP, 1}));
+    // The first song ends at the 255, a second follows; the padding goes.
+    EXPECT_EQ(p.m->songLength, 6u);
+    EXPECT_EQ(p.m->orders, (std::vector<uint16_t>{MP_ORDER_SKIP, 0, MP_ORDER_SKIP, 1, MP_ORDER_END, 2}));
     EXPECT_EQ(p.m->numPatterns, 3u);
     EXPECT_EQ(p.m->numInsts, 1u);
     EXPECT_EQ(p.m->masterVolume, 48);

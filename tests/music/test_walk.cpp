@@ -10,6 +10,7 @@
 #include "music/mp_render.h"
 #include "music/mp_walk.h"
 #include "music_fixture.h"
+#include "s3m_fixture.h"
 
 namespace {
 
@@ -150,3 +151,54 @@ TEST(SongWalk, WhereOrdersAndPassesStart)
 }
 
 }  // namespace
+
+// S3M, XM and IT songs whose loops never run out end where the flow comes
+// round to a state it has met (row 0, the loop counted as before), as their
+// trackers and openmpt123 end them: here after rows 0 to 8 and row 8's two
+// repeats, 11 rows as openmpt123 plays it. A MOD keeps playing to the cap
+// (the table above).
+TEST(SongWalk, ALoopThatNeverEndsEndsItsPassInS3m)
+{
+    s3mSong_T song = s3mFx_toneSong();
+    // The row delay repeats the loop command, which spends the count there:
+    // every pass through row 8 goes back to row 0 again.
+    song.patterns[0].cells[8][0].command = 19, song.patterns[0].cells[8][0].param = 0xB1;
+    song.patterns[0].cells[8][1].command = 19, song.patterns[0].cells[8][1].param = 0xE1;
+    std::vector<uint8_t> bytes = s3m_write(song);
+    mpModule_T* m = fx_load(bytes);
+    ASSERT_NE(m, nullptr);
+    mpwSong_T walk;
+    ASSERT_EQ(mpw_walk(m, 1, 60, &walk), 0);
+    EXPECT_EQ(walk.ended, 1);
+    EXPECT_EQ(walk.frames, LEAD + rows(9 + 2));
+    mpwSong_T twice;
+    ASSERT_EQ(mpw_walk(m, 2, 60, &twice), 0);
+    EXPECT_EQ(twice.ended, 1);
+    ASSERT_EQ(twice.passFrames.size(), 2u);
+    EXPECT_EQ(twice.passFrames[1], walk.frames);
+    mp_freeModule(m);
+}
+
+// An order list of three songs, two of them after end markers and one with
+// an order no song reaches: each song is found once, from its first order,
+// and walked to its own end.
+TEST(SongWalk, FindsTheSongsOfAnOrderList)
+{
+    s3mSong_T song = s3mFx_toneSong();
+    song.patterns.resize(3);
+    song.patterns[2].cells[15][0].command = 3;     // C00 on row 15: 16 rows, then on
+    song.orders = {0, 255, 1, 1, 255, 2, 0};
+    mpModule_T* m = fx_load(s3m_write(song));
+    ASSERT_NE(m, nullptr);
+    std::vector<mpwSubsong_T> subs;
+    ASSERT_EQ(mpw_subsongs(m, 60, &subs), 0);
+    ASSERT_EQ(subs.size(), 3u);
+    const int firsts[3] = {0, 2, 5};
+    const uint64_t lengths[3] = {64, 128, 16 + 64};
+    for (int i = 0; i < 3; i++) {
+        EXPECT_EQ(subs[i].first, firsts[i]) << i;
+        EXPECT_EQ(subs[i].song.ended, 1) << i;
+        EXPECT_NEAR((double)subs[i].song.frames, (double)(LEAD + rows(lengths[i])), (double)LEAD) << i;
+    }
+    mp_freeModule(m);
+}

@@ -239,6 +239,7 @@ TEST(MusicPrograms, StartAndOrderLandWhereAsked)
         {"--order 2 ", "ord 2/4 pat 1 row 0 0:01/0:05 spd 6 bpm 125"},
         // Five ticks of the first row at speed 6: that row is read, the next is row 1.
         {"--order 3 --start 0:00.10 ", "ord 3/4 pat 2 row 1 0:02/0:05 spd 6 bpm 125"},
+        {"--subsong 1 ", "ord 1/4 pat 0 row 0 0:00/0:05 spd 6 bpm 125"},
     };
     for (const Case& c : cases) {
         runResult_T r = run("varnek-play", std::string("--null --seconds 0.1 ") + c.options + song);
@@ -247,6 +248,14 @@ TEST(MusicPrograms, StartAndOrderLandWhereAsked)
         ASSERT_NE(line, std::string::npos) << r.out;
         size_t second = r.out.find('\n', line + 1);
         EXPECT_EQ(r.out.substr(line + 1, second - line - 1), c.firstLine) << c.options << "\n" << r.out;
+    }
+    // A song with one subsong has no second, in either program.
+    struct Refusal { const char* program; std::string args; };
+    for (const Refusal& c : {Refusal{"varnek-play", "--null --subsong 2 " + song},
+                             Refusal{"varnek-modrender", "--subsong 2 " + song + " " + part}}) {
+        runResult_T r = run(c.program, c.args);
+        EXPECT_EQ(r.rc, 1) << c.program << r.err;
+        EXPECT_NE(r.err.find(song + ": --subsong 2 is past the song's 1 songs"), std::string::npos) << c.program << r.err;
     }
     // The render from a time is the whole render's sound from that frame on.
     ASSERT_EQ(run("varnek-modrender", song + " " + full).rc, 0);

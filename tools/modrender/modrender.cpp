@@ -81,6 +81,17 @@ int info(mpModule_T* module, const options_T& o)
         return fail(o.in, mp_errorMessage(code));
     mp_printInfo(stdout, o.in, module, song);
     std::printf("mixing:      %s\n", mp_qualityName(o.quality));
+    std::vector<mpwSubsong_T> subs;
+    if ((code = mpw_subsongs(module, capSeconds, &subs)) != 0)
+        return fail(o.in, mp_errorMessage(code));
+    if (subs.size() > 1) {
+        std::printf("subsongs:    %zu\n", subs.size());
+        for (size_t i = 0; i < subs.size(); i++) {
+            double seconds = mpw_seconds(subs[i].song.frames);
+            std::printf("  %2zu from order %d: %s (%.2f s)\n", i + 1, subs[i].first + 1,
+                        mp_timeText(seconds, 1).c_str(), seconds);
+        }
+    }
     return 0;
 }
 
@@ -191,7 +202,13 @@ int main(int argc, char** argv)
     }
     for (const std::string& warning : module->warnings)
         std::fprintf(stderr, "%s: %s: %s\n", program, o.in, warning.c_str());
-    if (o.order >= (int)module->songLength) {
+    std::vector<mpwSubsong_T> subs;
+    if (o.subsong > 0 && mpw_subsongs(module, capSeconds, &subs) == 0 && o.subsong <= (int)subs.size())
+        o.order = subs[o.subsong - 1].first;
+    if (o.subsong > (int)subs.size()) {
+        rc = fail(o.in, ("--subsong " + std::to_string(o.subsong) + " is past the song's " +
+                         std::to_string(subs.size()) + " songs").c_str());
+    } else if (o.order >= (int)module->songLength) {
         rc = fail(o.in, ("--order " + std::to_string(o.order + 1) + " is past the song's " +
                          std::to_string(module->songLength) + " orders").c_str());
     } else {

@@ -14,6 +14,7 @@ const char* const moptUsage =
     "  --seconds TIME  stop after TIME (seconds or m:ss), looping the song as needed\n"
     "  --start TIME    start TIME into the song\n"
     "  --order N       start at order position N\n"
+    "  --subsong N     play song N of the order list (--info lists them)\n"
     "  --mute LIST     silence channels, e.g. 1,3-4\n"
     "  --solo LIST     silence every channel but these\n"
     "  --stereo PCT    stereo separation in percent (default 100)\n"
@@ -82,7 +83,7 @@ int mopt_parse(int argc, char** argv, const char* program, const char* const* ow
     for (const char* const* f = ownFlags; *f; f++)
         flags.push_back(*f);
     flags.push_back(nullptr);
-    static const char* const valued[] = {"--loops", "--seconds", "--start", "--order", "--mute",
+    static const char* const valued[] = {"--loops", "--seconds", "--start", "--order", "--subsong", "--mute",
                                          "--solo",  "--stereo",  "--rate",  "--quality", nullptr};
     cmdArgs_T args;
     int rc = cmd_parse(argc, argv, program, flags.data(), valued, usage, &args);
@@ -110,6 +111,10 @@ int mopt_parse(int argc, char** argv, const char* program, const char* const* ow
             if (!cmd_whole(v, 1, 256, &n))
                 return cmd_refuse(program, usage, "--order %s: not an order position from 1 to 256", v);
             o.order = (int)n - 1;
+        } else if (name == "--subsong") {
+            if (!cmd_whole(v, 1, 256, &n))
+                return cmd_refuse(program, usage, "--subsong %s: not a song number from 1 to 256", v);
+            o.subsong = (int)n;
         } else if (name == "--mute" || name == "--solo") {
             bool isSolo = name == "--solo";
             if (!channelList(v, isSolo ? &solo : &muted))

@@ -13,6 +13,7 @@ struct moptOptions_T {
     double seconds = 0;                 // stop after this long; 0: at the song's end
     double start = 0;                   // seconds skipped at the start
     int order = -1;                     // order position to start at (0-based), -1: the first
+    int subsong = 0;                    // the song of the order list to play (1-based), 0: the first
     std::bitset<MP_MAX_CHANNELS> muted; // module channels not heard
     int separation = 100;               // percent of the panning kept
     int rate = 44100;

@@ -63,6 +63,7 @@ int parse(int argc, char** argv, options_T* o)
 struct song_T {
     const char* file;
     mpwSong_T walk;
+    int order = -1;         // where play starts: --order, or the start of the --subsong
     bool ok = false;
 };
 
@@ -84,10 +85,24 @@ std::vector<song_T> walkAll(const options_T& o, int* rc)
         song_T s;
         s.file = file;
         mpModule_T* m = load(file);
-        int code = m ? mpw_walk(m, o.loops ? o.loops : 1, capSeconds, &s.walk) : -1;
+        s.order = o.order;
+        std::vector<mpwSubsong_T> subs;
+        int code = m && o.subsong > 0 ? mpw_subsongs(m, capSeconds, &subs) : 0;
+        bool noSuchSong = m && code == 0 && o.subsong > (int)subs.size();
+        if (m && code == 0 && o.subsong > 0 && !noSuchSong)
+            s.order = subs[o.subsong - 1].first;
+        // A subsong's walk starts where it does, so its time and length are its own.
+        if (m && code == 0 && !noSuchSong)
+            code = o.subsong > 0 ? mpw_walkFrom(m, s.order, o.loops ? o.loops : 1, capSeconds, &s.walk)
+                               : mpw_walk(m, o.loops ? o.loops : 1, capSeconds, &s.walk);
+        if (!m)
+            code = -1;
         if (code > 0)
             std::fprintf(stderr, "%s: %s: %s\n", program, file, mp_errorMessage(code));
-        else if (m && o.order >= (int)m->songLength)
+        else if (noSuchSong)
+            std::fprintf(stderr, "%s: %s: --subsong %d is past the song's %zu songs\n", program, file, o.subsong,
+                         subs.size());
+        else if (m && s.order >= (int)m->songLength)
             std::fprintf(stderr, "%s: %s: --order %d is past the song's %u orders\n", program, file, o.order + 1,
                          m->songLength);
         else if (m)
@@ -157,9 +172,9 @@ void showMessage(const player_T& p, const mpModule_T* m)
 }
 
 // Plays one loaded module to its end (or until a key moves on).
-int playModule(player_T& p, mpModule_T* m, const mpwSong_T& song, playView_T& view)
+int playModule(player_T& p, mpModule_T* m, const mpwSong_T& song, int order, playView_T& view)
 {
-    int handle = start(p, m, song, view, p.o->order, p.o->start);
+    int handle = start(p, m, song, view, order, p.o->start);
     if (!handle)
         return -1;
     mpStatus_T s;
@@ -299,7 +314,7 @@ int playAll(const options_T& o, std::vector<song_T>& songs, int rc)
                 mp_printMessage(stdout, m);
             std::fflush(stdout);
         }
-        int go = playModule(p, m, song.walk, view);
+        int go = playModule(p, m, song.walk, song.order, view);
         muted = view.muted;
         mp_freeModule(m);
         if (go < 0) {
