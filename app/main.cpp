@@ -2,6 +2,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "app/app_data.h"
 #include "app/engine_thread.h"
 #include "app/window.h"
 #include "platform/backend_sdl.h"
@@ -34,5 +35,5 @@ int main(int argc, char** argv)
     app_findData(argv[0]);
     engine_setStepHook(onStep);
     pf_setBackend(pf_sdlBackend());
-    return app_finish(app_run());
+    return app_finish(app_reportMissingData("varnek", app_run()));
 }

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/app_data.h"
 #include "app/engine_thread.h"
 #include "app/window.h"
 #include "engine/console.h"
@@ -259,12 +260,8 @@ int main(int argc, char** argv)
     }
     if (dataDir.empty()) {
         app_findData(argv[0]);
-    } else {
-        std::filesystem::current_path(dataDir, ec);
-        if (ec) {
-            std::fprintf(stderr, "varnek-render: no data directory %s\n", dataDir.c_str());
-            return 1;
-        }
+    } else if (app_enterData("varnek-render", dataDir.c_str()) != 0) {
+        return 1;
     }
     pf_headlessSetFrameHook(onFrame);
     pf_headlessSetVideoHook(onVideo);
@@ -293,5 +290,5 @@ int main(int argc, char** argv)
     report_line("state: console %d, full screen %d, accelerator %d, running %d", consoleOn, fullScreen, use3dfx,
                 demoRunning);
     report_line("frames hash: %016llx", (unsigned long long)frameHash);
-    return app_finish(code);
+    return app_finish(app_reportMissingData("varnek-render", code));
 }
