@@ -7,6 +7,7 @@
 #include "app/window.h"
 #include "platform/backend_sdl.h"
 #include "platform/cmdline.h"
+#include "platform/sound_out.h"
 
 static const auto startTime = std::chrono::steady_clock::now();
 
@@ -33,7 +34,16 @@ int main(int argc, char** argv)
     if (argc > 1)
         return cmd_refuse("varnek", USAGE, "unknown argument %s", argv[1]);
     app_findData(argv[0]);
+    if (const char* why = pf_sdlNoDisplay()) {
+        std::fprintf(stderr,
+                     "varnek: %s, so no window can open; ./run.sh renders the demo to a video instead "
+                     "(build/bin/varnek-render --video demo.mp4)\n",
+                     why);
+        return 1;
+    }
     engine_setStepHook(onStep);
     pf_setBackend(pf_sdlBackend());
+    if (pf_audioDevices() == 0)
+        std::fprintf(stderr, "varnek: no sound device: the demo plays without sound\n");
     return app_finish(app_reportMissingData("varnek", app_run()));
 }

@@ -411,6 +411,36 @@ const pfBackend_T sdlBackend = {
 };
 }
 
+const char* pf_sdlNoDisplay()
+{
+    static char reason[256];
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    bool askedDriver = asked && *asked;
+    // Without a desktop only the console's own display (KMSDRM) can show a
+    // picture; trying the others first would only add their complaints.
+    bool noDesktop = !askedDriver && !SDL_getenv("DISPLAY") && !SDL_getenv("WAYLAND_DISPLAY");
+    if (noDesktop)
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "KMSDRM");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        if (noDesktop)
+            std::snprintf(reason, sizeof(reason), "no display (DISPLAY and WAYLAND_DISPLAY are not set)");
+        else
+            std::snprintf(reason, sizeof(reason), "no display (%s)", SDL_GetError());
+        return reason;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    bool inMemory = driver && (!std::strcmp(driver, "offscreen") || !std::strcmp(driver, "dummy"));
+    if (!inMemory || askedDriver)
+        return nullptr;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    const char* display = SDL_getenv("DISPLAY");
+    if (display && *display)
+        std::snprintf(reason, sizeof(reason), "no display (nothing answers at DISPLAY=%s)", display);
+    else
+        std::snprintf(reason, sizeof(reason), "no display (only SDL's %s driver, which shows nothing)", driver);
+    return reason;
+}
+
 const pfBackend_T* pf_sdlBackend()
 {
     return &sdlBackend;

@@ -6,3 +6,8 @@
 
 // Its openWindow fails when SDL cannot open a display here.
 const pfBackend_T* pf_sdlBackend();
+
+// Null when a window can be shown here, else why not. SDL falls back to
+// drivers that draw into memory (offscreen) when there is no display: those
+// count as none, unless SDL_VIDEODRIVER asked for them.
+const char* pf_sdlNoDisplay();

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The real demo copied where no data is, as a newcomer may start it: the box
-# "Error al cargar la musica" comes first; once it is answered the window
-# stays black until closed; then the program names on standard error every
-# data file it missed and every folder it looked in, and ends with exit code 1.
+# What a newcomer may meet when starting the real demo:
+# 1. copied where no data is: the box "Error al cargar la musica" comes
+#    first; once it is answered the window stays black until closed; then the
+#    program names on standard error every data file it missed and every
+#    folder it looked in, and ends with exit code 1;
+# 2. no sound device: one line says the demo plays without sound, and it does.
 set -uo pipefail
 BUILD="$(cd "$1" && pwd)"
 WORK="$(mktemp -d)"
@@ -35,9 +37,23 @@ for name in phased.mod asdfasdf.jdt asdf.jdt zant/theend.pcx; do
     grep -qxF "varnek: missing data file $name $looked" "$WORK/err.log" || fail "no line for $name $looked"
 done
 grep -q '^varnek: no data folder found' "$WORK/err.log" || fail "no line saying no data folder was found"
+grep -q 'without sound' "$WORK/err.log" && fail "a sound device that works is called missing"
+
+# 2. An audio driver that is not there stands for a machine without sound.
+(cd "$BUILD/data" && SDL_AUDIODRIVER=none_such exec "$BUILD/bin/varnek") >"$WORK/nosound_out.log" 2>"$WORK/nosound_err.log" &
+demo_pid=$!
+wait_for 30 grep -q "varnek: step 1 sand ended" "$WORK/nosound_out.log" || fail "no sound: the sand step did not end"
+lines=$(grep -c 'plays without sound' "$WORK/nosound_err.log")
+[ "$lines" = 1 ] || fail "no sound: $lines lines saying it plays without sound, expected 1"
+grep -qx 'varnek: no sound device: the demo plays without sound' "$WORK/nosound_err.log" || fail "no sound: no such line"
+win=$(xdotool search --name "Torven" | head -1)
+[ -n "$win" ] && xdotool windowactivate --sync "$win" >/dev/null 2>&1
+xdotool key Escape
+demo_exit_code 10
+[ "$code" == "0" ] || fail "no sound: Esc gave exit code $code"
 
 if [ "$failures" -ne 0 ]; then
     cat "$WORK"/*.log
     exit 1
 fi
-echo "xvfb missing data: all checks passed"
+echo "xvfb start problems: all checks passed"
