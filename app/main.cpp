@@ -7,6 +7,7 @@
 #include "app/window.h"
 #include "platform/backend_sdl.h"
 #include "platform/cmdline.h"
+#include "platform/report_out.h"
 #include "platform/sound_out.h"
 
 static const auto startTime = std::chrono::steady_clock::now();
@@ -17,8 +18,7 @@ static const auto startTime = std::chrono::steady_clock::now();
 static void onStep(int step, const char* name)
 {
     double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - startTime).count();
-    std::printf("varnek: step %d %s ended, %.3f s after start\n", step, name, s);
-    std::fflush(stdout);
+    report_line("varnek: step %d %s ended, %.3f s after start", step, name, s);
 }
 
 static const char* const USAGE =
@@ -28,6 +28,9 @@ static const char* const USAGE =
 
 int main(int argc, char** argv)
 {
+    // The mesh reader's trace lines end without a line end: the step lines
+    // still start lines of their own.
+    report_trackStdout();
     int answered = cmd_helpOrVersion(argc, argv, "varnek", USAGE);
     if (answered >= 0)
         return answered;

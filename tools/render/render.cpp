@@ -28,7 +28,8 @@
 #include "platform/display.h"
 #include "platform/sound_out.h"
 #include "tools/render/keys.h"
-#include "tools/render/report_out.h"
+#include "tools/render/progress.h"
+#include "platform/report_out.h"
 #include "tools/render/video_out.h"
 
 namespace {
@@ -90,6 +91,7 @@ void onVideo(uint32_t frame, const uint16_t* pixels, int pitch, int format)
     if (!outputsOpen)
         return;
     videoFrames = frame;
+    progress_frame(frame);
     if (video_isOpen() && !videoBroken && inRanges(frame) && video_frame(pixels, pitch, format == PF_FORMAT_555) != 0)
         videoFailed();
     if (!outDir.empty() && frame % every == 0 && inRanges(frame)) {
@@ -162,6 +164,7 @@ void closeOutputs()
 const char* const USAGE =
     "usage: varnek-render [--data DIR] [--out DIR] [--every N] [--wav FILE] [--video FILE.mp4]\n"
     "                     [--keys FILE] [--format 555|565] [--steps 1,2,...] [--only A-B,C-D] [--log]\n"
+    "                     [--progress N]\n"
     "Runs the whole demo headless on a virtual 60 Hz clock, as fast as it can.\n"
     "  --data DIR         the data files (default: found as the demo finds them)\n"
     "  --out DIR          a PNG file per video frame (1/60 s), frameNNNNN.png\n"
@@ -172,7 +175,8 @@ const char* const USAGE =
     "  --format 555|565   the display's pixel format (default 565)\n"
     "  --steps 1,2,...    run only these steps of the timeline\n"
     "  --only A-B,C-D     keep only these video frames (from 1), in the PNG files and the video\n"
-    "  --log              echo the log console's lines\n";
+    "  --log              echo the log console's lines\n"
+    "  --progress N       a progress bar on standard error, for a demo of N video frames\n";
 
 int usage(const char* format, const char* what)
 {
@@ -212,6 +216,7 @@ int main(int argc, char** argv)
     std::string dataDir;   // by default, found as the demo finds it
     std::string keysPath;
     uint32_t stepMask = 0xFFFFFFFFu;
+    uint32_t progressTotal = 0;
     report_trackStdout();
     pf_headlessReset();
     int answered = cmd_helpOrVersion(argc, argv, "varnek-render", USAGE);
@@ -224,7 +229,7 @@ int main(int argc, char** argv)
             continue;
         }
         static const char* const withValue[] = {"--data", "--out", "--every", "--wav", "--video",
-                                                "--keys", "--format", "--steps", "--only"};
+                                                "--keys", "--format", "--steps", "--only", "--progress"};
         bool known = false;
         for (const char* name : withValue)
             known = known || a == name;
@@ -241,6 +246,11 @@ int main(int argc, char** argv)
             every = (uint32_t)std::atoi(v);
         }
         else if (a == "--wav") { wavWanted = true; wavPath = v; }
+        else if (a == "--progress") {
+            if (std::atoi(v) < 1)
+                return usage("--progress takes a number of frames of 1 or more, not %s", v);
+            progressTotal = (uint32_t)std::atoi(v);
+        }
         else if (a == "--video") videoPath = v;
         else if (a == "--keys") keysPath = v;
         else if (a == "--only") {
@@ -299,8 +309,10 @@ int main(int argc, char** argv)
     engine_setStepHook(onStep);
     pf_setBackend(pf_headlessBackend());
 
+    progress_start(progressTotal);
     int code = app_run();
     closeOutputs();
+    progress_end();
     if (video_isOpen()) {
         std::string error;
         if (videoBroken) {
