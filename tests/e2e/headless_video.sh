@@ -79,13 +79,17 @@ result=$(check_video "$WORK/o.mp4" 60)
 likeness=$(like "$WORK/o.mp4" 30 60)
 [ "$likeness" = ok ] || fail "--only video frames against PNG frames: $likeness"
 
-# --progress: a bar redrawn in place on standard error, ending full at 100 %
-# with no time left and a line end; nothing of it on standard output.
+# --progress: into a file, a line of the bar at most at every tenth, ending
+# full at 100 % with no time left and a line end; nothing of it on standard
+# output.
 "$RENDER" --data "$DATA" --steps 3 --progress 180 >"$WORK/p.out" 2>"$WORK/p.err" || fail "--progress: exit code $?"
 last=$(tr '\r' '\n' <"$WORK/p.err" | grep '^rendering' | tail -1)
 [ "$last" = "rendering [##############################] 100%  0:00 left " ] || fail "--progress: last bar '$last'"
 [ "$(tail -c 1 "$WORK/p.err" | od -An -c | tr -d ' ')" = '\n' ] || fail "--progress: no line end after the bar"
 grep -q 'rendering \[' "$WORK/p.out" && fail "--progress: the bar is on standard output"
+bars=$(grep -c '^rendering \[' "$WORK/p.err")
+[ "$bars" -ge 1 ] && [ "$bars" -le 11 ] || fail "--progress: $bars lines of the bar in a file, expected 1 to 11"
+grep -q $'\r' "$WORK/p.err" && fail "--progress: a bar redrawn in place in a file"
 
 # ffmpeg missing: a clear error at once, no file.
 mkdir -p "$WORK/empty"

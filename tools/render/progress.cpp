@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <string>
+#include <unistd.h>
 
 namespace {
 using progressClock = std::chrono::steady_clock;
@@ -9,7 +11,9 @@ uint32_t total = 0;
 uint32_t done = 0;
 progressClock::time_point started;
 progressClock::time_point lastDrawn;
-bool drawn = false;
+bool onTerminal = false;
+unsigned lastTenth = 0;
+std::string lastText;
 
 void progress_draw()
 {
@@ -18,14 +22,24 @@ void progress_draw()
     int filled = (int)((uint64_t)shown * width / total);
     double elapsed = std::chrono::duration<double>(progressClock::now() - started).count();
     double left = shown ? elapsed * (total - shown) / shown : 0;
+    unsigned percent = (unsigned)((uint64_t)shown * 100 / total);
+    // Into a file or a pipe, a line at every tenth instead of a bar redrawn
+    // in place.
+    if (!onTerminal && percent / 10 == lastTenth && shown < total)
+        return;
+    lastTenth = percent / 10;
     char bar[width + 1];
     for (int i = 0; i < width; i++)
         bar[i] = i < filled ? '#' : '-';
     bar[width] = 0;
-    std::fprintf(stderr, "\rrendering [%s] %3u%%  %u:%02u left ", bar, (unsigned)((uint64_t)shown * 100 / total),
-                 (unsigned)left / 60, (unsigned)left % 60);
+    char text[96];
+    std::snprintf(text, sizeof(text), "rendering [%s] %3u%%  %u:%02u left ", bar, percent, (unsigned)left / 60,
+                  (unsigned)left % 60);
+    if (lastText == text)
+        return;
+    lastText = text;
+    std::fprintf(stderr, onTerminal ? "\r%s" : "%s\n", text);
     std::fflush(stderr);
-    drawn = true;
 }
 }
 
@@ -35,7 +49,9 @@ void progress_start(uint32_t totalFrames)
     done = 0;
     started = progressClock::now();
     lastDrawn = started;
-    drawn = false;
+    onTerminal = isatty(2);
+    lastTenth = 0;
+    lastText.clear();
 }
 
 void progress_frame(uint32_t frame)
@@ -55,6 +71,7 @@ void progress_end()
     if (!total)
         return;
     progress_draw();
-    std::fputc('\n', stderr);
+    if (onTerminal)
+        std::fputc('\n', stderr);
     total = 0;
 }
