@@ -96,14 +96,18 @@ int engine_thread(void*)
     }
     dd_pixelShifts();
 
-    for (int step = 1; step <= ENGINE_STEPS; step++)
+    // A closing window stops the effect that runs and ends the timeline:
+    // nobody is left to watch the steps after it, and the window's close
+    // waits for this thread.
+    for (int step = 1; step <= ENGINE_STEPS && !app_closeHandled(); step++)
         runStep(step);
 
     workBuffer->release();
     credits_release();
     greetings_release();
     dd_close();
-    app_sendClose();
+    if (!app_closeHandled())
+        app_sendClose();
     pf_queueClose();
     return 0;
 }

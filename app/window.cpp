@@ -1,5 +1,6 @@
 #include "app/window.h"
 
+#include <atomic>
 #include <cstdio>
 
 #include "app/engine_thread.h"
@@ -13,7 +14,8 @@
 static pfThread_T* engineThreadHandle = nullptr;
 static bool quitPosted = false;
 static bool closedForViewer = false;
-static bool closeHandled = false;
+// Read by the engine thread, which leaves its timeline once the window closes.
+static std::atomic<bool> closeHandled{false};
 static bool closeTimedOut = false;
 // The module plays for the whole run and is never freed. Not static: the
 // pointer must stay in memory for as long as the process lives.
@@ -47,6 +49,10 @@ static void onCreate()
 
 static void onClose()
 {
+    // A close the engine thread asks for while the window is already closing
+    // (its last act, crossing the person's close) has nothing left to do.
+    if (closeHandled)
+        return;
     closeHandled = true;
     // The viewer sees the window go at once, not a picture frozen for the
     // engine thread's bounded wait.
@@ -57,8 +63,15 @@ static void onClose()
             destroyWindow();
             return;
         }
-        // At most 3 s; a time-out is no error, the close goes on.
-        closeTimedOut = !pf_threadWait(engineThreadHandle, 3000);
+        // At most 3 s; a time-out is no error, the close goes on. The
+        // engine thread ends on the stop; one that does not has hung, and
+        // whoever started the program hears of it. At the end of the
+        // timeline the close is the engine thread's own last request, which
+        // it waits on: then it cannot end first, and the wait returns at once.
+        int waited = pf_threadWait(engineThreadHandle, 3000);
+        closeTimedOut = waited != PF_WAIT_ENDED;
+        if (waited == PF_WAIT_TIMED_OUT)
+            std::fprintf(stderr, "varnek: the engine thread did not end within 3 s of the close; closing anyway\n");
     }
     pf_backend()->showCursor(1);
     destroyWindow();

@@ -31,7 +31,7 @@ extern struct mpModule_T* musicModule;
 // The engine thread, for the entry's final wait; null before WM_CREATE.
 struct pfThread_T* app_engineThread();
 
-// 1 once the window's close (music stop, engine stop) has run.
+// 1 once the window's close (music stop, engine stop) has begun; any thread.
 int app_closeHandled();
 // 1 when that close ran out of its wait with the engine thread still going.
 int app_closeTimedOut();

@@ -22,13 +22,14 @@ static void makeHeader(const wavFile_T* wav, uint8_t h[44])
     put32(h + 40, wav->dataBytes);
 }
 
-int wav_open(wavFile_T* wav, const char* path, int rate, int channels, int bits)
+static int start(wavFile_T* wav, FILE* file, int rate, int channels, int bits, bool stream)
 {
-    wav->file = std::fopen(path, "wb");
-    wav->dataBytes = 0;
+    wav->file = file;
+    wav->dataBytes = stream ? 0xFFFFFFFFu - 36 : 0;
     wav->rate = rate;
     wav->channels = channels;
     wav->bits = bits;
+    wav->stream = stream;
     if (!wav->file)
         return -1;
     uint8_t h[44];
@@ -36,11 +37,22 @@ int wav_open(wavFile_T* wav, const char* path, int rate, int channels, int bits)
     return std::fwrite(h, 1, 44, wav->file) == 44 ? 0 : -1;
 }
 
+int wav_open(wavFile_T* wav, const char* path, int rate, int channels, int bits)
+{
+    return start(wav, std::fopen(path, "wb"), rate, channels, bits, false);
+}
+
+int wav_openStream(wavFile_T* wav, FILE* stream, int rate, int channels, int bits)
+{
+    return start(wav, stream, rate, channels, bits, true);
+}
+
 int wav_write(wavFile_T* wav, const void* data, uint32_t bytes)
 {
     if (!wav->file)
         return -1;
-    wav->dataBytes += bytes;
+    if (!wav->stream)
+        wav->dataBytes += bytes;
     return std::fwrite(data, 1, bytes, wav->file) == bytes ? 0 : -1;
 }
 
@@ -48,6 +60,11 @@ int wav_close(wavFile_T* wav)
 {
     if (!wav->file)
         return -1;
+    if (wav->stream) {
+        int ok = std::fflush(wav->file) == 0;
+        wav->file = nullptr;
+        return ok ? 0 : -1;
+    }
     uint8_t h[44];
     makeHeader(wav, h);
     int ok = std::fseek(wav->file, 0, SEEK_SET) == 0 && std::fwrite(h, 1, 44, wav->file) == 44;

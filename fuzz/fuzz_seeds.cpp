@@ -425,6 +425,17 @@ void seed_music()
         std::string name = "kind" + std::to_string(kind);
         seed_write("itsample", name.c_str(), bytes);
     }
+    // The whole-song target starts from every module seed.
+    std::error_code error;
+    fs::create_directories(seedOut / "song", error);
+    for (const char* format : {"mod", "s3m", "xm", "it"})
+        for (const auto& entry : fs::directory_iterator(seedOut / format, error)) {
+            std::string name = std::string(format) + "_" + entry.path().filename().string();
+            if (!fs::copy_file(entry.path(), seedOut / "song" / name, fs::copy_options::overwrite_existing, error))
+                seedFailed = true;
+        }
+    if (error)
+        seedFailed = true;
 }
 
 }

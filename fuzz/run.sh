@@ -18,7 +18,7 @@ source "$(dirname "$0")/../scripts/setup.sh"
 cd "$VARNEK_ROOT"
 
 seconds="${1:-3}"
-targets="${FUZZ_TARGETS:-mod s3m xm it itsample pcx sand_pcx bmp mac 3ds ini font sand_script}"
+targets="${FUZZ_TARGETS:-mod s3m xm it itsample song pcx sand_pcx bmp mac 3ds ini font sand_script}"
 
 install_packages "${BUILD_PACKAGES[@]}" googletest libgtest-dev clang libclang-rt-14-dev
 

@@ -19,3 +19,5 @@ int mp_close();
 // The device chosen by mp_init ("Windows Wave Sound Device 1.11" or
 // "Mixing No Sound Sound Device"), or null before.
 const char* mp_deviceName();
+// 1 when the device chosen by mp_init is the silent one (nothing is heard).
+int mp_deviceIsSilent();

@@ -1,6 +1,6 @@
 #include "music/mp_control.h"
 
-#include "music/gmp.h"
+#include "music/core/gmp.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music/mp_player.h"
@@ -30,8 +30,10 @@ int mp_getStatus(int handle, mpStatus_T* status)
     status->loopCount = st->loopCount;
     status->ended = st->ended;
     status->numChannels = st->numChannels;
+    // A muted channel is heard at level 0, whatever its note's level.
     for (int c = 0; c < st->numChannels; c++)
-        dsm_getLevel(st->channels[c].soundChannel, &status->levels[c]);
+        if (!dsmChannel[st->channels[c].soundChannel].mute)
+            dsm_getLevel(st->channels[c].soundChannel, &status->levels[c]);
     return 1;
 }
 
@@ -40,7 +42,7 @@ int mp_setEndLoop(int handle, int loops)
     std::lock_guard<std::recursive_mutex> lock(mpLock);
     gmpPlayState_T* st = stateOf(handle);
     if (st)
-        st->endLoop = loops;
+        gmp_setEndLoop(st, loops);
     return st != nullptr;
 }
 
@@ -51,6 +53,40 @@ int mp_setPosition(int handle, int position)
     if (st)
         gmp_setPosition(st, position);
     return st != nullptr;
+}
+
+int mp_muteChannel(int handle, int channel, int mute)
+{
+    std::lock_guard<std::recursive_mutex> lock(mpLock);
+    gmpPlayState_T* st = stateOf(handle);
+    if (!st)
+        return 0;
+    if (channel < 0 || channel >= st->numChannels) {
+        mp_lastError = MPERR_INVALID_CHANNEL;
+        return 0;
+    }
+    dsm_mute(st->channels[channel].soundChannel, mute);
+    return 1;
+}
+
+int mp_skip(int handle, double seconds, double* skipped)
+{
+    std::lock_guard<std::recursive_mutex> lock(mpLock);
+    *skipped = 0;
+    gmpPlayState_T* st = stateOf(handle);
+    if (!st)
+        return 0;
+    // A tick lasts 100 / gmpTickRate seconds at the tempo it leaves.
+    // The sum of tick lengths is not exact: a hair short of the time is there.
+    while (!st->ended && *skipped < seconds - 1e-9) {
+        int code = gmp_tick();
+        if (code != MPERR_OK) {
+            mp_lastError = code;
+            return 0;
+        }
+        *skipped += 100.0 / gmpTickRate;
+    }
+    return 1;
 }
 
 int mp_setVolume(int volume)

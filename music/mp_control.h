@@ -11,7 +11,7 @@ struct mpStatus_T {
     int loopCount;                      // times the song has wrapped
     int ended;                          // the last row has played out
     int numChannels;
-    int levels[MP_MAX_CHANNELS];        // 0..64 per module channel
+    int levels[MP_MAX_CHANNELS];        // 0..64 per module channel, 0 when muted
 };
 
 int mp_getStatus(int handle, mpStatus_T* status);
@@ -21,3 +21,11 @@ int mp_setEndLoop(int handle, int loops);
 int mp_setPosition(int handle, int position);
 // Output volume of everything the player mixes, 0..64.
 int mp_setVolume(int volume);
+// Silences module channel `channel` (0-based) or lets it be heard again;
+// the notes go on underneath, so unmuting is heard at once.
+int mp_muteChannel(int handle, int channel, int mute);
+// Runs the song forward by `seconds` of its own time, tick by tick, without
+// mixing: every command takes effect as in play (tempo, jumps, loops), and
+// the notes playing then are heard from where their samples start. Stops
+// early at the song's end; *skipped is the song time passed.
+int mp_skip(int handle, double seconds, double* skipped);

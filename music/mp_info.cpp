@@ -28,6 +28,23 @@ static std::string printable(const char* name, size_t size)
     return s;
 }
 
+// Up to the last named one, blank names included: they space out the
+// messages written across several names.
+static size_t lastNamed(const mpModule_T* m)
+{
+    size_t last = 0;
+    for (size_t i = 0; i < m->instruments.size(); i++)
+        if (!printable(m->instruments[i].name, sizeof m->instruments[i].name).empty())
+            last = i + 1;
+    return last;
+}
+
+static void printNames(FILE* out, const mpModule_T* m)
+{
+    for (size_t i = 0, last = lastNamed(m); i < last; i++)
+        std::fprintf(out, "  %2zu %s\n", i + 1, printable(m->instruments[i].name, sizeof m->instruments[i].name).c_str());
+}
+
 void mp_printInfo(FILE* out, const char* fileName, const mpModule_T* m, const mpwSong_T& song)
 {
     std::string tracker = mp_trackerName(fileName);
@@ -46,14 +63,13 @@ void mp_printInfo(FILE* out, const char* fileName, const mpModule_T* m, const mp
     double seconds = mpw_seconds(song.frames);
     std::fprintf(out, "duration:    %s (%.2f s)%s\n", mp_timeText(seconds, 1).c_str(), seconds,
                  song.ended ? "" : ", cut at the cap: the song never wraps");
-    // Up to the last named one, blank names included: they space out the
-    // messages written across several names.
-    size_t last = 0;
-    for (size_t i = 0; i < m->instruments.size(); i++)
-        if (!printable(m->instruments[i].name, sizeof m->instruments[i].name).empty())
-            last = i + 1;
-    if (last)
+    if (lastNamed(m))
         std::fprintf(out, "names:\n");
-    for (size_t i = 0; i < last; i++)
-        std::fprintf(out, "  %2zu %s\n", i + 1, printable(m->instruments[i].name, sizeof m->instruments[i].name).c_str());
+    printNames(out, m);
+}
+
+void mp_printMessage(FILE* out, const mpModule_T* m)
+{
+    std::fprintf(out, "\"%s\"\n", printable(m->name, sizeof m->name).c_str());
+    printNames(out, m);
 }

@@ -14,3 +14,6 @@ std::string mp_timeText(double seconds, int hundredths);
 // Title, format, tracker, counts, initial speed and tempo, the duration and
 // the instrument names (many modules keep the author's message there).
 void mp_printInfo(FILE* out, const char* fileName, const mpModule_T* module, const mpwSong_T& song);
+// The song's message as trackers keep it: the title in quotes, then the
+// instrument names one a line, numbered.
+void mp_printMessage(FILE* out, const mpModule_T* module);

@@ -1,5 +1,6 @@
 // Module format recognition: by content, never by name.
 #include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -8,6 +9,34 @@
 #include "music/mp_module.h"
 #include "music/mp_player.h"
 #include "platform/files.h"
+
+static std::string mpLoadReason;
+
+static std::string formatted(const char* format, va_list args)
+{
+    char text[256];
+    std::vsnprintf(text, sizeof text, format, args);
+    return text;
+}
+
+int mp_refuse(int code, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    mpLoadReason = formatted(format, args);
+    va_end(args);
+    return code;
+}
+
+const char* mp_loadReason() { return mpLoadReason.c_str(); }
+
+void mp_warn(mpModule_T* module, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    module->warnings.push_back(formatted(format, args));
+    va_end(args);
+}
 
 int mp_readWholeFile(const char* fileName, size_t minimum, std::vector<uint8_t>* bytes)
 {
@@ -23,7 +52,10 @@ int mp_readWholeFile(const char* fileName, size_t minimum, std::vector<uint8_t>*
     std::fclose(f);
     if (failed)
         return MPERR_FILE_READ;
-    return bytes->size() < minimum ? MPERR_END_OF_FILE : MPERR_OK;
+    if (bytes->size() < minimum)
+        return mp_refuse(MPERR_END_OF_FILE, "the file (%zu bytes) is shorter than its format's header (%zu bytes)",
+                         bytes->size(), minimum);
+    return MPERR_OK;
 }
 
 int mp_uploadSample(mpSample_T* s, const uint8_t* data)
@@ -83,6 +115,7 @@ void mp_finishPattern(std::vector<uint8_t>* out, uint32_t rows)
 mpModule_T* mp_loadModule(const char* fileName)
 {
     std::lock_guard<std::recursive_mutex> lock(mpLock);
+    mpLoadReason.clear();
     errno = 0;
     FILE* f = pf_fopen(fileName, "rb");
     if (!f) {
@@ -94,7 +127,8 @@ mpModule_T* mp_loadModule(const char* fileName)
     int readError = std::ferror(f);
     std::fclose(f);
     if (got < sizeof head) {
-        mp_lastError = readError ? MPERR_FILE_READ : MPERR_END_OF_FILE;
+        mp_lastError = readError ? MPERR_FILE_READ
+                                 : mp_refuse(MPERR_END_OF_FILE, "the file (%zu bytes) is too short to be a module", got);
         return nullptr;
     }
 

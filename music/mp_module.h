@@ -11,6 +11,7 @@
 //   formats that have them (cut, off, fade), never a pitch.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 enum { MP_ENT_NOTE = 0x20, MP_ENT_VOLUME = 0x40, MP_ENT_COMMAND = 0x80, MP_ENT_CHANNEL = 0x1F };
@@ -117,7 +118,7 @@ struct mpInstrument_T {
 };
 
 struct mpModule_T {
-    char name[21];
+    char name[29];          // the longest title field, S3M's 28 bytes
     uint32_t formatId;
     uint32_t songLength;
     uint32_t restartPos;
@@ -140,6 +141,9 @@ struct mpModule_T {
     int32_t channelVolume[MP_MAX_CHANNELS];      // 0..64
     int32_t panSeparation;                       // 0..128
     uint32_t backgroundVoices;
+    // What the reader found missing or wrong in a file it still loaded, one
+    // line each ("the file ends inside pattern 3: its rows 40 to 63 are empty").
+    std::vector<std::string> warnings;
 };
 
 // A 0..15 panning (left to right) on the module's 0..128 panning scale.
@@ -157,6 +161,13 @@ int mp_loadIt(const char* fileName, int loadSamples, void* progress, mpModule_T*
 // Pieces the readers share. The whole file in memory; 0 or a code (13 to 31
 // as the open maps them, 14 on a read error, 29 when shorter than minimum).
 int mp_readWholeFile(const char* fileName, size_t minimum, std::vector<uint8_t>* bytes);
+// A reader's refusal: keeps the reason in words for mp_loadReason and
+// returns code. mp_loadModule clears the reason before each load.
+int mp_refuse(int code, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// Why the last load refused its file ("" when the reader gave no reason).
+const char* mp_loadReason();
+// Adds a line to the module's warnings.
+void mp_warn(mpModule_T* module, const char* format, ...) __attribute__((format(printf, 2, 3)));
 // Hands a sample record's data (in the mixer's form, as its type says) to
 // the mixer, which copies it; its loop forward (tracker style) or ping-pong.
 int mp_uploadSample(mpSample_T* s, const uint8_t* data);

@@ -10,7 +10,8 @@
 // calls mp_poll, which takes mpLock like any other pass.
 #include <mutex>
 
-#include "music/gmp.h"
+#include "music/core/gmp.h"
+#include "music/rules/rules.h"
 #include "music/mixer/dsm.h"
 #include "music/mp.h"
 #include "music/mp_player.h"
@@ -75,6 +76,7 @@ int mp_init()
     if (code != MPERR_OK)
         return fail(code);
     sdCurrent = chosen;
+    dsmSeparation = mpSettings.separation;
     for (bool& t : mpChannelTaken)
         t = false;
     if (chosen == &sdWaveDevice)
@@ -87,6 +89,12 @@ const char* mp_deviceName()
 {
     std::lock_guard<std::recursive_mutex> lock(mpLock);
     return sdCurrent ? sdCurrent->name : nullptr;
+}
+
+int mp_deviceIsSilent()
+{
+    std::lock_guard<std::recursive_mutex> lock(mpLock);
+    return sdCurrent == &sdNoSoundDevice;
 }
 
 int mp_poll()
@@ -125,6 +133,16 @@ int mp_playModule(mpModule_T* module, int loop)
         slot++;
     if (slot == MP_MAX_PLAYING)
         return fail(MPERR_NO_RESOURCES);
+    bool first = true;
+    for (gmpPlayState_T* p : playingModules)
+        first = first && !p;
+    // Nothing plays: a module after another (a player's next song) may need
+    // more channels than the one before opened.
+    if (dsmChannelsOpen && first && dsmChannels < gmp_soundChannelsNeeded(module)) {
+        int code = dsm_closeChannels();
+        if (code != MPERR_OK)
+            return fail(code);
+    }
     if (!dsmChannelsOpen) {
         int code = dsm_openChannels(gmp_soundChannelsNeeded(module));
         if (code != MPERR_OK)
@@ -147,11 +165,8 @@ int mp_playModule(mpModule_T* module, int loop)
         mpChannelTaken[s] = true;
         channels[c] = s;
     }
-    bool first = true;
-    for (gmpPlayState_T* p : playingModules)
-        first = first && !p;
     gmpPlayState_T* state = nullptr;
-    int code = gmp_play(module, -1, -1, -1, loop, slot, channels, &state);
+    int code = gmp_play(module, gmp_rulesOf(module), -1, -1, -1, loop, slot, channels, &state);
     if (code != MPERR_OK) {
         releaseChannels(channels, needed);
         return fail(code);

@@ -7,12 +7,21 @@
 // calling thread; not with mp_init at the same time (it owns the mixer).
 #include <cstdint>
 
-#include "music/gmp.h"
+#include "music/core/gmp.h"
 #include "music/mp_module.h"
 
-// Starts the module at rate Hz, 16-bit stereo; mixPath DSM_FLOAT or
-// DSM_INTEGER to force a path, 0 for the processor's choice. 0 or a code.
+// The mixer's paths, for mpr_start.
+enum { MPR_MIX_AUTO = 0, MPR_MIX_FLOAT = 32, MPR_MIX_INTEGER = 64 };
+
+// Starts the module at rate Hz, 16-bit stereo, with the stereo separation
+// of mpSettings; mixPath MPR_MIX_FLOAT or MPR_MIX_INTEGER to force a path,
+// MPR_MIX_AUTO for the processor's choice; the player's quality setting
+// (mpSettings.quality) adds the high-quality mode. 0 or a code.
 int mpr_start(mpModule_T* module, int rate, int mixPath, int looping);
+// Moves the render to the start of an order position; 0 or a code.
+int mpr_setPosition(int position);
+// Silences module channel `channel` (0-based) or lets it be heard; 0 or a code.
+int mpr_muteChannel(int channel, int mute);
 // Ends the render at the end of the last row of the song's `loops`-th pass
 // (0: never).
 void mpr_setEndLoop(int loops);

@@ -1,9 +1,10 @@
 #pragma once
-// The seam between the engine and the machine. Two backends implement it:
-// SDL2 (a real window, real audio, the real keyboard) and headless (a virtual
-// clock, scripted keys, frames and sound captured for offline rendering).
-// One is chosen at start-up with pf_setBackend; nothing above the platform
-// folder talks to SDL.
+// The seam between the engine and the machine. Three backends implement it:
+// SDL2 (a real window, real audio, the real keyboard), headless (a virtual
+// clock, scripted keys, frames and sound captured for offline rendering) and
+// web (a browser page's canvas, keys and Web Audio, in the emscripten build
+// only). One is chosen at start-up with pf_setBackend; nothing above the
+// platform folder talks to SDL or the page.
 #include <cstdint>
 
 struct pfAudioFormat_T {

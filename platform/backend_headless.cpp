@@ -151,8 +151,8 @@ void emitVideo()
 void hlSleepMs(uint32_t ms)
 {
     advance((uint64_t)ms * TICKS_PER_MS);
-    // The main thread only sleeps here to run out its wait for the engine
-    // at the very end, after the music stopped: no more video then.
+    // Pictures are the engine thread's: a sleep of the main thread (a test
+    // moving the clock by hand) hands out no video.
     if (!pf_onMainThread())
         emitVideo();
 }

@@ -15,15 +15,30 @@ struct mainCall_T {
     void (*fn)(void*);
     void* arg;
     bool done;
+    std::thread::id caller;
 };
 
 std::thread::id mainId;
 std::mutex callMutex;
 std::condition_variable callCond;
 std::deque<mainCall_T*> calls;
-int pendingCalls = 0;
 std::atomic<int> mainWaiting{0};
+// The thread the main thread waits for in pf_threadWait, told when a call
+// arrives so the wait can run it. Under callMutex, so no call tells a thread
+// whose wait is over (and which may be gone).
+pfThread_T* waitedFor = nullptr;
+// Main thread only: the thread whose call the main thread is running now.
+std::thread::id runningCaller;
 }
+
+struct pfThread_T {
+    std::thread thread;
+    std::mutex mutex;
+    std::condition_variable cond;
+    bool ended = false;
+    bool callArrived = false;
+    int result = 0;
+};
 
 int pf_mainIsWaiting()
 {
@@ -46,16 +61,21 @@ void pf_runOnMain(void (*fn)(void*), void* arg)
         fn(arg);
         return;
     }
-    mainCall_T call{fn, arg, false};
+    mainCall_T call{fn, arg, false, std::this_thread::get_id()};
     {
+        // A main thread in its bounded wait learns of the call there;
+        // otherwise its message loop does.
         std::lock_guard<std::mutex> lock(callMutex);
         calls.push_back(&call);
-        pendingCalls++;
+        if (waitedFor) {
+            std::lock_guard<std::mutex> threadLock(waitedFor->mutex);
+            waitedFor->callArrived = true;
+            waitedFor->cond.notify_all();
+        }
     }
     pf_backend()->wake();
     std::unique_lock<std::mutex> lock(callMutex);
     callCond.wait(lock, [&] { return call.done; });
-    pendingCalls--;
 }
 
 void pf_runMainCalls()
@@ -69,26 +89,15 @@ void pf_runMainCalls()
             call = calls.front();
             calls.pop_front();
         }
+        std::thread::id outer = runningCaller;
+        runningCaller = call->caller;
         call->fn(call->arg);
+        runningCaller = outer;
         std::lock_guard<std::mutex> lock(callMutex);
         call->done = true;
         callCond.notify_all();
     }
 }
-
-int pf_mainCallPending()
-{
-    std::lock_guard<std::mutex> lock(callMutex);
-    return pendingCalls > 0;
-}
-
-struct pfThread_T {
-    std::thread thread;
-    std::mutex mutex;
-    std::condition_variable cond;
-    bool ended = false;
-    int result = 0;
-};
 
 pfThread_T* pf_threadCreate(int (*fn)(void*), void* arg)
 {
@@ -117,6 +126,15 @@ int pf_threadResult(pfThread_T* t)
 
 static int threadWaitFor(pfThread_T* t, uint32_t start, uint32_t ms);
 
+// Returns the thread waited for until now.
+static pfThread_T* setWaitedFor(pfThread_T* t)
+{
+    std::lock_guard<std::mutex> lock(callMutex);
+    pfThread_T* before = waitedFor;
+    waitedFor = t;
+    return before;
+}
+
 int pf_threadWait(pfThread_T* t, uint32_t ms)
 {
     // The start is read, and a virtual clock held at the deadline, before
@@ -125,39 +143,55 @@ int pf_threadWait(pfThread_T* t, uint32_t ms)
     uint32_t start = pf_timeMs();
     if (backend->holdClock)
         backend->holdClock(start + ms);
+    // A call run during the wait may itself wait (the close the engine
+    // thread asks for on its way out); the outer wait goes on afterwards.
+    pfThread_T* outer = setWaitedFor(t);
     mainWaiting++;
-    int ended = threadWaitFor(t, start, ms);
+    int result = threadWaitFor(t, start, ms);
     mainWaiting--;
+    setWaitedFor(outer);
     // A thread that ended has nothing left to hold; one that did not stays
-    // where the wait ran out.
-    if (ended && backend->holdClock)
+    // where the wait left it.
+    if (result == PF_WAIT_ENDED && backend->holdClock)
         backend->holdClock(PF_CLOCK_FREE);
-    return ended;
+    return result;
 }
 
+// The main thread is running a call of this thread (the wait happens inside
+// it): the thread stays blocked in pf_runOnMain until the wait returns, so
+// it cannot end before then.
+static bool blockedOnThisCall(pfThread_T* t)
+{
+    return runningCaller == t->thread.get_id();
+}
+
+// Waits in steps: each wakes for the thread's end or for a call it (or any
+// other thread) needs the main thread for, which runs here, so a thread that
+// asks the main thread for something on its way out still ends at once.
 static int threadWaitFor(pfThread_T* t, uint32_t start, uint32_t ms)
 {
-    if (!pf_backend()->virtualClock) {
-        std::unique_lock<std::mutex> lock(t->mutex);
-        return t->cond.wait_for(lock, std::chrono::milliseconds(ms), [t] { return t->ended; }) ? 1 : 0;
-    }
-    // Virtual time only moves while the waited-for thread presents or
-    // sleeps, and stops at the deadline. If it is itself blocked on the main
-    // thread (its final close request), nothing can move it: the wait runs
-    // out at once, the clock jumping to the deadline as real time would have.
+    const bool virtualClock = pf_backend()->virtualClock != 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    if (blockedOnThisCall(t))
+        return PF_WAIT_BLOCKED_ON_CALLER;
     for (;;) {
-        {
-            std::unique_lock<std::mutex> lock(t->mutex);
-            if (t->cond.wait_for(lock, std::chrono::milliseconds(2), [t] { return t->ended; }))
-                return 1;
+        pf_runMainCalls();
+        std::unique_lock<std::mutex> lock(t->mutex);
+        auto woken = [t] { return t->ended || t->callArrived; };
+        if (!virtualClock) {
+            if (!t->cond.wait_until(lock, deadline, woken))
+                return PF_WAIT_TIMED_OUT;
+        } else {
+            // Virtual time only moves while the waited-for thread presents
+            // or sleeps, and stops at the deadline: look at the clock now
+            // and then.
+            t->cond.wait_for(lock, std::chrono::milliseconds(2), woken);
+            if (!t->ended && !t->callArrived && pf_timeMs() - start >= ms)
+                return PF_WAIT_TIMED_OUT;
         }
-        uint32_t elapsed = pf_timeMs() - start;
-        if (elapsed >= ms)
-            return 0;
-        if (pf_mainCallPending()) {
-            pf_sleepMs(ms - elapsed);
-            return 0;
-        }
+        if (t->ended)
+            return PF_WAIT_ENDED;
+        t->callArrived = false;
     }
 }
 

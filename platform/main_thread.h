@@ -10,14 +10,15 @@ int pf_onMainThread();
 void pf_runOnMain(void (*fn)(void* arg), void* arg);
 // Main thread: run every call waiting in the queue.
 void pf_runMainCalls();
-// 1 while some thread waits in pf_runOnMain (the engine's final close request).
-int pf_mainCallPending();
 
 // Threads that the main thread may wait for with a bounded time.
 struct pfThread_T;
 pfThread_T* pf_threadCreate(int (*fn)(void* arg), void* arg);
-// Wait up to ms for the thread to end: 1 ended, 0 timed out. On a virtual
-// clock the wait is in virtual time.
+// Wait up to ms for the thread to end. Calls other threads make with
+// pf_runOnMain run during the wait. A thread that waits for the very call
+// the wait runs inside cannot end first: the wait gives up at once. On a
+// virtual clock the wait is in virtual time.
+enum { PF_WAIT_TIMED_OUT = 0, PF_WAIT_ENDED = 1, PF_WAIT_BLOCKED_ON_CALLER = 2 };
 int pf_threadWait(pfThread_T* thread, uint32_t ms);
 // 1 while the main thread is inside pf_threadWait.
 int pf_mainIsWaiting();

@@ -37,6 +37,22 @@ class LayeringTest(unittest.TestCase):
             ("effects/sand/sand_run.cpp", '#include "app/window.h"\n', 1, "app/ is above effects/"),
             ("tools/gen/gen.cpp", '#include "app/window.h"\n#include "effects/sand/sand.h"\n', 0,
              "no upward include"),
+            # The music player's floors: readers, mixer and outputs < scheduler <
+            # each format's rules < the public interface.
+            ("music/core/gmp_play.cpp", '#include "music/rules/xm/xm_rules.h"\n', 1,
+             "music/core/gmp_play.cpp:1: includes music/rules/xm/xm_rules.h: music/rules/ is above music/core/"),
+            ("music/core/gmp.h", '#include "music/mp_player.h"\n', 1, "music/ is above music/core/"),
+            ("music/rules/it/it_rows.cpp", '#include "music/mp_render.h"\n', 1, "music/ is above music/rules/"),
+            ("music/mixer/dsm_mix.cpp", '#include "music/core/gmp.h"\n', 1, "music/core/ is above music/mixer/"),
+            ("music/rules/it/it_rows.cpp", '#include "music/rules/xm/xm_rules.h"\n', 1,
+             "one format's rules include another's"),
+            ("music/rules/s3m/s3m_commands.cpp",
+             '#include "music/core/gmp.h"\n#include "music/rules/rules.h"\n#include "music/mixer/dsm.h"\n'
+             '#include "music/mp_errors.h"\n', 0, "no upward include"),
+            ("music/mixer/dsm_channels.cpp", '#include "music/mp_settings.h"\n#include "music/mp_module.h"\n', 0,
+             "no upward include"),
+            ("music/mp_render.cpp", '#include "music/rules/rules.h"\n#include "music/core/gmp.h"\n', 0,
+             "no upward include"),
         ]
         for path, text, code, expected in cases:
             with self.subTest(path=path, text=text):

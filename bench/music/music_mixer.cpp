@@ -2,7 +2,9 @@
 // paths, for 8-bit, 16-bit and mu-law samples, reported as times faster than
 // real time ("x_realtime"); then the 8-bit voices through their resonant
 // filters, whose extra time over the plain run, divided by 4, is the
-// filter's cost per voice.
+// filter's cost per voice; then the high-quality mode's interpolators, the
+// sinc one also with the voices three times faster (above the output rate,
+// its widened kernel).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -22,9 +24,10 @@ const uint32_t kFrames = 44100;   // one second of sound per iteration
 // Four voices on looping samples at different rates and pannings. A 16-bit
 // sample is uploaded as it is or, with muLaw, in the mixer's mu-law form.
 void mixFourChannels(benchmark::State& state, int path, int type = DSM_SMP_8BIT, int muLaw = 0,
-                     bool filtered = false)
+                     bool filtered = false, int quality = DSM_QUALITY_PLAIN, uint32_t rateScale = 1)
 {
-    dsm_init(44100, DSM_16BIT | DSM_STEREO | path);
+    mpSettings.quality = quality;
+    dsm_init(44100, DSM_16BIT | DSM_STEREO | path | (quality ? DSM_HQ : 0));
     dsm_openChannels(4);
     int bytesPerFrame = type == DSM_SMP_16BIT ? 2 : 1;
     std::vector<uint8_t> data(8000 * bytesPerFrame);
@@ -54,7 +57,7 @@ void mixFourChannels(benchmark::State& state, int path, int type = DSM_SMP_8BIT,
         dsm_setSample(c, handle);
         dsm_setVolume(c, 48 + 4 * c);
         dsm_setPanning(c, pans[c]);
-        dsm_playSound(c, rates[c]);
+        dsm_playSound(c, rates[c] * rateScale);
         if (filtered)
             dsm_setFilter(c, 60 + 10 * c, 50);
     }
@@ -85,6 +88,17 @@ void BM_MixerIntegerFiltered(benchmark::State& state) { mixFourChannels(state, D
 void BM_MixerFloatFiltered(benchmark::State& state) { mixFourChannels(state, DSM_FLOAT, DSM_SMP_8BIT, 0, true); }
 BENCHMARK(BM_MixerIntegerFiltered)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MixerFloatFiltered)->Unit(benchmark::kMillisecond);
+
+void BM_MixerLinear(benchmark::State& state) { mixFourChannels(state, 0, DSM_SMP_8BIT, 0, false, DSM_QUALITY_LINEAR); }
+void BM_MixerCubic(benchmark::State& state) { mixFourChannels(state, 0, DSM_SMP_8BIT, 0, false, DSM_QUALITY_CUBIC); }
+void BM_MixerSinc(benchmark::State& state) { mixFourChannels(state, 0, DSM_SMP_8BIT, 0, false, DSM_QUALITY_SINC); }
+void BM_MixerSinc16(benchmark::State& state) { mixFourChannels(state, 0, DSM_SMP_16BIT, 0, false, DSM_QUALITY_SINC); }
+void BM_MixerSincFast(benchmark::State& state) { mixFourChannels(state, 0, DSM_SMP_8BIT, 0, false, DSM_QUALITY_SINC, 3); }
+BENCHMARK(BM_MixerLinear)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MixerCubic)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MixerSinc)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MixerSinc16)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MixerSincFast)->Unit(benchmark::kMillisecond);
 
 // The demo's module through the whole player (ticks and mixing).
 void demoSong(benchmark::State& state, int path)

@@ -7,7 +7,7 @@ enum {
     IT_SAMPLE_HEADER = 0x50,
     IT_PATTERN_HEADER = 8,
     IT_MAX_CHANNELS = 64,
-    IT_MAX_ROWS = 200,
+    IT_MAX_ROWS = 1024,             // Impulse Tracker writes up to 200, later editors more
     IT_ENV_POINTS = 25,
     IT_NEW_LAYOUT = 0x200,          // compatible-with version from which instruments use the new layout
     IT_NOTE_OFF = 255,

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "music/formats/mp_bytes.h"
+
 namespace {
 
 // Bits are taken from the low end of each byte first.
@@ -98,7 +100,7 @@ uint32_t itsmp_decompress(const uint8_t* src, size_t size, void* out, uint32_t f
     std::memset(out, 0, (size_t)frames * (bits / 8));
     uint32_t done = 0;
     while (done < frames && pos + 2 <= size) {
-        uint32_t blockBytes = (uint32_t)src[pos] | (uint32_t)src[pos + 1] << 8;
+        uint32_t blockBytes = mp_le16(src + pos);
         pos += 2;
         if (blockBytes > size - pos)
             break;

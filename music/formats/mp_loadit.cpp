@@ -10,20 +10,24 @@
 
 #include "music/formats/it_layout.h"
 #include "music/formats/it_sample.h"
+#include "music/formats/mp_bytes.h"
+#include "music/formats/mp_missing.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music/mp_module.h"
-#include "platform/log.h"
 
 namespace {
 
 struct itReader_T {
     const uint8_t* f;
     size_t size;
+    mpMissing_T* missing;
+    // Frames all samples may still decode to. Every frame takes at least a
+    // bit of the file, so a file holds no more than 8 per byte; headers
+    // that share their data cannot make more of it than that.
+    uint64_t* framesLeft;
 };
 
-uint32_t le16(const uint8_t* p) { return (uint32_t)p[0] | (uint32_t)p[1] << 8; }
-uint32_t le32(const uint8_t* p) { return le16(p) | le16(p + 2) << 16; }
 
 // The record of `want` bytes at an offset the file names, or null when it
 // does not lie wholly inside the file.
@@ -71,7 +75,7 @@ std::vector<uint8_t> emptyPattern()
 // What unpacking a pattern learns about the channels.
 struct itChannels_T {
     bool enabled[IT_MAX_CHANNELS];
-    int highest;            // highest channel holding data, -1 none
+    int highest;            // highest channel the patterns name, -1 none
     bool dropped;           // data in channels past the common encoding's
 };
 
@@ -117,14 +121,15 @@ std::vector<uint8_t> unpackPattern(const uint8_t* d, uint32_t bytes, uint32_t ro
             cell.volume = l.volume;
             cell.command = l.command;
             cell.param = l.param;
-            if (!ch->enabled[c] || !cell.mask)
-                continue;
+            // A disabled channel counts among the song's channels but is
+            // never heard: its notes are dropped.
             if (c >= MP_MAX_CHANNELS) {
-                ch->dropped = true;
+                ch->dropped = ch->dropped || (ch->enabled[c] && cell.mask);
                 continue;
             }
             ch->highest = std::max(ch->highest, c);
-            cells[c] = cell;
+            if (ch->enabled[c] && cell.mask)
+                cells[c] = cell;
         }
         for (int c = 0; c < MP_MAX_CHANNELS; c++)
             encodeCell(&out, c, cells[c]);
@@ -143,7 +148,7 @@ void readEnvelope(const uint8_t* e, int bias, mpEnvelope_T* env)
     env->numPoints = 0;
     for (int k = 0; k < count; k++) {
         const uint8_t* pt = e + 6 + 3 * k;
-        uint16_t tick = (uint16_t)le16(pt + 1);
+        uint16_t tick = (uint16_t)mp_le16(pt + 1);
         if (k > 0 && tick <= env->tick[k - 1])
             break;
         env->tick[k] = tick;
@@ -192,7 +197,7 @@ void readNewInstrument(const uint8_t* h, int numSamples, mpInstrument_T* inst)
     inst->nna = h[0x11] & 3;
     inst->dct = h[0x12] & 3;
     inst->dca = std::min<int>(h[0x13], MP_DCA_FADE);
-    inst->fadeout = (int32_t)std::min<uint32_t>(le16(h + 0x14), 1024) * 32;
+    inst->fadeout = (int32_t)std::min<uint32_t>(mp_le16(h + 0x14), 1024) * 32;
     inst->pitchPanSeparation = std::clamp((int)(int8_t)h[0x16], -32, 32);
     inst->pitchPanCentre = std::min<int>(h[0x17], IT_LAST_NOTE);
     inst->globalVolume = std::min<int>(h[0x18], 128);
@@ -212,7 +217,7 @@ void readNewInstrument(const uint8_t* h, int numSamples, mpInstrument_T* inst)
 void readOldInstrument(const uint8_t* h, int numSamples, mpInstrument_T* inst)
 {
     std::memcpy(inst->name, h + 0x20, 22);
-    inst->fadeout = (int32_t)std::min<uint32_t>(le16(h + 0x18), 256) * 64;
+    inst->fadeout = (int32_t)std::min<uint32_t>(mp_le16(h + 0x18), 256) * 64;
     inst->nna = h[0x1A] & 3;
     inst->dct = h[0x1B] ? MP_DCT_NOTE : MP_DCT_OFF;
     readKeyboard(h + 0x40, numSamples, inst);
@@ -271,12 +276,12 @@ void readSampleHeader(const uint8_t* h, mpSample_T* s)
     s->globalVolume = std::min<int>(h[0x11], 64);
     s->volume = std::min<int>(h[0x13], 64);
     s->defaultPan = h[0x2F] & 128 ? std::min<int>(h[0x2F] & 127, 64) : -1;
-    s->c4Speed = std::min<uint32_t>(le32(h + 0x3C), 9999999);
-    s->loopStart = le32(h + 0x34);
-    s->loopEnd = le32(h + 0x38);
+    s->c4Speed = std::min<uint32_t>(mp_le32(h + 0x3C), 9999999);
+    s->loopStart = mp_le32(h + 0x34);
+    s->loopEnd = mp_le32(h + 0x38);
     s->loopType = loopType(flags & ITS_LOOP, flags & ITS_PINGPONG);
-    s->sustainStart = le32(h + 0x40);
-    s->sustainEnd = le32(h + 0x44);
+    s->sustainStart = mp_le32(h + 0x40);
+    s->sustainEnd = mp_le32(h + 0x44);
     s->sustainType = loopType(flags & ITS_SUSTAIN, flags & ITS_SUSTAIN_PINGPONG);
     s->vibRate = h[0x4C];
     s->vibDepth = h[0x4D];
@@ -288,21 +293,33 @@ void readSampleHeader(const uint8_t* h, mpSample_T* s)
 
 // The sample's frames as the mixer plays them (unsigned 8-bit bytes or
 // signed 16-bit values); a stereo sample's two channels are mixed. Returns
-// the frames the file holds.
+// the frames the file holds, counting a sample cut short as missing data.
 uint32_t readSampleData(const itReader_T& r, const uint8_t* h, uint32_t frames, std::vector<uint8_t>* out)
 {
     uint8_t flags = h[0x12], cvt = h[0x2E];
     bool is16 = flags & ITS_16BIT, stereo = flags & ITS_STEREO;
-    uint32_t offset = le32(h + 0x48);
-    if (offset >= r.size || frames == 0)
+    uint32_t offset = mp_le32(h + 0x48);
+    if (frames == 0)
         return 0;
+    if (offset >= r.size) {
+        r.missing->shortSamples++;
+        return 0;
+    }
     const uint8_t* src = r.f + offset;
     size_t avail = r.size - offset;
     int bytes = is16 ? 2 : 1;
     int sides = stereo ? 2 : 1;
-    std::vector<uint8_t> raw((size_t)frames * bytes * sides);
+    // Where each side's values start: stored data keeps the left channel
+    // whole, then the right; compressed data is decoded into a buffer of
+    // no more frames than the file can describe (every frame takes at
+    // least a bit), whatever length the header claims.
+    const uint8_t* side[2] = {src, src + (size_t)frames * bytes};
+    const uint32_t stated = frames;
+    std::vector<uint8_t> raw;
     uint32_t got = 0;
     if (flags & ITS_COMPRESSED) {
+        frames = (uint32_t)std::min<uint64_t>({frames, (uint64_t)avail * 8, *r.framesLeft});
+        raw.resize((size_t)frames * bytes * sides);
         size_t used = 0;
         got = itsmp_decompress(src, avail, raw.data(), frames, is16, cvt & ITC_DELTA215, &used);
         if (stereo && got == frames) {
@@ -310,26 +327,24 @@ uint32_t readSampleData(const itReader_T& r, const uint8_t* h, uint32_t frames, 
             got = itsmp_decompress(src + used, avail - used, raw.data() + (size_t)frames * bytes, frames, is16,
                                    cvt & ITC_DELTA215, &usedRight);
         }
-        if (got < frames)
-            con_log("IT: compressed sample data ends after %u of %u frames", got, frames);
+        side[0] = raw.data();
+        side[1] = raw.data() + (size_t)frames * bytes;
     } else {
-        // Stereo data stores the left channel whole, then the right: the
-        // frames both sides hold.
-        size_t side = (size_t)frames * bytes;
-        got = (uint32_t)std::min<size_t>(frames, avail / bytes);
+        size_t sideBytes = (size_t)frames * bytes;
+        got = (uint32_t)std::min<uint64_t>({frames, avail / bytes, *r.framesLeft});
         if (stereo)
-            got = (uint32_t)std::min<size_t>(got, avail > side ? (avail - side) / bytes : 0);
-        std::memcpy(raw.data(), src, (size_t)got * bytes);
-        if (stereo)
-            std::memcpy(raw.data() + (size_t)frames * bytes, src + (size_t)frames * bytes, (size_t)got * bytes);
+            got = (uint32_t)std::min<size_t>(got, avail > sideBytes ? (avail - sideBytes) / bytes : 0);
     }
+    if (got < stated)
+        r.missing->shortSamples++;
+    *r.framesLeft -= got;
     out->assign((size_t)got * bytes, 0);
     bool isSigned = cvt & ITC_SIGNED;
     for (uint32_t i = 0; i < got; i++) {
         int32_t v = 0;
-        for (int side = 0; side < sides; side++) {
-            const uint8_t* p = raw.data() + ((size_t)side * frames + i) * bytes;
-            int32_t x = is16 ? (int32_t)le16(p) : p[0];
+        for (int k = 0; k < sides; k++) {
+            const uint8_t* p = side[k] + (size_t)i * bytes;
+            int32_t x = is16 ? (int32_t)mp_le16(p) : p[0];
             x = isSigned ? (is16 ? (int16_t)x : (int8_t)x) : x - (is16 ? 32768 : 128);
             v += x;
         }
@@ -376,10 +391,11 @@ int readSamples(const itReader_T& r, const uint32_t* offsets, uint32_t count, in
         s.type = DSM_SMP_NONE;
         s.loopType = s.sustainType = MP_LOOP_NONE;
         const uint8_t* h = recordAt(r, offsets[k], IT_SAMPLE_HEADER);
+        r.missing->sampleHeaders += offsets[k] && !h;
         if (!h || std::memcmp(h, "IMPS", 4) != 0 || !(h[0x12] & ITS_PRESENT))
             continue;
         readSampleHeader(h, &s);
-        uint32_t frames = std::min<uint32_t>(le32(h + 0x30), 1u << 26);
+        uint32_t frames = std::min<uint32_t>(mp_le32(h + 0x30), 1u << 26);
         std::vector<uint8_t> data;
         frames = readSampleData(r, h, frames, &data);
         int shift = s.type == DSM_SMP_16BIT ? 1 : 0;
@@ -408,6 +424,7 @@ int readInstruments(const itReader_T& r, const uint32_t* offsets, uint32_t count
         mpInstrument_T& inst = m->instruments[i];
         defaultInstrument(&inst);
         const uint8_t* h = recordAt(r, offsets[i], IT_INSTRUMENT);
+        r.missing->instruments += offsets[i] && !h;
         if (!h || std::memcmp(h, "IMPI", 4) != 0)
             continue;
         if (newLayout)
@@ -456,12 +473,15 @@ void readPatterns(const itReader_T& r, const uint32_t* offsets, uint32_t count, 
     m->patterns.assign(m->numPatterns, emptyPattern());
     for (uint32_t i = 0; i < count; i++) {
         const uint8_t* h = recordAt(r, offsets[i], IT_PATTERN_HEADER);
-        if (!h)
+        if (!h) {
+            r.missing->patterns += offsets[i] != 0;
             continue;
-        uint32_t bytes = le16(h), rows = le16(h + 2);
-        if (rows == 0 || rows > 256)
+        }
+        uint32_t bytes = mp_le16(h), rows = mp_le16(h + 2);
+        if (rows == 0 || rows > IT_MAX_ROWS)
             continue;
         size_t data = offsets[i] + (size_t)IT_PATTERN_HEADER;
+        r.missing->patterns += bytes > r.size - data;
         bytes = (uint32_t)std::min<size_t>(bytes, r.size - data);
         m->patterns[i] = unpackPattern(r.f + data, bytes, rows, ch);
     }
@@ -489,31 +509,36 @@ int mp_loadIt(const char* fileName, int loadSamples, void*, mpModule_T** out)
     int code = mp_readWholeFile(fileName, IT_HEADER, &file);
     if (code != MPERR_OK)
         return code;
-    itReader_T r = {file.data(), file.size()};
+    mpMissing_T missing = {};
+    uint64_t framesLeft = (uint64_t)file.size() * 8;
+    itReader_T r = {file.data(), file.size(), &missing, &framesLeft};
     const uint8_t* f = r.f;
     if (std::memcmp(f, "IMPM", 4) != 0)
-        return MPERR_INVALID_MODULE;
-    uint32_t numOrders = le16(f + 0x20), numInsts = le16(f + 0x22), numSamples = le16(f + 0x24);
-    uint32_t numPatterns = le16(f + 0x26), compatible = le16(f + 0x2A), flags = le16(f + 0x2C);
+        return mp_refuse(MPERR_INVALID_MODULE, "IT: no IMPM signature");
+    uint32_t numOrders = mp_le16(f + 0x20), numInsts = mp_le16(f + 0x22), numSamples = mp_le16(f + 0x24);
+    uint32_t numPatterns = mp_le16(f + 0x26), compatible = mp_le16(f + 0x2A), flags = mp_le16(f + 0x2C);
     if (numOrders > 256 || numInsts > 255 || numSamples > 255 || numPatterns > 256)
-        return MPERR_INVALID_MODULE;
+        return mp_refuse(MPERR_INVALID_MODULE,
+                         "IT: %u orders, %u instruments, %u samples, %u patterns (at most 256, 255, 255, 256)",
+                         numOrders, numInsts, numSamples, numPatterns);
     size_t tables = IT_HEADER + numOrders + 4 * ((size_t)numInsts + numSamples + numPatterns);
     if (tables > r.size)
-        return MPERR_END_OF_FILE;
+        return mp_refuse(MPERR_END_OF_FILE, "IT: the file (%zu bytes) ends inside its order list and offset tables (%zu bytes)",
+                         r.size, tables);
     std::vector<uint32_t> insOff(numInsts), smpOff(numSamples), patOff(numPatterns);
     const uint8_t* t = f + IT_HEADER + numOrders;
     for (auto* list : {&insOff, &smpOff, &patOff})
         for (uint32_t& o : *list) {
-            o = le32(t);
+            o = mp_le32(t);
             t += 4;
         }
 
     std::unique_ptr<mpModule_T> m(new mpModule_T());
-    std::memcpy(m->name, f + 4, 20);
+    std::memcpy(m->name, f + 4, 26);
     m->formatId = MP_FORMAT_IT;
     code = readOrders(f + IT_HEADER, numOrders, m.get());
     if (code != MPERR_OK)
-        return code;
+        return mp_refuse(code, "IT: the order list names no pattern to play");
     m->masterVolume = (uint8_t)std::min<int>(f[0x30], 128);
     m->speed = (uint8_t)(f[0x32] ? f[0x32] : 6);
     m->tempo = (uint8_t)(f[0x33] >= 32 ? f[0x33] : 125);
@@ -526,7 +551,7 @@ int mp_loadIt(const char* fileName, int loadSamples, void*, mpModule_T** out)
     readChannels(f, &channels, m.get());
     readPatterns(r, patOff.data(), numPatterns, &channels, m.get());
     if (channels.dropped)
-        con_log("IT: notes past channel %d dropped", MP_MAX_CHANNELS);
+        mp_warn(m.get(), "notes past channel %d are dropped", MP_MAX_CHANNELS);
     m->numChannels = (uint8_t)std::max(channels.highest + 1, 1);
     m->backgroundVoices = MP_BACKGROUND_VOICES;
 
@@ -544,6 +569,7 @@ int mp_loadIt(const char* fileName, int loadSamples, void*, mpModule_T** out)
         return code;
     }
     linkSamples(m.get());
+    mp_warnMissing(missing, r.size, m.get());
     *out = m.release();
     return MPERR_OK;
 }

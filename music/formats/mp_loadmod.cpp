@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "music/formats/mod_periods.h"
+#include "music/formats/mp_bytes.h"
+#include "music/formats/mp_missing.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music/mp_module.h"
@@ -30,8 +32,6 @@ static int channelsFromSignature(const uint8_t* sig)
         n = digit(sig[3]);
     return n;
 }
-
-static uint32_t word(const uint8_t* p) { return (uint32_t)p[0] << 8 | p[1]; }
 
 // Extended command (E) nibble -> internal command; 0 keeps an empty entry.
 static const uint8_t extendedCommand[16] = {0, 17, 18, 0, 0, 0, 19, 0, 20, 21, 22, 23, 24, 25, 26, 0};
@@ -115,11 +115,11 @@ static int encodePattern(modEncoder_T* enc, const uint8_t* cells, int channels, 
 // sample keeps what is there; loop points are kept inside what is there.
 static void setUpSample(mpSample_T* s, const uint8_t* hdr, uint32_t available)
 {
-    uint32_t length = std::min(word(hdr + 22) * 2, available);
+    uint32_t length = std::min(mp_be16(hdr + 22) * 2, available);
     s->finetune = hdr[24] & 15;
     s->volume = std::min<int>(hdr[25], 64);
-    s->loopStart = word(hdr + 26) * 2;
-    s->loopEnd = s->loopStart + word(hdr + 28) * 2;
+    s->loopStart = mp_be16(hdr + 26) * 2;
+    s->loopEnd = s->loopStart + mp_be16(hdr + 28) * 2;
     s->loopEnd = std::min(s->loopEnd, length);
     if (s->loopEnd < 3 || s->loopStart >= s->loopEnd) {
         s->loopType = DSM_LOOP_NONE;
@@ -154,12 +154,13 @@ int mp_loadMod(const char* fileName, int loadSamples, void*, mpModule_T** out)
 
     int channels = channelsFromSignature(f + 1080);
     if (channels <= 0 || channels > MP_MAX_CHANNELS)
-        return MPERR_INVALID_MODULE;
+        return mp_refuse(MPERR_INVALID_MODULE, "MOD: no known signature at byte 1080, or more than %d channels",
+                         MP_MAX_CHANNELS);
     // An empty song has nothing to play; more than 128 entries would read
     // past the order table.
     uint32_t songLength = f[950];
     if (songLength == 0 || songLength > 128)
-        return MPERR_INVALID_MODULE;
+        return mp_refuse(MPERR_INVALID_MODULE, "MOD: a song length of %u orders (1 to 128)", songLength);
 
     std::unique_ptr<mpModule_T> m(new mpModule_T());
     std::memcpy(m->name, f, 20);
@@ -180,21 +181,25 @@ int mp_loadMod(const char* fileName, int loadSamples, void*, mpModule_T** out)
     size_t patternBytes = 256u * channels;
     size_t pos = MOD_HEADER;
     if (file.size() < pos + patternBytes * m->numPatterns)
-        return MPERR_END_OF_FILE;
+        return mp_refuse(MPERR_END_OF_FILE, "MOD: the file (%zu bytes) ends inside its %u patterns", file.size(),
+                         m->numPatterns);
     modEncoder_T enc = {};
     enc.out.reserve(384 * channels + 8);
     m->patterns.resize(m->numPatterns);
     for (uint32_t p = 0; p < m->numPatterns; p++, pos += patternBytes) {
         code = encodePattern(&enc, f + pos, channels, &m->patterns[p]);
         if (code != MPERR_OK)
-            return code;
+            return mp_refuse(code, "MOD: pattern %u holds a note period or sample number outside the format's range", p);
     }
 
     m->instruments.resize(MOD_SAMPLE_COUNT);
     m->sampleRecords.resize(MOD_SAMPLE_COUNT);
     m->samples.assign(MOD_SAMPLE_COUNT, nullptr);
+    mpMissing_T missing = {};
     for (int i = 0; i < MOD_SAMPLE_COUNT; i++) {
         const uint8_t* hdr = f + 20 + 30 * i;
+        size_t stated = mp_be16(hdr + 22) * 2u;
+        missing.shortSamples += stated > 0 && pos + stated > file.size();
         mpInstrument_T& inst = m->instruments[i];
         std::memcpy(inst.name, hdr, 22);
         uint32_t available = pos < file.size() ? (uint32_t)std::min<size_t>(file.size() - pos, 131070) : 0;
@@ -213,10 +218,11 @@ int mp_loadMod(const char* fileName, int loadSamples, void*, mpModule_T** out)
                 }
             }
         }
-        pos += word(hdr + 22) * 2;
+        pos += mp_be16(hdr + 22) * 2;
     }
     if (enc.wideOctaves)
         m->flags |= MP_FLAG_WIDE_OCTAVES;
+    mp_warnMissing(missing, file.size(), m.get());
     *out = m.release();
     return MPERR_OK;
 }

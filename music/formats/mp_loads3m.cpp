@@ -7,6 +7,8 @@
 #include <cstring>
 #include <memory>
 
+#include "music/formats/mp_bytes.h"
+#include "music/formats/mp_missing.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music/mp_module.h"
@@ -21,8 +23,6 @@ enum { S3M_AMIGA_LIMITS = 16, S3M_FAST_SLIDES = 64, S3M_FAST_SLIDES_VERSION = 0x
 enum { S3M_SMP_LOOP = 1, S3M_SMP_STEREO = 2, S3M_SMP_16BIT = 4, S3M_UNSIGNED = 2 };
 enum { S3M_TYPE_SAMPLE = 1, S3M_TYPE_ADLIB_FIRST = 2, S3M_TYPE_ADLIB_LAST = 7 };
 
-static uint32_t le16(const uint8_t* p) { return p[0] | (uint32_t)p[1] << 8; }
-static uint32_t le32(const uint8_t* p) { return le16(p) | le16(p + 2) << 16; }
 
 struct s3mReader_T {
     const uint8_t* f;
@@ -30,6 +30,7 @@ struct s3mReader_T {
     int channelMap[S3M_CHANNELS];       // file channel -> module channel, -1 when not played
     std::vector<bool> used;             // instruments some note names
     int unsignedSamples;
+    mpMissing_T missing;                // what a file cut short lacks
 };
 
 // Enabled channels are played in file order; disabled ones (bit 7) and
@@ -64,11 +65,15 @@ static void encodePattern(s3mReader_T* r, size_t offset, std::vector<uint8_t>* o
 {
     out->assign(8, 0);
     size_t p = offset + 2, end = r->size;
+    bool cut = false;
     for (int row = 0; row < S3M_ROWS; row++) {
+        bool rowEnded = false;
         while (offset && p < end) {
             uint8_t what = r->f[p++];
-            if (what == 0)
+            if (what == 0) {
+                rowEnded = true;
                 break;
+            }
             size_t need = (what & 0x20 ? 2 : 0) + (what & 0x40 ? 1 : 0) + (what & 0x80 ? 2 : 0);
             if (p + need > end) {
                 p = end;
@@ -98,8 +103,10 @@ static void encodePattern(s3mReader_T* r, size_t offset, std::vector<uint8_t>* o
                 r->used[instrument] = true;
             mp_putEntry(out, channel, note, instrument, volume, command, param);
         }
+        cut = cut || (offset && !rowEnded);
         out->push_back(0);
     }
+    r->missing.patterns += cut;
     mp_finishPattern(out, S3M_ROWS);
 }
 
@@ -110,14 +117,17 @@ static void setUpSample(s3mReader_T* r, const uint8_t* h, mpSample_T* s, size_t*
 {
     int flags = h[31];
     int frameBytes = (flags & S3M_SMP_16BIT ? 2 : 1) * (flags & S3M_SMP_STEREO ? 2 : 1);
-    *dataOffset = ((size_t)h[13] << 20) | (size_t)le16(h + 14) << 4;
+    *dataOffset = ((size_t)h[13] << 20) | (size_t)mp_le16(h + 14) << 4;
     size_t available = *dataOffset < r->size ? r->size - *dataOffset : 0;
-    uint32_t frames = (uint32_t)std::min<size_t>(le32(h + 16), available / frameBytes);
+    uint32_t stated = mp_le32(h + 16);
+    uint32_t frames = (uint32_t)std::min<size_t>(stated, available / frameBytes);
     if (h[30] != 0)
         frames = 0;
-    uint32_t loopStart = le32(h + 20), loopEnd = std::min(le32(h + 24), frames);
+    else
+        r->missing.shortSamples += frames < stated;
+    uint32_t loopStart = mp_le32(h + 20), loopEnd = std::min(mp_le32(h + 24), frames);
     s->volume = std::min<int>(h[28], 64);
-    s->c4Speed = le32(h + 32);
+    s->c4Speed = mp_le32(h + 32);
     s->loopFlag = (flags & S3M_SMP_LOOP) && loopStart < loopEnd ? 1 : 0;
     s->loopType = s->loopFlag ? DSM_LOOP_TRACKER : DSM_LOOP_NONE;
     s->loopStart = s->loopFlag ? loopStart * frameBytes : 0;
@@ -143,7 +153,7 @@ static int uploadSample(s3mReader_T* r, mpSample_T* s, size_t offset)
     for (uint32_t i = 0; i < values; i++) {
         uint32_t from = stereo ? (i & 1) * perSide + i / 2 : i;
         if (wide) {
-            uint16_t v = (uint16_t)le16(src + 2 * from) ^ (r->unsignedSamples ? 0x8000 : 0);
+            uint16_t v = (uint16_t)mp_le16(src + 2 * from) ^ (r->unsignedSamples ? 0x8000 : 0);
             int16_t sv = (int16_t)v;
             std::memcpy(&data[2 * i], &sv, 2);
         } else {
@@ -156,6 +166,8 @@ static int uploadSample(s3mReader_T* r, mpSample_T* s, size_t offset)
 static void readInstrument(s3mReader_T* r, size_t offset, mpInstrument_T* inst, mpSample_T* s, size_t* dataOffset)
 {
     *dataOffset = 0;
+    if (offset && offset + S3M_INSTRUMENT > r->size)
+        r->missing.instruments++;
     if (!offset || offset + S3M_INSTRUMENT > r->size)
         return;                         // none, or outside the file: silent
     const uint8_t* h = r->f + offset;
@@ -178,17 +190,20 @@ int mp_loadS3m(const char* fileName, int loadSamples, void*, mpModule_T** out)
     r.f = file.data();
     r.size = file.size();
     const uint8_t* f = r.f;
-    uint32_t numOrders = le16(f + 32), numInsts = le16(f + 34), numPatterns = le16(f + 36);
-    if (std::memcmp(f + 44, "SCRM", 4) != 0 || numOrders > S3M_MAX_ORDERS || numInsts > S3M_MAX_INSTRUMENTS ||
-        numPatterns > S3M_MAX_PATTERNS)
-        return MPERR_INVALID_MODULE;
+    uint32_t numOrders = mp_le16(f + 32), numInsts = mp_le16(f + 34), numPatterns = mp_le16(f + 36);
+    if (std::memcmp(f + 44, "SCRM", 4) != 0)
+        return mp_refuse(MPERR_INVALID_MODULE, "S3M: no SCRM signature");
+    if (numOrders > S3M_MAX_ORDERS || numInsts > S3M_MAX_INSTRUMENTS || numPatterns > S3M_MAX_PATTERNS)
+        return mp_refuse(MPERR_INVALID_MODULE, "S3M: %u orders, %u instruments, %u patterns (at most 256, 255, 256)",
+                         numOrders, numInsts, numPatterns);
     size_t instPointers = S3M_HEADER + numOrders, patPointers = instPointers + 2 * numInsts;
     size_t panTable = f[53] == S3M_PAN_TABLE ? patPointers + 2 * numPatterns : 0;
     if (r.size < patPointers + 2 * numPatterns + (panTable ? S3M_CHANNELS : 0))
-        return MPERR_END_OF_FILE;
+        return mp_refuse(MPERR_END_OF_FILE, "S3M: the file (%zu bytes) ends inside its order list and pointer tables",
+                         r.size);
 
     std::unique_ptr<mpModule_T> m(new mpModule_T());
-    std::memcpy(m->name, f, 20);
+    std::memcpy(m->name, f, 28);
     m->formatId = MP_FORMAT_S3M;
     int channels = mapChannels(&r, m.get(), panTable);
     // The order list ends at its first end marker; skip markers stay so
@@ -201,8 +216,10 @@ int mp_loadS3m(const char* fileName, int loadSamples, void*, mpModule_T** out)
         if (o != S3M_ORDER_SKIP)
             highest = std::max<uint32_t>(highest, o), playable = true;
     }
-    if (!playable || channels == 0)
-        return MPERR_INVALID_MODULE;
+    if (!playable)
+        return mp_refuse(MPERR_INVALID_MODULE, "S3M: the order list names no pattern to play");
+    if (channels == 0)
+        return mp_refuse(MPERR_INVALID_MODULE, "S3M: every channel is disabled");
     m->songLength = (uint32_t)m->orders.size();
     m->numInsts = m->numSamples = numInsts;
     // An order may name a pattern the file lacks: it plays empty.
@@ -211,19 +228,22 @@ int mp_loadS3m(const char* fileName, int loadSamples, void*, mpModule_T** out)
     m->masterVolume = std::min<uint8_t>(f[48], 64);
     m->speed = f[49] ? f[49] : 6;
     m->tempo = f[50] >= 33 ? f[50] : 125;
-    uint32_t flags = le16(f + 38), version = le16(f + 40);
+    uint32_t flags = mp_le16(f + 38), version = mp_le16(f + 40);
     if (flags & S3M_AMIGA_LIMITS)
         m->flags |= MP_FLAG_AMIGA_LIMITS;
     if ((flags & S3M_FAST_SLIDES) || version == S3M_FAST_SLIDES_VERSION)
         m->flags |= MP_FLAG_FAST_SLIDES;
-    r.unsignedSamples = le16(f + 42) == S3M_UNSIGNED;
+    r.unsignedSamples = mp_le16(f + 42) == S3M_UNSIGNED;
 
     r.used.assign(numInsts, false);
     m->patterns.resize(m->numPatterns);
     for (uint32_t p = 0; p < m->numPatterns; p++) {
-        size_t offset = p < numPatterns ? (size_t)le16(f + patPointers + 2 * p) << 4 : 0;
-        if (offset && offset + 2 > r.size)
-            return MPERR_INVALID_PATTERN;
+        // A pattern past the end of the file plays empty.
+        size_t offset = p < numPatterns ? (size_t)mp_le16(f + patPointers + 2 * p) << 4 : 0;
+        if (offset && offset + 2 > r.size) {
+            r.missing.patterns++;
+            offset = 0;
+        }
         encodePattern(&r, offset, &m->patterns[p]);
     }
 
@@ -234,7 +254,7 @@ int mp_loadS3m(const char* fileName, int loadSamples, void*, mpModule_T** out)
         mpInstrument_T& inst = m->instruments[i];
         mpSample_T* s = &m->sampleRecords[i];
         size_t dataOffset;
-        readInstrument(&r, (size_t)le16(f + instPointers + 2 * i) << 4, &inst, s, &dataOffset);
+        readInstrument(&r, (size_t)mp_le16(f + instPointers + 2 * i) << 4, &inst, s, &dataOffset);
         if (!r.used[i])
             continue;
         inst.used = 1;
@@ -249,6 +269,7 @@ int mp_loadS3m(const char* fileName, int loadSamples, void*, mpModule_T** out)
             }
         }
     }
+    mp_warnMissing(r.missing, r.size, m.get());
     *out = m.release();
     return MPERR_OK;
 }

@@ -10,6 +10,8 @@
 #include <memory>
 
 #include "music/formats/xm_layout.h"
+#include "music/formats/mp_bytes.h"
+#include "music/formats/mp_missing.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music/mp_module.h"
@@ -19,10 +21,13 @@ namespace {
 struct xmReader_T {
     const uint8_t* f;
     size_t size;
+    // Versions before 1.04 (1.02 and 1.03) keep every instrument and
+    // sample header before the patterns and all sample data after them;
+    // 1.02 also stores a pattern's row count as one byte, less one.
+    bool early, rowsInByte;
+    mpMissing_T missing;                // what a file cut short lacks
 };
 
-uint32_t le16(const uint8_t* p) { return (uint32_t)p[0] | (uint32_t)p[1] << 8; }
-uint32_t le32(const uint8_t* p) { return le16(p) | le16(p + 2) << 16; }
 
 // Copies the `want` bytes at pos into a zeroed buffer, as many as the file
 // and the record's stated size hold.
@@ -87,22 +92,30 @@ std::vector<uint8_t> encodePattern(const uint8_t* data, uint32_t bytes, int rows
     return out;
 }
 
-int readPatterns(const xmReader_T& r, size_t* pos, uint32_t count, int channels, mpModule_T* m)
+// Patterns in file order. One cut short keeps the rows it holds; those
+// past the end of the file play empty.
+void readPatterns(xmReader_T* r, size_t* pos, uint32_t count, int channels, mpModule_T* m)
 {
+    const uint32_t headerBytes = r->rowsInByte ? XM_PATTERN_HEADER - 1 : XM_PATTERN_HEADER;
     for (uint32_t i = 0; i < count; i++) {
-        if (*pos + XM_PATTERN_HEADER > r.size)
-            return MPERR_END_OF_FILE;
-        const uint8_t* h = r.f + *pos;
-        uint32_t headerLength = std::max<uint32_t>(le32(h), XM_PATTERN_HEADER);
-        uint32_t rows = le16(h + 5), packed = le16(h + 7);
+        if (*pos + headerBytes > r->size) {
+            r->missing.patterns += count - i;
+            *pos = r->size;
+            return;
+        }
+        const uint8_t* h = r->f + *pos;
+        uint32_t headerLength = std::max<uint32_t>(mp_le32(h), headerBytes);
+        uint32_t rows = r->rowsInByte ? h[5] + 1u : mp_le16(h + 5);
+        uint32_t packed = mp_le16(h + headerBytes - 2);
         rows = rows == 0 ? 64 : std::min<uint32_t>(rows, XM_MAX_ROWS);
-        size_t data = *pos + headerLength;
-        if (data > r.size || packed > r.size - data)
-            return MPERR_END_OF_FILE;
-        m->patterns[i] = encodePattern(r.f + data, packed, (int)rows, channels);
+        size_t data = std::min(*pos + headerLength, r->size);
+        if (packed > r->size - data) {
+            r->missing.patterns++;
+            packed = (uint32_t)(r->size - data);
+        }
+        m->patterns[i] = encodePattern(r->f + data, packed, (int)rows, channels);
         *pos = data + packed;
     }
-    return MPERR_OK;
 }
 
 // Points out of order end the envelope there; indices past its points drop
@@ -112,11 +125,11 @@ void readEnvelope(const uint8_t* points, int count, int sustain, int loopStart, 
 {
     env->numPoints = 0;
     for (int k = 0; k < std::min<int>(count, XM_ENV_POINTS); k++) {
-        uint16_t tick = (uint16_t)le16(points + 4 * k);
+        uint16_t tick = (uint16_t)mp_le16(points + 4 * k);
         if (k > 0 && tick <= env->tick[k - 1])
             break;
         env->tick[k] = tick;
-        env->value[k] = (int16_t)std::min<uint32_t>(le16(points + 4 * k + 2), 64);
+        env->value[k] = (int16_t)std::min<uint32_t>(mp_le16(points + 4 * k + 2), 64);
         env->numPoints = k + 1;
     }
     int n = env->numPoints;
@@ -141,7 +154,7 @@ void readInstrumentHeader(const uint8_t* h, int numSamples, mpInstrument_T* inst
         inst->noteSample[n] = n < XM_LAST_NOTE && h[33 + n] < numSamples ? h[33 + n] : (uint8_t)MP_NONE;
     readEnvelope(h + 129, h[225], h[227], h[228], h[229], h[233], &inst->volumeEnvelope);
     readEnvelope(h + 177, h[226], h[230], h[231], h[232], h[234], &inst->panningEnvelope);
-    inst->fadeout = (int32_t)le16(h + 239);
+    inst->fadeout = (int32_t)mp_le16(h + 239);
 }
 
 // Sample header fields; lengths in bytes as written.
@@ -149,9 +162,9 @@ void readSampleHeader(const uint8_t* h, const uint8_t* inst, mpSample_T* s)
 {
     bool is16 = h[14] & XM_SAMPLE_16BIT;
     uint32_t mask = is16 ? ~1u : ~0u;
-    s->length = le32(h) & mask;
-    s->loopStart = le32(h + 4) & mask;
-    s->loopEnd = s->loopStart + (le32(h + 8) & mask);
+    s->length = mp_le32(h) & mask;
+    s->loopStart = mp_le32(h + 4) & mask;
+    s->loopEnd = s->loopStart + (mp_le32(h + 8) & mask);
     s->volume = std::min<int>(h[12], 64);
     s->finetune = (int8_t)h[13];
     s->type = is16 ? DSM_SMP_16BIT : DSM_SMP_8BIT;
@@ -173,7 +186,7 @@ std::vector<uint8_t> decodeSample(const uint8_t* src, uint32_t available, bool i
     if (is16) {
         int16_t value = 0;
         for (uint32_t i = 0; i + 1 < available; i += 2) {
-            value = (int16_t)(value + (int16_t)le16(src + i));
+            value = (int16_t)(value + (int16_t)mp_le16(src + i));
             std::memcpy(out.data() + i, &value, 2);
         }
     } else {
@@ -200,49 +213,74 @@ void fitSample(mpSample_T* s, uint32_t available)
         s->type = DSM_SMP_NONE;
 }
 
-// Instruments, each followed by its sample headers and then their data.
-// A file that ends among them leaves the remaining instruments empty.
-int readInstruments(const xmReader_T& r, size_t pos, int loadSamples, mpModule_T* m)
+// The data of samples [first, end) from pos on, each as long as its
+// header states; a file that ends among them keeps what is there.
+int readSampleData(xmReader_T* r, size_t* pos, size_t first, size_t end, int loadSamples, mpModule_T* m)
 {
-    std::vector<size_t> first(m->numInsts, 0);
-    for (uint32_t i = 0; i < m->numInsts && pos + 4 <= r.size; i++) {
+    for (size_t k = first; k < end; k++) {
+        mpSample_T& s = m->sampleRecords[k];
+        uint32_t stored = s.length;
+        size_t at = std::min(*pos, r->size);
+        uint32_t available = (uint32_t)std::min<size_t>(stored, r->size - at);
+        r->missing.shortSamples += available < stored;
+        if (s.type == DSM_SMP_16BIT)
+            available &= ~1u;
+        fitSample(&s, available);
+        if (loadSamples && s.type != DSM_SMP_NONE) {
+            std::vector<uint8_t> data = decodeSample(r->f + at, s.length, s.type == DSM_SMP_16BIT);
+            int code = mp_uploadSample(&s, data.data());
+            if (code != MPERR_OK)
+                return code;
+        }
+        *pos = at + std::min<size_t>(stored, r->size - at);
+    }
+    return MPERR_OK;
+}
+
+// Instruments, each followed by its sample headers and (from version 1.04)
+// then their data. A file that ends among them leaves the remaining
+// instruments empty.
+int readInstruments(xmReader_T* r, size_t* pos, int loadSamples, mpModule_T* m, std::vector<size_t>* first)
+{
+    first->assign(m->numInsts, 0);
+    for (uint32_t i = 0; i < m->numInsts; i++) {
+        if (*pos + 4 > r->size) {
+            r->missing.instruments += m->numInsts - i;
+            break;
+        }
         uint8_t h[XM_INSTRUMENT_HEADER];
-        uint32_t stated = le32(r.f + pos);
-        readRecord(r, pos, stated, h, sizeof h);
-        int numSamples = stated >= 29 ? (int)le16(h + 27) : 0;
+        uint32_t stated = mp_le32(r->f + *pos);
+        readRecord(*r, *pos, stated, h, sizeof h);
+        int numSamples = stated >= 29 ? (int)mp_le16(h + 27) : 0;
         if (numSamples > XM_MAX_SAMPLES)
-            return MPERR_INVALID_INSTRUMENT;
+            return mp_refuse(MPERR_INVALID_INSTRUMENT, "XM: instrument %u has %d samples (at most %d)", i + 1,
+                             numSamples, XM_MAX_SAMPLES);
         mpInstrument_T& inst = m->instruments[i];
         readInstrumentHeader(h, numSamples, &inst);
-        uint32_t headerSize = numSamples ? le32(h + 29) : 0;
+        uint32_t headerSize = numSamples ? mp_le32(h + 29) : 0;
         if (headerSize == 0)
             headerSize = XM_SAMPLE_HEADER;
-        pos += std::max<uint32_t>(stated, 4);
-        first[i] = m->sampleRecords.size();
-        for (int k = 0; k < numSamples; k++, pos += headerSize) {
+        *pos += std::max<uint32_t>(stated, 4);
+        (*first)[i] = m->sampleRecords.size();
+        for (int k = 0; k < numSamples; k++, *pos += headerSize) {
             uint8_t sh[XM_SAMPLE_HEADER];
-            readRecord(r, pos, headerSize, sh, sizeof sh);
+            readRecord(*r, *pos, headerSize, sh, sizeof sh);
             mpSample_T s = {};
             readSampleHeader(sh, h, &s);
             m->sampleRecords.push_back(s);
         }
-        for (int k = 0; k < numSamples; k++) {
-            mpSample_T& s = m->sampleRecords[first[i] + k];
-            uint32_t stored = s.length;
-            uint32_t available = pos < r.size ? (uint32_t)std::min<size_t>(stored, r.size - pos) : 0;
-            if (s.type == DSM_SMP_16BIT)
-                available &= ~1u;
-            fitSample(&s, available);
-            if (loadSamples && s.type != DSM_SMP_NONE) {
-                std::vector<uint8_t> data = decodeSample(r.f + pos, s.length, s.type == DSM_SMP_16BIT);
-                int code = mp_uploadSample(&s, data.data());
-                if (code != MPERR_OK)
-                    return code;
-            }
-            pos += std::min<size_t>(stored, r.size - std::min(pos, r.size));
+        if (!r->early) {
+            int code = readSampleData(r, pos, (*first)[i], m->sampleRecords.size(), loadSamples, m);
+            if (code != MPERR_OK)
+                return code;
         }
     }
-    // The records are all in place now: point the instruments at theirs.
+    return MPERR_OK;
+}
+
+// The records are all in place now: point the instruments at theirs.
+void linkSamples(const std::vector<size_t>& first, mpModule_T* m)
+{
     m->numSamples = (uint32_t)m->sampleRecords.size();
     m->samples.assign(m->numInsts, nullptr);
     for (uint32_t i = 0; i < m->numInsts; i++) {
@@ -255,7 +293,6 @@ int readInstruments(const xmReader_T& r, size_t pos, int loadSamples, mpModule_T
             inst.used = 0;
         }
     }
-    return MPERR_OK;
 }
 
 } // namespace
@@ -267,35 +304,46 @@ int mp_loadXm(const char* fileName, int loadSamples, void*, mpModule_T** out)
     int code = mp_readWholeFile(fileName, XM_HEADER_FIXED, &file);
     if (code != MPERR_OK)
         return code;
-    xmReader_T r = {file.data(), file.size()};
+    xmReader_T r = {};
+    r.f = file.data();
+    r.size = file.size();
     const uint8_t* f = r.f;
-    uint32_t headerSize = le32(f + 60);
-    uint32_t songLength = le16(f + 64), channels = le16(f + 68);
-    uint32_t numPatterns = le16(f + 70), numInsts = le16(f + 72);
+    uint32_t version = mp_le16(f + 58);
+    r.early = version < XM_VERSION_CURRENT;
+    r.rowsInByte = version <= XM_VERSION_ROWS_IN_BYTE;
+    uint32_t headerSize = mp_le32(f + 60);
+    uint32_t songLength = mp_le16(f + 64), channels = mp_le16(f + 68);
+    uint32_t numPatterns = mp_le16(f + 70), numInsts = mp_le16(f + 72);
     // The order table ends with the header as written, at most 256 entries.
     uint32_t orderRoom = headerSize > 20 ? std::min<uint32_t>(headerSize - 20, 256) : 0;
     songLength = std::min(songLength, orderRoom);
-    if (songLength == 0 || channels == 0 || channels > MP_MAX_CHANNELS || numPatterns > 256 ||
-        numInsts > XM_MAX_INSTRUMENTS)
-        return MPERR_INVALID_MODULE;
+    if (songLength == 0)
+        return mp_refuse(MPERR_INVALID_MODULE, "XM: the song has no orders (header size %u)", headerSize);
+    if (channels == 0 || channels > MP_MAX_CHANNELS || numPatterns > 256 || numInsts > XM_MAX_INSTRUMENTS)
+        return mp_refuse(MPERR_INVALID_MODULE,
+                         "XM: %u channels, %u patterns, %u instruments (at most %d, 256, %d)", channels,
+                         numPatterns, numInsts, MP_MAX_CHANNELS, XM_MAX_INSTRUMENTS);
     if (r.size < XM_HEADER_FIXED + songLength)
-        return MPERR_END_OF_FILE;
+        return mp_refuse(MPERR_END_OF_FILE, "XM: the file (%zu bytes) ends inside its order table", r.size);
+    if (60 + (size_t)headerSize > r.size)
+        return mp_refuse(MPERR_END_OF_FILE, "XM: the header's size (%u bytes) runs past the end of the file (%zu bytes)",
+                         headerSize, r.size);
 
     std::unique_ptr<mpModule_T> m(new mpModule_T());
     std::memcpy(m->name, f + 17, 20);
     m->formatId = MP_FORMAT_XM;
     m->songLength = songLength;
-    uint32_t restart = le16(f + 66);
+    uint32_t restart = mp_le16(f + 66);
     m->restartPos = restart < songLength ? restart : 0;
     m->numInsts = numInsts;
     m->numChannels = (uint8_t)channels;
     m->masterVolume = 64;
-    uint32_t speed = le16(f + 76), bpm = le16(f + 78);
+    uint32_t speed = mp_le16(f + 76), bpm = mp_le16(f + 78);
     m->speed = (uint8_t)(speed == 0 || speed > 31 ? 6 : speed);
     m->tempo = (uint8_t)(bpm < 32 || bpm > 255 ? 125 : bpm);
     for (int c = 0; c < MP_MAX_CHANNELS; c++)
         m->panning[c] = 64;
-    if (le16(f + 74) & 1)
+    if (mp_le16(f + 74) & 1)
         m->flags |= MP_FLAG_LINEAR;
     m->orders.assign(f + 80, f + 80 + songLength);
     // An order naming a pattern the file lacks plays an empty one.
@@ -306,15 +354,23 @@ int mp_loadXm(const char* fileName, int loadSamples, void*, mpModule_T** out)
         p = encodePattern(nullptr, 0, 64, 0);
 
     size_t pos = 60 + (size_t)headerSize;
-    code = readPatterns(r, &pos, numPatterns, (int)channels, m.get());
-    if (code == MPERR_OK) {
-        m->instruments.resize(numInsts);
-        code = readInstruments(r, pos, loadSamples, m.get());
+    m->instruments.resize(numInsts);
+    std::vector<size_t> first;
+    if (r.early) {
+        code = readInstruments(&r, &pos, loadSamples, m.get(), &first);
+        readPatterns(&r, &pos, numPatterns, (int)channels, m.get());
+        if (code == MPERR_OK)
+            code = readSampleData(&r, &pos, 0, m->sampleRecords.size(), loadSamples, m.get());
+    } else {
+        readPatterns(&r, &pos, numPatterns, (int)channels, m.get());
+        code = readInstruments(&r, &pos, loadSamples, m.get(), &first);
     }
     if (code != MPERR_OK) {
         mp_freeModule(m.release());
         return code;
     }
+    linkSamples(first, m.get());
+    mp_warnMissing(r.missing, r.size, m.get());
     *out = m.release();
     return MPERR_OK;
 }

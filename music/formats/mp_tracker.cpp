@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "music/formats/mp_bytes.h"
 #include "platform/files.h"
 
 enum { HEAD_BYTES = 1084 };
@@ -67,9 +68,9 @@ std::string mp_trackerName(const char* fileName)
     if (got >= 60 && !std::memcmp(head, "Extended Module:", 16))
         return trimmed(head + 38, 20);
     if (got >= 48 && !std::memcmp(head + 44, "SCRM", 4))
-        return createdWith((unsigned)(head[40] | head[41] << 8), false);
+        return createdWith(mp_le16(head + 40), false);
     if (got >= 48 && !std::memcmp(head, "IMPM", 4))
-        return createdWith((unsigned)(head[40] | head[41] << 8), true);
+        return createdWith(mp_le16(head + 40), true);
     if (got == HEAD_BYTES)
         return modFamily(head + 1080);
     return "";

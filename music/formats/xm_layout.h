@@ -14,4 +14,6 @@ enum {
     XM_KEY_OFF = 97,
     XM_COMMANDS = 36,               // effects 0..9 and A..Z
     XM_SAMPLE_16BIT = 16,           // sample type bit
+    XM_VERSION_CURRENT = 0x0104,    // the layout of FastTracker 2 from 2.0 on
+    XM_VERSION_ROWS_IN_BYTE = 0x0102,
 };

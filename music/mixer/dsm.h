@@ -28,8 +28,13 @@ enum { DSM_LOOP_SINGLE = 1, DSM_LOOP_RELEASE = 2, DSM_LOOP_RELEASE_BIDI = 3, DSM
 // Loop types: 0 none, 1 forward, 2 back and forth.
 enum { DSM_LT_NONE = 0, DSM_LT_FORWARD = 1, DSM_LT_BIDI = 2 };
 
-// Channel status.
-enum { DSM_STOPPED = 0, DSM_AT_END = 1, DSM_PLAYING = 2, DSM_RELEASED = 3 };
+// Channel status. A fading record is the copy of a cut or replaced note
+// ramping down to silence in one of the spare records of the high-quality mode.
+enum { DSM_STOPPED = 0, DSM_AT_END = 1, DSM_PLAYING = 2, DSM_RELEASED = 3, DSM_FADING = 4 };
+
+// Interpolation of the high-quality mode (the player's quality setting):
+// plain is the mode off, stepping without interpolation.
+enum { DSM_QUALITY_PLAIN = 0, DSM_QUALITY_LINEAR = 1, DSM_QUALITY_CUBIC = 2, DSM_QUALITY_SINC = 3 };
 
 enum { DSM_MAX_SAMPLES = 1024, DSM_SURROUND = 128 };
 
@@ -98,6 +103,15 @@ struct dsmChannel_T {
     // coefficients and the last two outputs carried from block to block.
     int filterCutoff, filterResonance;
     dsmFilter_T filter;
+    // Set once the position has wrapped or turned in its loop: from then on
+    // the frames before the loop start are the loop's own (interpolation).
+    int looped;
+    // High-quality mode: the factors applied now, and the ramp that moves
+    // them from rampFrom to rampTo over dsmRampFrames frames (rampPos done).
+    float gainL, gainR;
+    float rampFromL, rampFromR, rampToL, rampToR;
+    int rampPos;
+    int ramping;
 };
 
 // Mixer-wide state.
@@ -105,15 +119,19 @@ extern int dsmRate;
 extern int dsmMode;
 extern int dsmInteger;
 extern int dsmChannels;
+extern int dsmRecords;                    // channel records: dsmChannels, twice that in high-quality mode
+extern int dsmQuality;                    // DSM_QUALITY_*, plain unless the mode has DSM_HQ
 extern int dsmAmplification;
 extern int dsmMasterVolume;
+// Percent of each channel's panning heard: 100 as set, 0 every channel in the middle.
+extern int dsmSeparation;
 extern int dsmMuteAll;
 extern int dsmPaused;
 extern int dsmChannelsOpen;
 extern int dsmFilterMode;
 extern int dsmAutoFilter;
 extern int dsmBufferBytes;
-extern dsmChannel_T* dsmChannel;          // dsmChannels records while open
+extern dsmChannel_T* dsmChannel;          // dsmRecords records while open; the spares follow the channels
 extern dsmSample_T dsmSamples[DSM_MAX_SAMPLES];
 
 int dsm_init(int rate, int mode);
@@ -166,3 +184,12 @@ void dsm_takeSample(dsmChannel_T* ch);        // copy the recorded sample into t
 void dsm_mixChannel(int channel, void* buffer, uint32_t frames);
 void dsm_filterAndConvert(void* buffer, uint32_t frames, uint8_t* destination);
 void dsm_resetFilter();
+// High-quality mode: mixes count frames of a voice from position p (16.16)
+// by step into the float buffer, with interpolation, volume ramps and the
+// voice's filter; returns the new position.
+int64_t dsm_mixVoiceHQ(dsmChannel_T* ch, int64_t p, int64_t step, uint32_t count, float* out);
+// High-quality mode: a voice about to be cut or restarted leaves a copy
+// that fades out in a spare record; the voice itself restarts from silence.
+void dsm_fadeOut(dsmChannel_T* ch);
+// Builds the interpolation kernel and the ramp shape for the mixing rate.
+void dsm_buildKernels();

@@ -14,8 +14,11 @@ int dsmRate;
 int dsmMode;
 int dsmInteger;
 int dsmChannels;
+int dsmRecords;
+int dsmQuality;
 int dsmAmplification = 64;
 int dsmMasterVolume = 64;
+int dsmSeparation = 100;
 int dsmMuteAll;
 int dsmPaused;
 int dsmChannelsOpen;
@@ -79,6 +82,14 @@ int dsm_init(int rate, int mode)
         dsmInteger = !((mode & DSM_HQ) || mpSettings.mixerPath == 2 || floatIsFast());
     if (mpSettings.mixerPath == 1 && !(mode & DSM_FLOAT))
         dsmInteger = 1;
+    // The high-quality mode interpolates, ramps and fades in floats.
+    dsmQuality = DSM_QUALITY_PLAIN;
+    if (mode & DSM_HQ) {
+        dsmInteger = 0;
+        int q = mpSettings.quality;
+        dsmQuality = q >= DSM_QUALITY_LINEAR && q <= DSM_QUALITY_SINC ? q : DSM_QUALITY_SINC;
+        dsm_buildKernels();
+    }
 
     // 1/40 s of sound, in whole 16-byte units.
     int bytes = (mode & DSM_STEREO) ? rate * 8 / 40 : rate * 4 / 40;
@@ -123,11 +134,14 @@ int dsm_openChannels(int n)
         return MPERR_INVALID_ARGUMENTS;
     if (dsmChannelsOpen)
         dsm_closeChannels();
-    dsmChannel = new (std::nothrow) dsmChannel_T[n];
+    // High-quality mode: a spare record per channel for the fading copies.
+    int records = (dsmMode & DSM_HQ) ? 2 * n : n;
+    dsmChannel = new (std::nothrow) dsmChannel_T[records];
     if (!dsmChannel)
         return MPERR_NO_MEMORY;
     dsmChannels = n;
-    for (int c = 0; c < n; c++) {
+    dsmRecords = records;
+    for (int c = 0; c < records; c++) {
         dsmChannel[c] = dsmChannel_T{};
         dsmChannel[c].direction = 1;
         dsmChannel[c].loopNumber = 1;
@@ -148,7 +162,7 @@ int dsm_closeChannels()
 
 void dsm_computeVolumes(dsmChannel_T* ch)
 {
-    int v = ch->volume, p = ch->panning;
+    int v = ch->volume, p = ch->panning == DSM_SURROUND ? DSM_SURROUND : ch->panning * dsmSeparation / 100;
     int left, right;
     if (ch->mute || dsmMuteAll) {
         left = right = 0;
@@ -207,6 +221,8 @@ int dsm_playSound(int channel, uint32_t rate)
     dsmChannel_T* ch = channelOf(channel);
     if (!ch)
         return MPERR_INVALID_CHANNEL;
+    if (dsmMode & DSM_HQ)
+        dsm_fadeOut(ch);
     ch->status = DSM_AT_END;
     ch->rate = rate;
     ch->filter.y1 = ch->filter.y2 = 0;
@@ -218,6 +234,8 @@ int dsm_stopSound(int channel)
     dsmChannel_T* ch = channelOf(channel);
     if (!ch)
         return MPERR_INVALID_CHANNEL;
+    if (dsmMode & DSM_HQ)
+        dsm_fadeOut(ch);
     ch->status = DSM_STOPPED;
     return MPERR_OK;
 }
@@ -312,6 +330,10 @@ int dsm_setPosition(int channel, uint32_t bytes)
     dsmChannel_T* ch = channelOf(channel);
     if (!ch)
         return MPERR_INVALID_CHANNEL;
+    // A jump of a sounding voice (a retrigger, an offset, a new sample)
+    // leaves the old sound fading out in high-quality mode.
+    if (dsmMode & DSM_HQ)
+        dsm_fadeOut(ch);
     if (ch->sampleChanged) {
         dsm_takeSample(ch);
         if (ch->status == DSM_RELEASED && ch->loopMode != DSM_LOOP_RELEASE && ch->loopMode != DSM_LOOP_RELEASE_BIDI) {
@@ -321,6 +343,7 @@ int dsm_setPosition(int channel, uint32_t bytes)
     }
     if (!ch->data || !ch->present || ch->length == 0 || ch->rate == 0 || ch->status < DSM_AT_END)
         return MPERR_OK;
+    ch->looped = 0;
     ch->loopNumber = ch->status == DSM_RELEASED ? 2 : 1;
     // Bytes count in the caller's form of the sample, before any conversion.
     uint32_t frames = bytes >> dsm_frameShift(ch->origType);

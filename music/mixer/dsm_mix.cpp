@@ -1,5 +1,6 @@
-// Mixing the channels: stepping through each sample in 16.16 fixed point
-// without interpolation, stopping at every loop or end event.
+// Mixing the channels: stepping through each sample in 16.16 fixed point,
+// stopping at every loop or end event. Without interpolation, except in the
+// high-quality mode, whose voices go through dsm_hq.cpp.
 #include <algorithm>
 
 #include "music/mixer/dsm.h"
@@ -36,6 +37,7 @@ static int trackerSampleChange(dsmChannel_T* ch, dsmPos_T* p)
     ch->loopNumber = 1;
     if (ch->loopMode == DSM_LOOP_TRACKER && ch->present) {
         *p = (dsmPos_T)ch->loop1Start << DSM_POS_SHIFT;
+        ch->looped = 1;
     } else {
         ch->status = DSM_AT_END;
         *p = 0;
@@ -60,8 +62,10 @@ static void handleEvent(int channel, dsmChannel_T* ch, dsmPos_T* p)
             return;
         if (ch->status == DSM_RELEASED && ch->loopNumber == 1) {
             ch->loopNumber = 2;
+            ch->looped = 0;
             return;
         }
+        ch->looped = 1;
         *p -= end - start;            // keep the overshoot
         if (*p >= end)
             *p = start;
@@ -70,12 +74,14 @@ static void handleEvent(int channel, dsmChannel_T* ch, dsmPos_T* p)
     if (ch->status == DSM_RELEASED && ch->loopNumber == 1) {
         // Released inside a back-and-forth sustain loop: on forward from here.
         ch->loopNumber = 2;
+        ch->looped = 0;
         ch->direction = 1;
         if (*p < start)
             *p = start;
         return;
     }
     // Back and forth: reflect the overshoot, one 16.16 unit inside.
+    ch->looped = 1;
     if (ch->direction > 0) {
         if (ch->loopCallback)
             ch->loopCallback(channel);
@@ -163,7 +169,10 @@ void dsm_mixChannel(int channel, void* buffer, uint32_t frames)
         dist = std::min(dist, (dsmPos_T)32767 << DSM_POS_SHIFT);
         uint32_t count = dist <= 0 ? 0 : (uint32_t)std::min<dsmPos_T>((dist + step - 1) / step, frames - done);
 
-        if (count > 0) {
+        if (count > 0 && (dsmMode & DSM_HQ)) {
+            p = dsm_mixVoiceHQ(ch, p, backward ? -step : step, count, (float*)buffer + done * valuesPerFrame);
+            done += count;
+        } else if (count > 0) {
             dsmVoice_T v;
             v.data = ch->data;
             v.pos = p;
@@ -195,7 +204,7 @@ int dsm_mix(uint32_t frames, void* destination)
         void* buffer = dsmInteger ? (void*)dsmMixBuffer : (void*)dsmMixBufferF;
         std::fill_n((uint8_t*)buffer, (size_t)n * (stereo ? 8 : 4), 0);
         if (!dsmPaused && dsmChannelsOpen)
-            for (int c = 0; c < dsmChannels; c++)
+            for (int c = 0; c < dsmRecords; c++)
                 dsm_mixChannel(c, buffer, n);
         dsm_filterAndConvert(buffer, n, out);
         out += n * frameBytes;

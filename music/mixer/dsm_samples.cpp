@@ -115,7 +115,7 @@ int dsm_removeSample(int handle)
         return MPERR_INVALID_SAMPLE;
     dsmSample_T& s = dsmSamples[handle - 1];
     // A channel still playing this sample stops rather than read freed data.
-    for (int c = 0; dsmChannelsOpen && c < dsmChannels; c++) {
+    for (int c = 0; dsmChannelsOpen && c < dsmRecords; c++) {
         dsmChannel_T& ch = dsmChannel[c];
         if (ch.sample == handle || (ch.data && ch.data == s.data)) {
             ch.status = DSM_STOPPED;

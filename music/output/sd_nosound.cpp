@@ -38,7 +38,7 @@ static int nsInit(int rate, int mode)
     outRate = rate;
     startMs = pf_timeMs();
     framesMixed = 0;
-    int code = dsm_init(rate, DSM_16BIT | DSM_STEREO);
+    int code = dsm_init(rate, DSM_16BIT | DSM_STEREO | (mpSettings.quality != DSM_QUALITY_PLAIN ? DSM_HQ : 0));
     return code != MPERR_OK ? code : nsSetTickRate(5000);
 }
 

@@ -147,7 +147,8 @@ int wave_init(int rate, int mode)
         blk.consumed = 0;
         blk.next = nullptr;
     }
-    code = dsm_init(rate, mixerModes[index]);
+    // The player's quality setting adds the mixer's high-quality mode.
+    code = dsm_init(rate, mixerModes[index] | (mpSettings.quality != DSM_QUALITY_PLAIN ? DSM_HQ : 0));
     if (code != MPERR_OK) {
         closeOutput();
         freeBlocks();

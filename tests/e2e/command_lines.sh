@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every program's command line: --help answers on standard output with 0,
-# --version names the program, and an unknown option or a missing argument
-# is refused with the usage on standard error and 2, touching nothing.
+# --version names the program and gives the one version all share, an
+# unknown option or a missing argument is refused with the usage on standard
+# error and 2, touching nothing, and "--" ends the options.
 set -uo pipefail
 BUILD="$(cd "$1" && pwd)"
 BIN="$BUILD/bin"
@@ -27,12 +28,16 @@ expect() {
     [ ! -s "$quiet" ] || fail "$what: unexpected output: $(head -2 "$quiet")"
 }
 
-for program in varnek varnek-gen varnek-render varnek-modrender varnek-imgmatch; do
+versions=""
+for program in varnek varnek-gen varnek-render varnek-modrender varnek-imgmatch varnek-play; do
     expect 0 out "$program" --help
     timeout 20 "$BIN/$program" --version >out.txt 2>err.txt
     [ $? -eq 0 ] && grep -q "^$program [0-9]" out.txt || fail "$program --version: $(cat out.txt err.txt)"
+    versions="$versions$(sed "s/^$program //" out.txt)"$'\n'
     expect 2 err "$program" --no-such-option
+    grep -Eq "^$program: unknown (option|argument) --no-such-option$" err.txt || fail "$program: the refusal does not say why: $(head -1 err.txt)"
 done
+[ "$(printf '%s' "$versions" | sort -u | wc -l)" -eq 1 ] || fail "the programs give different versions: $versions"
 expect 2 err varnek stray
 expect 2 err varnek-gen
 expect 2 err varnek-gen a b
@@ -49,6 +54,8 @@ expect 2 err varnek-modrender in.mod
 expect 2 err varnek-modrender in.mod out.wav --seconds
 expect 2 err varnek-modrender in.mod out.wav --loud
 expect 2 err varnek-imgmatch shot.ppm
+expect 2 err varnek-modrender -song.mod song.wav
+expect 2 err varnek-play -song.mod
 # varnek-render's --help and the README's table name the same options.
 from_help=$("$BIN/varnek-render" --help | grep -o -- '--[a-z]*' | sort -u | tr '\n' ' ')
 from_readme=$(grep '^| `varnek-render ' "$README" | grep -o -- '--[a-z]*' | sort -u | tr '\n' ' ')
@@ -58,6 +65,17 @@ echo "$from_help" | grep -q -- '--video' || fail "varnek-render --help does not 
 # Nothing was written for any of them: no data set in a folder named
 # after an option, no sound file.
 [ -z "$(ls -A | grep -v -e '^out.txt$' -e '^err.txt$')" ] || fail "files left behind: $(ls -A)"
+
+
+# After "--" a file whose name starts with '-' is a file, "-" alone standard output.
+cp "$BUILD/data/phased.mod" ./-song.mod
+timeout 60 "$BIN/varnek-modrender" --seconds 1 -- -song.mod -song.wav >out.txt 2>err.txt \
+    || fail "varnek-modrender -- -song.mod -song.wav: $(cat err.txt)"
+[ "$(stat -c %s -- -song.wav)" -eq $((44 + 44100 * 4)) ] || fail "-- -song.wav: not one second of WAV"
+timeout 60 "$BIN/varnek-modrender" --seconds 1 -- -song.mod - 2>err.txt | tail -c +45 | cmp -s - <(tail -c +45 ./-song.wav) \
+    || fail "varnek-modrender -- -song.mod -: standard output differs from the file (apart from the header)$(cat err.txt)"
+timeout 60 "$BIN/varnek-play" --null --seconds 0.2 -- -song.mod >out.txt 2>err.txt \
+    || fail "varnek-play -- -song.mod: $(cat err.txt)"
 
 [ "$failures" -eq 0 ] || exit 1
 echo "command lines: all checks passed"

@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """varnek-play's keys through a pseudo-terminal: space pauses and resumes,
-the arrows jump one order forward and back, q quits; the terminal is back in
-its own mode afterwards, after q and after a SIGTERM alike."""
+left and right jump one order, up and down 10 s, 1-9 and 0 mute channels,
+m shows the message, q quits; a long file name fits 80 columns; the terminal is back in
+its own mode afterwards, after q and after a SIGTERM alike. Ctrl-Z under a
+job-control session stops the process with the terminal restored, and fg
+brings back raw mode and the status line."""
 import fcntl
 import os
 import re
@@ -10,6 +13,7 @@ import signal
 import struct
 import subprocess
 import sys
+import tempfile
 import termios
 import time
 
@@ -25,10 +29,10 @@ def fail(what):
 
 
 class Player:
-    def __init__(self):
+    def __init__(self, song=SONG, columns=100):
         self.master, self.slave = os.openpty()
-        fcntl.ioctl(self.slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, 100, 0, 0))
-        self.proc = subprocess.Popen([PLAY, "--null", SONG], stdin=self.slave, stdout=self.slave,
+        fcntl.ioctl(self.slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
+        self.proc = subprocess.Popen([PLAY, "--null", song], stdin=self.slave, stdout=self.slave,
                                      stderr=self.slave, start_new_session=True)
         self.text = ""
 
@@ -47,7 +51,9 @@ class Player:
         line = self.text.split("\r")[-1]
         return line.split("\x1b[K")[0]
 
-    def wait_for(self, pattern, seconds=5.0):
+    def wait_for(self, pattern, seconds=20.0):
+        """The status line once it matches; the deadline is generous, for a
+        machine busy with other work."""
         end = time.time() + seconds
         while time.time() < end:
             self.read(0.05)
@@ -92,7 +98,9 @@ if p.status() != paused:
 p.send(" ")
 p.wait_for(r"\[.{4}\]$")
 before = played(p.status())
-p.read(1.2)
+end = time.time() + 20
+while played(p.status()) <= before and time.time() < end:
+    p.read(0.1)
 if played(p.status()) <= before:
     fail("time does not move after resuming: %r" % p.status())
 
@@ -105,8 +113,34 @@ p.wait_for(r" ord 2/18 ")
 p.send("-")
 p.wait_for(r" vol 60 ")
 
+# Keys 1-9 and 0 mute and unmute a channel; it shows as x in the levels.
+p.send("1")
+p.wait_for(r"  \[x[^x]{3}\]$")
+p.send("3")
+p.wait_for(r"  \[x[^x]x[^x]\]$")
+p.send("13")
+p.wait_for(r"  \[[^x]{4}\]$")
+
+# Up runs the song 10 s forward, Down 10 s back (from the start again).
+before = played(p.status())
+p.send("\x1b[A")
+p.wait_for(r" 0:(1[0-9]|2[0-9])/2:16 ")
+ahead = played(p.status())
+if not 10 <= ahead - before <= 12:
+    fail("Up: from %d s to %d s" % (before, ahead))
+p.send("\x1bOB")
+p.wait_for(r"  0:0\d/2:16 ")
+
+# m shows the song's message: its title and instrument names.
+shown = len(p.text)
+p.send("m")
+p.wait_for(r"\]$")
+p.read(0.3)
+if not re.search(r'"phased"\r?\n( +\d+ [^\r\n]*\r?\n)+', p.text[shown:]):
+    fail("m: no message in %r" % p.text[shown:][:200])
+
 p.send("q")
-rc = p.finish(3)
+rc = p.finish(20)
 if rc != 0:
     fail("q: exit code %r" % rc)
 if not re.search(r"\nend 1/1 .*phased\.mod: \d+:\d\d\.\d\d\r?\n", p.text):
@@ -114,16 +148,137 @@ if not re.search(r"\nend 1/1 .*phased\.mod: \d+:\d\d\.\d\d\r?\n", p.text):
 if p.raw():
     fail("q: the terminal was left in raw mode")
 
+# At 80 columns a long file name keeps its end, enough to tell songs apart.
+folder = tempfile.mkdtemp()
+long_name = os.path.join(folder, "a_collection_of_songs_by_someone_part_two.mod")
+os.symlink(os.path.abspath(SONG), long_name)
+p = Player(long_name, 80)
+line = p.wait_for(r"\[1/1\] \.\.\.")
+if "_someone_part_two.mod  ord 1/18 " not in line or len(line) > 79:
+    fail("80 columns: %r (%d characters) in %r" % (line, len(line), p.text[-300:]))
+p.send("q")
+p.finish(3)
+os.unlink(long_name)
+os.rmdir(folder)
+
 p = Player()
 p.wait_for(r" ord 1/18 ")
 p.proc.send_signal(signal.SIGTERM)
-rc = p.finish(3)
+rc = p.finish(20)
 if rc != -signal.SIGTERM:
     fail("SIGTERM: the process ended with %r" % rc)
 if p.raw():
     fail("SIGTERM: the terminal was left in raw mode")
 
+
+
+class Job(Player):
+    """varnek-play as a shell runs it: a session leader owns the terminal and
+    runs the player in its own process group in the foreground; when the
+    player stops, the leader takes the terminal back and reports it, and on
+    "f" gives the terminal back and continues the player (fg)."""
+
+    def __init__(self):
+        self.master, self.slave = os.openpty()
+        fcntl.ioctl(self.slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, 100, 0, 0))
+        orders_r, self.orders = os.pipe()
+        self.reports, reports_w = os.pipe()
+        self.text = ""
+        self.leader = os.fork()
+        if self.leader == 0:
+            try:
+                os.close(self.master)
+                os.setsid()
+                fcntl.ioctl(self.slave, termios.TIOCSCTTY, 0)
+                signal.signal(signal.SIGTTOU, signal.SIG_IGN)
+                job = os.fork()
+                if job == 0:
+                    os.setpgid(0, 0)
+                    os.tcsetpgrp(self.slave, os.getpid())
+                    signal.signal(signal.SIGTTOU, signal.SIG_DFL)
+                    for fd in (0, 1, 2):
+                        os.dup2(self.slave, fd)
+                    os.execv(PLAY, [PLAY, "--null", SONG])
+                os.setpgid(job, job)
+                os.write(reports_w, b"job %d\n" % job)
+                while True:
+                    _, status = os.waitpid(job, os.WUNTRACED)
+                    if not os.WIFSTOPPED(status):
+                        os.write(reports_w, b"exit %d\n" % status)
+                        break
+                    os.tcsetpgrp(self.slave, os.getpgrp())
+                    os.write(reports_w, b"stopped\n")
+                    os.read(orders_r, 1)
+                    os.tcsetpgrp(self.slave, job)
+                    os.killpg(job, signal.SIGCONT)
+            finally:
+                os._exit(0)
+        self.job = int(self.report(5).split()[1])
+
+    def report(self, seconds):
+        """The leader's next line, reading the terminal meanwhile; "" when none came."""
+        end = time.time() + seconds
+        line = b""
+        while time.time() < end and not line.endswith(b"\n"):
+            ready, _, _ = select.select([self.reports, self.master], [], [], 0.05)
+            if self.master in ready:
+                self.read(0)
+            if self.reports in ready:
+                line += os.read(self.reports, 1)
+        return line.decode()
+
+    def state(self):
+        with open("/proc/%d/stat" % self.job) as f:
+            return f.read().rsplit(")", 1)[1].split()[0]
+
+    def end(self):
+        for pid in (self.job, self.leader):
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except OSError:
+                pass
+        os.waitpid(self.leader, 0)
+
+
+j = Job()
+before = played(j.wait_for(r" ord 1/18 .* 0:0[1-9]/"))
+if not j.raw():
+    fail("Ctrl-Z: the terminal is not in raw mode before the stop")
+j.send("\x1a")
+if j.report(5) != "stopped\n":
+    fail("Ctrl-Z: the player did not stop (state %s)" % j.state())
+    j.end()
+else:
+    if j.state() != "T":
+        fail("Ctrl-Z: the player's state is %s, not stopped" % j.state())
+    if j.raw():
+        fail("Ctrl-Z: the terminal was left in raw mode for the shell")
+    shown = len(j.text)
+    j.read(3)
+    if "ord" in j.text[shown:]:
+        fail("Ctrl-Z: the status line went on while stopped: %r" % j.text[shown:])
+    os.write(j.orders, b"f")
+    after = played(j.wait_for(r" ord \d+/18 .*\]$"))
+    resumed = j.text.rfind("\n")
+    j.wait_for(r"\]$")
+    if not j.raw():
+        fail("fg: the terminal is not in raw mode again")
+    if after - before > 1:
+        fail("fg: %d s stopped counted as played (%d s before the stop, %d s after)" % (3, before, after))
+    # The line drawn after fg moves on, and the keys work again.
+    j.send("-")
+    j.wait_for(r" vol 60 ")
+    if "\n" in j.text[resumed + 1:]:
+        fail("fg: the status line is not redrawn in place")
+    j.send("q")
+    rc = j.report(5)
+    if rc != "exit 0\n":
+        fail("fg then q: the player ended with %r" % rc)
+    if j.raw():
+        fail("fg then q: the terminal was left in raw mode")
+    j.end()
+
 if failures:
     print("play keys: %d failures" % len(failures))
     sys.exit(1)
-print("play keys: pause, jumps, volume, quit and a signal all behave")
+print("play keys: pause, jumps, seeks, mutes, message, volume, quit, a signal and Ctrl-Z then fg all behave")

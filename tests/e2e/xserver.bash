@@ -9,14 +9,17 @@ done
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# wait_for SECONDS COMMAND...: poll until the command succeeds.
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+
+# wait_for SECONDS COMMAND...: poll until the command succeeds, for at most
+# that many seconds of wall time (however slowly a loaded machine polls).
 wait_for() {
-    local limit=$(( $1 * 10 )); shift
-    for _ in $(seq "$limit"); do
+    local deadline=$(( $(now_ms) + $1 * 1000 )); shift
+    while :; do
         "$@" >/dev/null 2>&1 && return 0
-        sleep 0.1
+        [ "$(now_ms)" -lt "$deadline" ] || return 1
+        sleep 0.05
     done
-    return 1
 }
 
 demo_pid=""
@@ -64,11 +67,12 @@ start_demo() {
     xdotool windowactivate --sync "$win" >/dev/null 2>&1
 }
 
-# demo_exit_code SECONDS: wait for the demo to end; its code in $code.
+# demo_exit_code SECONDS: wait for the demo to end, at most that many
+# seconds; its code in $code.
 demo_exit_code() {
     code="still running"
-    for _ in $(seq $(( $1 * 10 ))); do
-        if ! kill -0 "$demo_pid" 2>/dev/null; then wait "$demo_pid"; code=$?; demo_pid=""; return; fi
-        sleep 0.1
-    done
+    wait_for "$1" sh -c "! kill -0 $demo_pid" || return
+    wait "$demo_pid"
+    code=$?
+    demo_pid=""
 }

@@ -257,7 +257,7 @@ std::vector<uint8_t> it_write(const itSong_T& song)
     size_t nP = song.patterns.size();
     std::vector<uint8_t> f(IT_HEADER + nO + 4 * (nI + nS + nP), 0);
     std::memcpy(f.data(), "IMPM", 4);
-    std::memcpy(f.data() + 4, song.title.data(), std::min<size_t>(song.title.size(), 25));
+    std::memcpy(f.data() + 4, song.title.data(), std::min<size_t>(song.title.size(), 26));
     put16(&f, 0x20, (uint32_t)nO);
     put16(&f, 0x22, (uint32_t)nI);
     put16(&f, 0x24, (uint32_t)nS);

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "music/mixer/dsm.h"
+#include "music/rules/rules.h"
 #include "music_fixture.h"
 
 s3mSong_T s3mFx_toneSong()
@@ -35,7 +36,7 @@ s3mPlayer_T::s3mPlayer_T(const s3mSong_T& song)
     int channels[MP_MAX_CHANNELS];
     for (int c = 0; c < MP_MAX_CHANNELS; c++)
         channels[c] = c;
-    EXPECT_EQ(gmp_play(m, -1, -1, -1, 1, 0, channels, &st), 0);
+    EXPECT_EQ(gmp_play(m, gmp_rulesOf(m), -1, -1, -1, 1, 0, channels, &st), 0);
 }
 
 s3mPlayer_T::~s3mPlayer_T()

@@ -1,7 +1,7 @@
 #pragma once
 // S3M songs for the tests: a song with one looping 8-bit sample, and a
 // player that steps a song one tick at a time on the mixer alone.
-#include "music/gmp.h"
+#include "music/core/gmp.h"
 #include "music/mp_module.h"
 #include "s3m_writer.h"
 

@@ -3,7 +3,7 @@
 // channels' levels, and the end after the asked number of passes.
 #include <gtest/gtest.h>
 
-#include "music/gmp.h"
+#include "music/core/gmp.h"
 #include "music/mp.h"
 #include "music/mp_control.h"
 #include "music_fixture.h"
@@ -119,6 +119,44 @@ TEST(Control, EndsAfterTheAskedPasses)
     mpStatus_T none;
     EXPECT_EQ(mp_getStatus(2, &none), 0);
     EXPECT_EQ(mp_lastError, MPERR_NOT_PLAYING);
+}
+
+TEST(Control, MutedChannelsFallSilentAndComeBack)
+{
+    modSong_T s = fx_toneSong();
+    s.patterns[0].cells[0][0] = {428, 1, 0, 0};
+    s.patterns[0].cells[0][2] = {428, 1, 0, 0};
+    Playing p(s);
+    ASSERT_EQ(mp_muteChannel(p.handle, 2, 1), 1);
+    p.ticks(6);
+    EXPECT_GT(p.status().levels[0], 0);
+    EXPECT_EQ(p.status().levels[2], 0);
+    ASSERT_EQ(mp_muteChannel(p.handle, 2, 0), 1);
+    p.ticks(1);
+    EXPECT_GT(p.status().levels[2], 0) << "the note went on underneath";
+    EXPECT_EQ(mp_muteChannel(p.handle, 4, 1), 0);
+    EXPECT_EQ(mp_lastError, MPERR_INVALID_CHANNEL);
+    EXPECT_EQ(mp_muteChannel(2, 0, 1), 0);
+    EXPECT_EQ(mp_lastError, MPERR_NOT_PLAYING);
+}
+
+TEST(Control, SkipsForwardBySongTime)
+{
+    // Speed 1 from the first row on: order k >= 1 starts at tick 5 + 64 k.
+    modSong_T s = fiveOrders();
+    s.patterns[0].cells[0][1] = {0, 0, 0xF, 1};
+    Playing p(s);
+    double skipped = 0;
+    ASSERT_EQ(mp_skip(p.handle, 3.0, &skipped), 1);
+    EXPECT_NEAR(skipped, 3.0, 1e-9);
+    mpStatus_T st = p.status();
+    EXPECT_EQ(st.position, 2);
+    EXPECT_EQ(st.row, 17);
+    // Past the end: it stops there and says how far it went.
+    ASSERT_EQ(mp_setEndLoop(p.handle, 1), 1);
+    ASSERT_EQ(mp_skip(p.handle, 60, &skipped), 1);
+    EXPECT_NEAR(skipped, (5 + 5 * 64 + 1) * 0.02 - 3.0, 1e-6);
+    EXPECT_EQ(p.status().ended, 1);
 }
 
 }  // namespace

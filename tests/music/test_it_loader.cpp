@@ -290,7 +290,9 @@ TEST(ItReader, ChannelTablesAndPackedPatterns)
     p.cells[3][0] = {200, 0, -1, 0, 0};         // note fade
     Loaded l(song);
     ASSERT_TRUE(l.m);
-    EXPECT_EQ(l.m->numChannels, 2);
+    // The disabled channel is one of the song's (both outside players count
+    // it) but its note is never heard.
+    EXPECT_EQ(l.m->numChannels, 3);
     EXPECT_EQ(l.m->panning[0], 64);
     EXPECT_EQ(l.m->panning[1], 164);
     EXPECT_EQ(l.m->channelVolume[1], 40);
@@ -411,6 +413,188 @@ TEST(ItReader, StereoSampleCutShort)
     ASSERT_TRUE(m) << code;
     EXPECT_EQ(samplesOf(&m->sampleRecords[0]), (std::vector<int16_t>{30, 40}));
     mp_freeModule(m);
+}
+
+} // namespace
+
+namespace {
+
+uint32_t offsetAt(const std::vector<uint8_t>& f, size_t at) { return f[at] | f[at + 1] << 8 | f[at + 2] << 16 | (uint32_t)f[at + 3] << 24; }
+void setOffset(std::vector<uint8_t>* f, size_t at, uint32_t v)
+{
+    for (int k = 0; k < 4; k++)
+        (*f)[at + k] = (uint8_t)(v >> 8 * k);
+}
+
+// A song of one instrument, one sample and one pattern, damaged by `cut`;
+// its offset table follows the two-entry order list.
+struct CutCase {
+    const char* what;
+    void (*cut)(std::vector<uint8_t>* f);
+    const char* warning;        // a part of the one warning expected; null none
+};
+
+const size_t table = 0xC0 + 2;
+
+const CutCase cutCases[] = {
+    {"whole file", [](std::vector<uint8_t>*) {}, nullptr},
+    {"cut inside the pattern", [](std::vector<uint8_t>* f) { f->resize(offsetAt(*f, table + 8) + 8 + 3); },
+     "1 pattern(s) lie wholly or partly past the end of the file"},
+    {"pattern past the end", [](std::vector<uint8_t>* f) { setOffset(f, table + 8, (uint32_t)f->size()); },
+     "1 pattern(s) lie wholly or partly past the end of the file"},
+    {"instrument past the end", [](std::vector<uint8_t>* f) { setOffset(f, table, (uint32_t)f->size() - 10); },
+     "1 instrument(s) lie past the end of the file"},
+    {"sample header past the end", [](std::vector<uint8_t>* f) { setOffset(f, table + 4, 0x7FFFFFF0); },
+     "1 sample header(s) lie past the end of the file"},
+    {"sample longer than its data",
+     [](std::vector<uint8_t>* f) { setOffset(f, offsetAt(*f, table + 4) + 0x30, 0x3FFFFFF); },
+     "1 sample(s) hold less data than their headers state"},
+    {"compressed sample claiming 64M frames",
+     [](std::vector<uint8_t>* f) {
+         size_t h = offsetAt(*f, table + 4);
+         (*f)[h + 0x12] |= 8;
+         setOffset(f, h + 0x30, 0x3FFFFFF);
+     },
+     "1 sample(s) hold less data than their headers state"},
+};
+
+// A file cut short or pointing past its end loads what is there and says
+// what it lacks; a whole one says nothing.
+TEST(ItReader, DamagedFilesSayWhatIsMissing)
+{
+    Mixer mixer;
+    for (const CutCase& c : cutCases) {
+        SCOPED_TRACE(c.what);
+        itSong_T song;
+        song.samples = {it_squareSample(4000)};
+        song.instruments = {it_instrument(1)};
+        song.patterns[0].cells.resize(8, std::vector<itCellW_T>(2, itCellW_T{60, 1, -1, 0, 0}));
+        std::vector<uint8_t> f = it_write(song);
+        c.cut(&f);
+        int32_t code = 0;
+        mpModule_T* m = fx_load(f, &code);
+        ASSERT_TRUE(m) << code;
+        if (c.warning) {
+            ASSERT_EQ(m->warnings.size(), 1u);
+            EXPECT_NE(m->warnings[0].find(c.warning), std::string::npos) << m->warnings[0];
+        } else {
+            EXPECT_TRUE(m->warnings.empty());
+        }
+        // Whatever the header claims, a sample holds no more than the file.
+        EXPECT_LE(m->sampleRecords[0].length, f.size());
+        mp_freeModule(m);
+    }
+}
+
+// Every refusal names what is wrong with the file.
+TEST(ItReader, RefusalsSayWhy)
+{
+    struct Case {
+        const char* what;
+        void (*damage)(std::vector<uint8_t>* f);
+        int32_t code;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"shorter than the header", [](std::vector<uint8_t>* f) { f->resize(0x80); }, MPERR_END_OF_FILE,
+         "shorter than its format's header"},
+        {"tables past the end", [](std::vector<uint8_t>* f) { (*f)[0x26] = 200; f->resize(0xC0 + 40); },
+         MPERR_END_OF_FILE, "ends inside its order list and offset tables"},
+        {"too many orders", [](std::vector<uint8_t>* f) { (*f)[0x21] = 2; }, MPERR_INVALID_MODULE,
+         "orders, 1 instruments"},
+        {"nothing to play", [](std::vector<uint8_t>* f) { (*f)[0xC0] = 254; }, MPERR_INVALID_MODULE,
+         "names no pattern"},
+    };
+    Mixer mixer;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        itSong_T song;
+        song.samples = {it_squareSample()};
+        song.instruments = {it_instrument(1)};
+        std::vector<uint8_t> f = it_write(song);
+        c.damage(&f);
+        int32_t code = 0;
+        EXPECT_EQ(fx_load(f, &code), nullptr);
+        EXPECT_EQ(code, c.code);
+        EXPECT_NE(std::string(mp_loadReason()).find(c.reason), std::string::npos) << mp_loadReason();
+    }
+}
+
+// The title field holds 26 characters, all of them shown.
+TEST(ItReader, TitleKeepsItsWholeField)
+{
+    Mixer mixer;
+    itSong_T song;
+    song.samples = {it_squareSample()};
+    song.title = "The Sorcerer's Apprentice!";
+    Loaded l(song);
+    ASSERT_TRUE(l.m);
+    EXPECT_STREQ(l.m->name, "The Sorcerer's Apprentice!");
+}
+
+} // namespace
+
+namespace {
+
+// Sample headers that all point at one compressed sample: together they
+// decode to no more frames than the file has bits, however often the data
+// is named or however long the headers claim it is.
+TEST(ItReader, SharedSampleDataDecodesNoMoreThanTheFileHolds)
+{
+    Mixer mixer;
+    itSong_T song;
+    itSampleW_T s;
+    s.data = std::vector<int16_t>(20000, 0);       // silence: a bit a frame once packed
+    s.is16 = true;
+    s.compressed = true;
+    for (int k = 0; k < 60; k++)
+        song.samples.push_back(k == 0 ? s : it_squareSample(4));
+    std::vector<uint8_t> f = it_write(song);
+    const size_t table = 0xC0 + 2;
+    uint32_t first = offsetAt(f, table);
+    uint32_t data = offsetAt(f, first + 0x48);
+    for (int k = 0; k < 60; k++) {
+        uint32_t h = offsetAt(f, table + 4 * k);
+        f[h + 0x12] = f[first + 0x12];              // 16-bit, compressed
+        setOffset(&f, h + 0x30, 20000);
+        setOffset(&f, h + 0x48, data);
+    }
+    int32_t code = 0;
+    mpModule_T* m = fx_load(f, &code);
+    ASSERT_TRUE(m) << code;
+    uint64_t frames = 0;
+    for (const mpSample_T& r : m->sampleRecords)
+        frames += r.length / 2;
+    EXPECT_LE(frames, 8 * f.size());
+    EXPECT_EQ(m->sampleRecords[0].length, 40000u);  // the first one whole
+    EXPECT_FALSE(m->warnings.empty());
+    mp_freeModule(m);
+}
+
+} // namespace
+
+namespace {
+
+// A pattern keeps the rows it states, past Impulse Tracker's own 200 as
+// later editors write them (both outside players play them); a count
+// outside 1..1024 leaves the pattern empty at 64 rows.
+TEST(ItReader, PatternRowCounts)
+{
+    Mixer mixer;
+    struct Case { int rows; uint32_t loaded; };
+    const Case cases[] = {{1, 1}, {200, 200}, {300, 300}, {1024, 1024}, {1025, 64}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rows);
+        itSong_T song;
+        song.samples = {it_squareSample()};
+        song.patterns[0].rows = c.rows;
+        song.patterns[0].cells.resize(std::min(c.rows, 1024), std::vector<itCellW_T>(1));
+        song.patterns[0].cells.back()[0] = {60, 1, -1, 0, 0};
+        Loaded l(song);
+        ASSERT_TRUE(l.m);
+        EXPECT_EQ(mp_patternRows(l.m->patterns[0]), c.loaded);
+        EXPECT_EQ(entries(l.m->patterns[0]).size(), c.loaded == (uint32_t)c.rows ? 1u : 0u);
+    }
 }
 
 } // namespace

@@ -200,6 +200,7 @@ TEST(ModLoader, DamagedFiles)
         mpModule_T* m = fx_load(c.bytes, &code);
         EXPECT_EQ(m, nullptr) << c.what;
         EXPECT_EQ(code, c.code) << c.what;
+        EXPECT_STRNE(mp_loadReason(), "") << c.what;     // every refusal says why
         mp_freeModule(m);
     }
 }
@@ -220,6 +221,8 @@ TEST(ModLoader, TruncatedLastSampleIsKept)
     EXPECT_EQ(s->loopStart, 400u);
     EXPECT_EQ(s->loopEnd, 700u);
     EXPECT_EQ(dsmSamples[s->handle - 1].length, 700u);
+    ASSERT_EQ(p.m->warnings.size(), 1u);
+    EXPECT_NE(p.m->warnings[0].find("1 sample(s) hold less data"), std::string::npos) << p.m->warnings[0];
 
     bytes.resize(bytes.size() - 700);                    // no sample data at all
     ModulePtr q{fx_load(bytes)};

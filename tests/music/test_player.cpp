@@ -2,7 +2,8 @@
 // what reaches the mixer's channels.
 #include <gtest/gtest.h>
 
-#include "music/gmp.h"
+#include "music/core/gmp.h"
+#include "music/rules/rules.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music_fixture.h"
@@ -22,7 +23,7 @@ struct Player {
         int channels[MP_MAX_CHANNELS];
         for (int c = 0; c < MP_MAX_CHANNELS; c++)
             channels[c] = c;
-        EXPECT_EQ(gmp_play(m, -1, -1, -1, looping, 0, channels, &st), 0);
+        EXPECT_EQ(gmp_play(m, gmp_rulesOf(m), -1, -1, -1, looping, 0, channels, &st), 0);
     }
     ~Player()
     {
@@ -300,6 +301,32 @@ TEST(Player, SongEndWrapsAndNonLoopingPlayStops)
     int row = p.st->row;
     p.ticks(5);
     EXPECT_EQ(p.st->row, row);                              // no longer ticked
+}
+
+// The play state's looping field decides the end, also when a caller
+// changes it on a play already started: cleared, the play ends once its
+// last row has played all its ticks; left set, the song wraps and goes on.
+TEST(Player, ClearingLoopingOnAStartedPlayEndsItAfterItsLastRow)
+{
+    modSong_T s = fx_toneSong();
+    s.patterns[0].cells[0][0] = {0, 0, 0xF, 0x03};         // speed 3
+    s.patterns[0].cells[63][0] = note(2, 0);
+    for (int looping : {0, 1}) {
+        SCOPED_TRACE(looping);
+        Player p(s, 1);
+        p.ticks(6);                                         // row 0
+        p.st->looping = looping;
+        p.ticks(63 * 3);                                    // rows 1..62, and row 63 is read
+        EXPECT_EQ(p.st->loopCount, 1);
+        EXPECT_EQ(p.ch(0).period, 428);
+        p.ticks(2);                                         // row 63's other ticks
+        EXPECT_EQ(p.st->ended, 0);
+        p.ticks(1);
+        EXPECT_EQ(p.st->ended, looping ? 0 : 1);
+        p.ticks(3);
+        EXPECT_EQ(p.st->row, looping ? 2 : 0);              // an ended play is ticked no more
+        EXPECT_EQ(p.st->loopCount, 1);
+    }
 }
 
 TEST(Player, PatternDelayRepeatsTheRow)

@@ -262,30 +262,42 @@ TEST(S3mLoader, DamagedFiles)
     s3mSong_T song = s3mFx_toneSong();
     song.patterns[0].cells[0][0] = {0x40, 1};
     const std::vector<uint8_t> good = s3m_write(song);
-    struct Case { const char* what; int code; std::vector<uint8_t> bytes; };
+    // `says`: a part of the refusal's reason, or of the loaded file's one
+    // warning (null: none); `silent`: the sample is gone from the file.
+    struct Case { const char* what; int code; std::vector<uint8_t> bytes; const char* says; bool silent; };
     std::vector<Case> cases;
     auto patched = [&](size_t at, std::vector<uint8_t> v) {
         std::vector<uint8_t> b = good;
         std::copy(v.begin(), v.end(), b.begin() + at);
         return b;
     };
-    cases.push_back({"short header", MPERR_END_OF_FILE, std::vector<uint8_t>(good.begin(), good.begin() + 60)});
-    cases.push_back({"pointer tables past the end", MPERR_END_OF_FILE, std::vector<uint8_t>(good.begin(), good.begin() + 98)});
-    cases.push_back({"300 orders", MPERR_INVALID_MODULE, patched(32, {0x2C, 0x01})});
-    cases.push_back({"only markers", MPERR_INVALID_MODULE, patched(96, {254})});
-    cases.push_back({"first order ends the list", MPERR_INVALID_MODULE, patched(96, {255})});
-    cases.push_back({"no channel enabled", MPERR_INVALID_MODULE, patched(64, {0x80, 0x80, 0x80, 0x80})});
-    cases.push_back({"pattern pointer past the end", MPERR_INVALID_PATTERN, patched(96 + 1 + 2, {0xFF, 0xFF})});
-    cases.push_back({"instrument pointer past the end", MPERR_OK, patched(96 + 1, {0xFF, 0xFF})});
-    cases.push_back({"pattern cut short", MPERR_OK, std::vector<uint8_t>(good.begin(), good.begin() + 200)});
+    auto cut = [&](size_t n) { return std::vector<uint8_t>(good.begin(), good.begin() + (long)n); };
+    cases.push_back({"short header", MPERR_END_OF_FILE, cut(60), "shorter than its format's header", false});
+    cases.push_back({"pointer tables past the end", MPERR_END_OF_FILE, cut(98), "ends inside its order list", false});
+    cases.push_back({"300 orders", MPERR_INVALID_MODULE, patched(32, {0x2C, 0x01}), "300 orders", false});
+    cases.push_back({"only markers", MPERR_INVALID_MODULE, patched(96, {254}), "names no pattern", false});
+    cases.push_back({"first order ends the list", MPERR_INVALID_MODULE, patched(96, {255}), "names no pattern", false});
+    cases.push_back({"no channel enabled", MPERR_INVALID_MODULE, patched(64, {0x80, 0x80, 0x80, 0x80}),
+                     "every channel is disabled", false});
+    cases.push_back({"pattern pointer past the end", MPERR_OK, patched(96 + 1 + 2, {0xFF, 0xFF}),
+                     "1 pattern(s) lie wholly or partly past the end", false});
+    cases.push_back({"instrument pointer past the end", MPERR_OK, patched(96 + 1, {0xFF, 0xFF}),
+                     "1 instrument(s) lie past the end", true});
+    cases.push_back({"pattern cut short", MPERR_OK, cut(200), "1 pattern(s) lie wholly or partly past the end", true});
+    cases.push_back({"whole", MPERR_OK, good, nullptr, false});
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         int32_t code = -1;
         ModulePtr p{fx_load(c.bytes, &code)};
-        EXPECT_EQ(code, c.code) << c.what;
-        EXPECT_EQ(p.m != nullptr, c.code == MPERR_OK) << c.what;
-        // Neither sample is in the file any more: both load silent.
+        EXPECT_EQ(code, c.code);
+        ASSERT_EQ(p.m != nullptr, c.code == MPERR_OK);
+        std::string said = p.m ? (p.m->warnings.empty() ? "" : p.m->warnings[0]) : mp_loadReason();
+        if (c.says)
+            EXPECT_NE(said.find(c.says), std::string::npos) << said;
+        else
+            EXPECT_EQ(said, "");
         if (p.m) {
-            EXPECT_EQ(p.m->samples[0]->type, DSM_SMP_NONE) << c.what;
+            EXPECT_EQ(p.m->sampleRecords[0].type == DSM_SMP_NONE, c.silent);
         }
     }
 }

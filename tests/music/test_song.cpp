@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "music/gmp.h"
+#include "music/core/gmp.h"
+#include "music/rules/rules.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_module.h"
 #include "music/output/sd.h"
@@ -267,7 +268,7 @@ TEST(Song, PlayerMixesTwoMinutesWithoutSilenceOrClipping)
     ASSERT_EQ(dsm_openChannels(module->numChannels), 0);
     const int soundChannels[4] = {0, 1, 2, 3};
     gmpPlayState_T* state = nullptr;
-    ASSERT_EQ(gmp_play(module, -1, -1, -1, 1, 0, soundChannels, &state), 0);
+    ASSERT_EQ(gmp_play(module, gmp_rulesOf(module), -1, -1, -1, 1, 0, soundChannels, &state), 0);
 
     uint32_t frames = 0, secondFrames = 0, clipped = 0, silentSeconds = 0;
     double secondEnergy = 0.0;

@@ -211,10 +211,10 @@ TEST(XmLoader, DamagedFiles)
         {"no orders", 64, {0, 0}, 0, MPERR_INVALID_MODULE},
         {"header size past the end", 60, {0xFF, 0xFF, 0xFF, 0x7F}, 0, MPERR_END_OF_FILE},
         {"header size too small for the orders", 60, {4, 0, 0, 0}, 0, MPERR_INVALID_MODULE},
-        {"packed size past the end", pattern + 7, {0xFF, 0xFF}, 0, MPERR_END_OF_FILE},
+        {"packed size past the end", pattern + 7, {0xFF, 0xFF}, 0, 0},
         {"cut inside the header", 0, {}, 70, MPERR_END_OF_FILE},
         {"cut inside the order table", 64, {200, 0}, 200, MPERR_END_OF_FILE},
-        {"cut inside a pattern", 0, {}, pattern + 12, MPERR_END_OF_FILE},
+        {"cut inside a pattern", 0, {}, pattern + 12, 0},
         {"cut inside the instruments", 0, {}, instrument + 100, 0},
         {"cut inside the sample data", 0, {}, good.size() - 10, 0},
         {"sample length past the end", instrument + 243, {0xFF, 0xFF, 0xFF, 0x00}, 0, 0},
@@ -236,6 +236,140 @@ TEST(XmLoader, DamagedFiles)
             for (const mpSample_T& s : l.m->sampleRecords)
                 EXPECT_LE(s.loopEnd, s.length) << c.what;
         }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// What a loaded module plays: its encoded patterns and, per sample, the
+// record's sizes with the data the mixer holds.
+struct Played {
+    int32_t code = 0;
+    std::vector<std::vector<uint8_t>> patterns;
+    std::vector<std::vector<uint32_t>> samples;
+    std::vector<std::vector<uint8_t>> data;
+    std::vector<std::string> warnings;
+};
+
+Played play(const std::vector<uint8_t>& bytes)
+{
+    Played p;
+    Loaded l(bytes);
+    p.code = l.code;
+    if (!l.m)
+        return p;
+    p.patterns = l.m->patterns;
+    for (const mpSample_T& s : l.m->sampleRecords) {
+        p.samples.push_back({s.length, s.loopStart, s.loopEnd, (uint32_t)s.type, (uint32_t)s.loopType});
+        const dsmSample_T* d = s.handle ? &dsmSamples[s.handle - 1] : nullptr;
+        p.data.push_back(d ? std::vector<uint8_t>(d->data, d->data + s.length) : std::vector<uint8_t>());
+    }
+    p.warnings = l.m->warnings;
+    return p;
+}
+
+// A song of two instruments (8- and 16-bit samples) and two patterns of
+// their own lengths, the same in every layout.
+xmSong_T twoInstrumentSong(uint16_t version)
+{
+    xmSong_T song;
+    song.version = version;
+    song.instruments = {xm_squareInstrument(64), xm_squareInstrument(32)};
+    xmSampleW_T& wide = song.instruments[1].samples[0];
+    wide.is16 = true;
+    for (int16_t& v : wide.data)
+        v = (int16_t)(v * 200);
+    song.orders = {0, 1};
+    song.patterns.resize(2);
+    song.patterns[0].rows = 32;
+    song.patterns[0].cells = {{{49, 1, 0x30, 0xA, 0x02}, {61, 2, 0, 0, 0}}};
+    song.patterns[1].rows = 17;
+    song.patterns[1].cells.resize(17, {{}, {}});
+    song.patterns[1].cells[16] = {{50, 2, 0, 0xF, 3}, {97, 0, 0, 0, 0}};
+    return song;
+}
+
+// FastTracker 2's early layouts (1.02: the row count in a byte; 1.02 and
+// 1.03: instruments before the patterns, sample data after them) load as
+// the same song in its current layout.
+TEST(XmLoader, EarlyLayoutsLoadAsTheCurrentOne)
+{
+    Played current = play(xm_write(twoInstrumentSong(0x0104)));
+    ASSERT_EQ(current.code, 0);
+    ASSERT_EQ(current.samples.size(), 2u);
+    EXPECT_EQ(mp_patternRows(current.patterns[1]), 17u);
+    for (uint16_t version : {0x0102, 0x0103}) {
+        SCOPED_TRACE(version);
+        Played early = play(xm_write(twoInstrumentSong(version)));
+        ASSERT_EQ(early.code, 0);
+        EXPECT_EQ(early.patterns, current.patterns);
+        EXPECT_EQ(early.samples, current.samples);
+        EXPECT_EQ(early.data, current.data);
+        EXPECT_TRUE(early.warnings.empty());
+    }
+}
+
+// Files cut short load what is there and say what they lack; a song
+// without instruments is whole.
+TEST(XmLoader, DamagedFilesSayWhatIsMissing)
+{
+    struct Case {
+        const char* what;
+        uint16_t version;
+        long cut;                   // bytes cut off the end
+        const char* warning;        // null: none
+    };
+    const size_t sampleBytes = 64 + 2 * 32;
+    const Case cases[] = {
+        {"whole", 0x0104, 0, nullptr},
+        {"cut inside the last sample", 0x0104, 10, "1 sample(s) hold less data"},
+        {"cut inside the first instrument's data", 0x0104, (long)(2 * 32 + 40 + 243 + 20), "1 instrument(s) lie past"},
+        {"early layout cut in its sample data", 0x0102, (long)sampleBytes - 5, "2 sample(s) hold less data"},
+        {"early layout cut inside a pattern", 0x0103, (long)sampleBytes + 3, "1 pattern(s) lie wholly or partly"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<uint8_t> bytes = xm_write(twoInstrumentSong(c.version));
+        bytes.resize(bytes.size() - (size_t)c.cut);
+        Played p = play(bytes);
+        ASSERT_EQ(p.code, 0);
+        if (!c.warning) {
+            EXPECT_TRUE(p.warnings.empty());
+            continue;
+        }
+        ASSERT_FALSE(p.warnings.empty());
+        EXPECT_NE(p.warnings[0].find(c.warning), std::string::npos) << p.warnings[0];
+    }
+    xmSong_T bare;
+    bare.patterns[0].cells = {{{49, 1, 0, 0, 0}}};
+    Played noInstruments = play(xm_write(bare));
+    EXPECT_EQ(noInstruments.code, 0);
+    EXPECT_TRUE(noInstruments.warnings.empty());
+}
+
+// Every refusal names what is wrong.
+TEST(XmLoader, RefusalsSayWhy)
+{
+    struct Case {
+        const char* what;
+        size_t at;
+        std::vector<uint8_t> bytes;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"33 channels", 68, {33, 0}, "33 channels"},
+        {"no orders", 64, {0, 0}, "no orders"},
+        {"a header too small for its orders", 60, {4, 0, 0, 0}, "no orders"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<uint8_t> bytes = xm_write(oneNoteSong());
+        std::copy(c.bytes.begin(), c.bytes.end(), bytes.begin() + (long)c.at);
+        Played p = play(bytes);
+        EXPECT_NE(p.code, 0);
+        EXPECT_NE(std::string(mp_loadReason()).find(c.reason), std::string::npos) << mp_loadReason();
     }
 }
 

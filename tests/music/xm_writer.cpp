@@ -23,7 +23,7 @@ void putText(std::vector<uint8_t>& o, const std::string& s, size_t n)
         o.push_back(i < s.size() ? (uint8_t)s[i] : 0);
 }
 
-void writePattern(std::vector<uint8_t>& o, const xmPatternW_T& p, int channels)
+void writePattern(std::vector<uint8_t>& o, const xmPatternW_T& p, int channels, uint16_t version)
 {
     std::vector<uint8_t> data;
     bool empty = true;
@@ -49,9 +49,13 @@ void writePattern(std::vector<uint8_t>& o, const xmPatternW_T& p, int channels)
     // An all-empty packed pattern is stored without data.
     if (empty && !p.plain)
         data.clear();
-    put32(o, 9);
+    // Version 1.02 stores the row count in a byte, less one.
+    put32(o, version <= 0x0102 ? 8 : 9);
     o.push_back(0);
-    put16(o, (uint32_t)p.rows);
+    if (version <= 0x0102)
+        o.push_back((uint8_t)(p.rows - 1));
+    else
+        put16(o, (uint32_t)p.rows);
     put16(o, (uint32_t)data.size());
     o.insert(o.end(), data.begin(), data.end());
 }
@@ -64,6 +68,23 @@ void writeEnvelope(std::vector<uint8_t>& o, const xmEnvelopeW_T& e)
     }
 }
 
+// Sample data is stored as differences from the previous value.
+void writeSampleData(std::vector<uint8_t>& o, const xmInstrumentW_T& in)
+{
+    for (const xmSampleW_T& s : in.samples) {
+        int16_t last = 0;
+        for (int16_t v : s.data) {
+            int16_t d = (int16_t)(v - last);
+            last = v;
+            if (s.is16)
+                put16(o, (uint16_t)d);
+            else
+                o.push_back((uint8_t)d);
+        }
+    }
+}
+
+// The instrument header and its sample headers.
 void writeInstrument(std::vector<uint8_t>& o, const xmInstrumentW_T& in)
 {
     size_t n = in.samples.size();
@@ -105,18 +126,6 @@ void writeInstrument(std::vector<uint8_t>& o, const xmInstrumentW_T& in)
         o.push_back(0);
         putText(o, "sample", 22);
     }
-    // Sample data is stored as differences from the previous value.
-    for (const xmSampleW_T& s : in.samples) {
-        int16_t last = 0;
-        for (int16_t v : s.data) {
-            int16_t d = (int16_t)(v - last);
-            last = v;
-            if (s.is16)
-                put16(o, (uint16_t)d);
-            else
-                o.push_back((uint8_t)d);
-        }
-    }
 }
 
 } // namespace
@@ -128,7 +137,7 @@ std::vector<uint8_t> xm_write(const xmSong_T& song)
     putText(o, song.title, 20);
     o.push_back(0x1A);
     putText(o, "varnek tests", 20);
-    put16(o, 0x0104);
+    put16(o, song.version);
     put32(o, 276 + song.extraHeader);
     put16(o, (uint32_t)song.orders.size());
     put16(o, song.restart);
@@ -141,10 +150,18 @@ std::vector<uint8_t> xm_write(const xmSong_T& song)
     for (size_t i = 0; i < 256; i++)
         o.push_back(i < song.orders.size() ? song.orders[i] : 0);
     o.insert(o.end(), song.extraHeader, 0xEE);
-    for (const xmPatternW_T& p : song.patterns)
-        writePattern(o, p, song.channels);
+    // Before 1.04 the instruments come first and all sample data last.
+    bool early = song.version < 0x0104;
     for (const xmInstrumentW_T& in : song.instruments)
-        writeInstrument(o, in);
+        if (early)
+            writeInstrument(o, in);
+    for (const xmPatternW_T& p : song.patterns)
+        writePattern(o, p, song.channels, song.version);
+    for (const xmInstrumentW_T& in : song.instruments) {
+        if (!early)
+            writeInstrument(o, in);
+        writeSampleData(o, in);
+    }
     return o;
 }
 

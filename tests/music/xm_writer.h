@@ -57,6 +57,7 @@ struct xmSong_T {
     std::vector<xmPatternW_T> patterns = {xmPatternW_T()};
     std::vector<xmInstrumentW_T> instruments;
     uint32_t extraHeader = 0;   // bytes beyond the order table, stated in the header size
+    uint16_t version = 0x0104;  // 0x0102 and 0x0103 write the early layouts
 };
 
 std::vector<uint8_t> xm_write(const xmSong_T& song);

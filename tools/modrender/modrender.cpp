@@ -1,124 +1,172 @@
-// varnek-modrender: renders a module file offline to a 44100 Hz 16-bit
-// stereo WAV file, the song once through (or N times, or N seconds), to the
-// end of its last row; or prints the song information. For listening and
-// for measuring.
+// varnek-modrender: renders a module file offline to a 16-bit stereo WAV
+// file (or to standard output), the song once through (or N times, for
+// ever, or for a time), to the end of its last row; or prints the song
+// information. For listening and for measuring.
+#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "formats/wav_file.h"
-#include "music/mixer/dsm.h"
 #include "music/mp.h"
 #include "music/mp_info.h"
 #include "music/mp_render.h"
+#include "music/mp_settings.h"
 #include "music/mp_walk.h"
-#include "tools/cli/cli.h"
+#include "platform/cmdline.h"
+#include "tools/music_options/music_options.h"
 
 namespace {
 
-const char* const usageText =
+const char* const program = "varnek-modrender";
+
+const std::string usageText = std::string(
     "usage: varnek-modrender [options] IN OUT.wav\n"
     "       varnek-modrender --info IN\n"
-    "  --loops N     play the song N times (default 1)\n"
-    "  --seconds N   render N seconds, looping the song as needed\n"
-    "  --float       mix on the floating-point path\n"
-    "  --integer     mix on the integer path\n"
-    "  --info        print the song information and exit\n"
-    "  --help        this text\n"
-    "  --version     the program's version\n";
+    "  OUT - writes the WAV to standard output\n") + moptUsage +
+    "  --float         mix plain on the floating-point path\n"
+    "  --integer       mix plain on the integer path\n" + moptUsageEnd;
 
 // A song that never wraps stops here, with a warning.
 const uint32_t capSeconds = 30 * 60;
-const int rate = 44100;
+// Frames rendered at a time: small writes cost more than the mixing.
+const uint32_t blockFrames = 16384;
 
-struct options_T {
-    std::vector<const char*> files;
-    int loops = 0;              // 0: not given
-    double seconds = 0;         // 0: not given
-    int path = 0;
-    bool info = false;
+struct options_T : moptOptions_T {
+    int path = MPR_MIX_AUTO;
+    const char* in = nullptr;
+    const char* out = nullptr;
+    bool toStdout = false;
 };
 
-options_T parse(int argc, char** argv)
+int parse(int argc, char** argv, options_T* o)
 {
-    static const char* const flags[] = {"--float", "--integer", "--info", nullptr};
-    static const char* const valued[] = {"--loops", "--seconds", nullptr};
-    cliArgs_T args = cli_parse(argc, argv, flags, valued, usageText, "varnek-modrender 1.0\n");
-    options_T o;
-    for (const auto& [name, value] : args.options) {
-        if (name == "--loops" && (o.loops = (int)cli_count(value, 1, 1000)) < 0)
-            cli_refuse(usageText);
-        if (name == "--seconds") {
-            char* end = nullptr;
-            o.seconds = std::strtod(value, &end);
-            if (*end || !(o.seconds > 0 && o.seconds <= 86400))
-                cli_refuse(usageText);
-        }
-        o.path = name == "--float" ? DSM_FLOAT : name == "--integer" ? DSM_INTEGER : o.path;
-        o.info = o.info || name == "--info";
-    }
-    o.files = args.operands;
-    if (o.files.size() != (o.info ? 1u : 2u))
-        cli_refuse(usageText);
-    return o;
+    static const char* const own[] = {"--float", "--integer", nullptr};
+    const char* usage = usageText.c_str();
+    int rc = mopt_parse(argc, argv, program, own, usage, o);
+    if (rc >= 0)
+        return rc;
+    for (const char* f : o->own)
+        o->path = !std::strcmp(f, "--float") ? MPR_MIX_FLOAT : MPR_MIX_INTEGER;
+    if (o->files.size() != (o->info ? 1u : 2u))
+        return cmd_refuse(program, usage, o->info ? "--info takes one file, %zu given"
+                                                  : "give the module and the WAV file to write, %zu given",
+                          o->files.size());
+    o->in = o->files[0];
+    o->out = o->info ? nullptr : o->files[1];
+    o->toStdout = o->out && !std::strcmp(o->out, "-");
+    if (!o->info && o->loopsGiven && o->loops == 0 && o->seconds <= 0 && !o->toStdout)
+        return cmd_refuse(program, usage, "--loops 0 renders for ever: give --seconds too, or write to - (standard output)");
+    // A numeric path is the plain mixing's; the best quality otherwise.
+    if (o->path != MPR_MIX_AUTO && o->quality > MP_QUALITY_PLAIN)
+        return cmd_refuse(program, usage, "--quality %s with %s: those paths mix plain", mp_qualityName(o->quality),
+                          o->path == MPR_MIX_FLOAT ? "--float" : "--integer");
+    if (o->quality < 0)
+        o->quality = o->path != MPR_MIX_AUTO ? MP_QUALITY_PLAIN : MP_QUALITY_SINC;
+    return -1;
+}
+
+int fail(const char* file, const char* what)
+{
+    std::fprintf(stderr, "%s: %s: %s\n", program, file, what);
+    return 1;
 }
 
 int info(mpModule_T* module, const options_T& o)
 {
     mpwSong_T song;
     int code = mpw_walk(module, o.loops ? o.loops : 1, capSeconds, &song);
-    if (code != 0) {
-        std::fprintf(stderr, "Player Error: %s\n", mp_errorMessage(code));
-        return 1;
-    }
-    mp_printInfo(stdout, o.files[0], module, song);
+    if (code != 0)
+        return fail(o.in, mp_errorMessage(code));
+    mp_printInfo(stdout, o.in, module, song);
+    std::printf("mixing:      %s\n", mp_qualityName(o.quality));
     return 0;
 }
 
+// The block of sound is written unless it is part of the start skipped.
+struct sink_T {
+    wavFile_T wav;
+    uint64_t skip, written = 0;
+};
+
 int render(mpModule_T* module, const options_T& o)
 {
-    // --seconds alone loops the song; with --loops too, the first end wins.
-    const bool untilEnd = o.loops || o.seconds <= 0;
-    uint64_t limit = o.seconds > 0 ? (uint64_t)(o.seconds * rate) : (uint64_t)rate * capSeconds;
-    int code = mpr_start(module, rate, o.path, 1);
-    if (untilEnd)
-        mpr_setEndLoop(o.loops ? o.loops : 1);
-    wavFile_T wav;
-    if (code == 0 && wav_open(&wav, o.files[1], rate, 2, 16) != 0) {
-        std::fprintf(stderr, "varnek-modrender: cannot write %s\n", o.files[1]);
-        return 1;
+    // Where the words go when the sound goes to standard output.
+    FILE* say = o.toStdout ? stderr : stdout;
+    if (o.verbose) {
+        mpwSong_T song;
+        int code = mpw_walk(module, o.loops ? o.loops : 1, capSeconds, &song);
+        if (code != 0)
+            return fail(o.in, mp_errorMessage(code));
+        mp_printInfo(say, o.in, module, song);
+    } else if (o.message && !o.quiet) {
+        mp_printMessage(say, module);
     }
-    // The sound goes to the file in blocks of about a third of a second, as
-    // small writes cost more than the mixing.
-    std::vector<int16_t> block(2 * 16384);
-    uint64_t done = 0;
+    const int rate = o.rate;
+    // --seconds alone loops the song; with --loops too, the first end wins.
+    const bool untilEnd = o.loopsGiven ? o.loops > 0 : o.seconds <= 0;
+    const bool forever = o.loopsGiven && o.loops == 0 && o.seconds <= 0;
+    uint64_t limit = o.seconds > 0 ? (uint64_t)(o.seconds * rate) : forever ? UINT64_MAX : (uint64_t)rate * capSeconds;
+    int code = mpr_start(module, rate, o.path, 1);
+    if (code == 0 && o.loopsGiven)
+        mpr_setEndLoop(o.loops);
+    else if (code == 0 && untilEnd)
+        mpr_setEndLoop(1);
+    if (code == 0 && o.order >= 0)
+        code = mpr_setPosition(o.order);
+    for (int c = 0; code == 0 && c < module->numChannels; c++)
+        if (o.muted[c])
+            code = mpr_muteChannel(c, 1);
+    if (code != 0) {
+        mpr_stop();
+        return fail(o.in, mp_errorMessage(code));
+    }
+    sink_T sink;
+    sink.skip = (uint64_t)(o.start * rate);
+    errno = 0;
+    if ((o.toStdout ? wav_openStream(&sink.wav, stdout, rate, 2, 16) : wav_open(&sink.wav, o.out, rate, 2, 16)) != 0) {
+        mpr_stop();
+        return fail(o.out, errno ? std::strerror(errno) : "cannot be written");
+    }
+    std::vector<int16_t> block(2 * blockFrames);
     bool ended = false;
-    while (code == 0 && !ended && done < limit) {
-        uint32_t want = (uint32_t)(limit - done < 16384 ? limit - done : 16384), got = 0;
-        code = mpr_renderSong(block.data(), want, &got);
-        if (wav_write(&wav, block.data(), got * 4) != 0) {
-            std::fprintf(stderr, "varnek-modrender: cannot write %s\n", o.files[1]);
-            wav_close(&wav);
-            return 1;
+    while (code == 0 && !ended && sink.written < limit) {
+        // The skipped start is mixed like the rest, so what follows it is
+        // the same sound as in a render from the beginning.
+        uint64_t want = sink.skip ? sink.skip : limit - sink.written;
+        uint32_t n = (uint32_t)(want < blockFrames ? want : blockFrames), got = 0;
+        code = mpr_renderSong(block.data(), n, &got);
+        ended = got < n;
+        if (sink.skip) {
+            sink.skip -= got;
+            continue;
         }
-        done += got;
-        ended = got < want;
+        if (wav_write(&sink.wav, block.data(), got * 4) != 0) {
+            int err = errno;
+            mpr_stop();
+            wav_close(&sink.wav);
+            return fail(o.toStdout ? "standard output" : o.out, err ? std::strerror(err) : "cannot be written");
+        }
+        sink.written += got;
     }
     mpr_stop();
     if (code != 0) {
-        std::fprintf(stderr, "Player Error: %s\n", mp_errorMessage(code));
-        return 1;
+        wav_close(&sink.wav);
+        return fail(o.in, mp_errorMessage(code));
     }
-    if (wav_close(&wav) != 0) {
-        std::fprintf(stderr, "varnek-modrender: cannot write %s\n", o.files[1]);
-        return 1;
+    if (wav_close(&sink.wav) != 0)
+        return fail(o.toStdout ? "standard output" : o.out, errno ? std::strerror(errno) : "cannot be written");
+    if (sink.skip) {
+        if (!o.toStdout)
+            std::remove(o.out);
+        return fail(o.in, ("--start " + mp_timeText(o.start, 0) + " is past the song's end").c_str());
     }
     if (untilEnd && !ended && o.seconds <= 0)
-        std::fprintf(stderr, "varnek-modrender: the song never reaches its end; stopped after %s\n",
+        std::fprintf(stderr, "%s: %s: the song never reaches its end; stopped after %s\n", program, o.in,
                      mp_timeText(capSeconds, 0).c_str());
-    std::printf("%s: %.2f s\n", o.files[1], (double)done / rate);
+    if (!o.quiet)
+        std::fprintf(say, "%s: %.2f s\n", o.toStdout ? "standard output" : o.out, (double)sink.written / rate);
     return 0;
 }
 
@@ -126,14 +174,29 @@ int render(mpModule_T* module, const options_T& o)
 
 int main(int argc, char** argv)
 {
-    const options_T o = parse(argc, argv);
+    options_T o;
+    int rc = parse(argc, argv, &o);
+    if (rc >= 0)
+        return rc;
     mp_startup();
-    mpModule_T* module = mp_loadModule(o.files[0]);
+    mpSettings.separation = o.separation;
+    mpSettings.quality = o.quality;
+    mpModule_T* module = mp_loadModule(o.in);
     if (!module) {
-        std::fprintf(stderr, "Player Error: %s\n", mp_errorMessage(mp_lastError));
-        return 1;
+        // The reader's reason, when it gave one, after the code's message.
+        std::string what = mp_errorMessage(mp_lastError);
+        if (*mp_loadReason())
+            what = what + ": " + mp_loadReason();
+        return fail(o.in, what.c_str());
     }
-    int rc = o.info ? info(module, o) : render(module, o);
+    for (const std::string& warning : module->warnings)
+        std::fprintf(stderr, "%s: %s: %s\n", program, o.in, warning.c_str());
+    if (o.order >= (int)module->songLength) {
+        rc = fail(o.in, ("--order " + std::to_string(o.order + 1) + " is past the song's " +
+                         std::to_string(module->songLength) + " orders").c_str());
+    } else {
+        rc = o.info ? info(module, o) : render(module, o);
+    }
     mp_freeModule(module);
     return rc;
 }

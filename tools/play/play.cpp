@@ -1,96 +1,108 @@
 // varnek-play FILE...: plays modules through the audio output, one after
-// another, with a status line (or plain lines when stdout is not a
-// terminal) and keys when stdin is a terminal.
+// another on the one device, with a status line (or plain lines when stdout
+// is not a terminal) and keys when stdin is a terminal.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "music/mp.h"
 #include "music/mp_control.h"
 #include "music/mp_info.h"
+#include "music/mp_settings.h"
 #include "music/mp_walk.h"
-#include "music/output/sd.h"
 #include "platform/backend_sdl.h"
+#include "platform/cmdline.h"
 #include "platform/sound_out.h"
-#include "tools/cli/cli.h"
+#include "tools/music_options/music_options.h"
 #include "tools/play/play_status.h"
 #include "tools/play/play_terminal.h"
 
 namespace {
 
-const char* const usageText =
-    "usage: varnek-play [options] FILE...\n"
-    "  --loops N   play each song N times (default 1)\n"
-    "  --info      print each song's information and exit\n"
-    "  --null      mix without sound output (no audio device needed)\n"
-    "  --help      this text\n"
-    "  --version   the program's version\n"
-    "keys: space pause, left/right one order back/forward, n/p next/previous file,\n"
-    "      +/- volume, q quit\n";
+const char* const program = "varnek-play";
+
+const std::string usageText = std::string("usage: varnek-play [options] FILE...\n") + moptUsage +
+    "  --shuffle       play the files in a random order\n"
+    "  --null          mix without sound output (no audio device needed)\n" + moptUsageEnd +
+    "keys: space pause, left/right one order back/forward, up/down 10 s forward/back,\n"
+    "      1-9 and 0 mute or unmute channels 1-10, m the song's message,\n"
+    "      n/p next/previous file, +/- volume, q quit\n";
 
 const uint32_t capSeconds = 30 * 60;
 // Sound queued ahead of the speaker: what a pause or the end of a file waits for.
 const int bufferMs = 200;
 const int pollMs = 50;
+const double seekSeconds = 10;
 
-struct options_T {
-    std::vector<const char*> files;
-    int loops = 1;
-    bool info = false;
+struct options_T : moptOptions_T {
     bool null = false;
 };
 
-options_T parse(int argc, char** argv)
+int parse(int argc, char** argv, options_T* o)
 {
-    static const char* const flags[] = {"--info", "--null", nullptr};
-    static const char* const valued[] = {"--loops", nullptr};
-    cliArgs_T args = cli_parse(argc, argv, flags, valued, usageText, "varnek-play 1.0\n");
-    options_T o;
-    for (const auto& [name, value] : args.options) {
-        if (name == "--loops" && (o.loops = (int)cli_count(value, 1, 1000)) < 0)
-            cli_refuse(usageText);
-        o.info = o.info || name == "--info";
-        o.null = o.null || name == "--null";
-    }
-    o.files = args.operands;
-    if (o.files.empty())
-        cli_refuse(usageText);
-    return o;
+    static const char* const own[] = {"--null", "--shuffle", nullptr};
+    const char* usage = usageText.c_str();
+    int rc = mopt_parse(argc, argv, program, own, usage, o);
+    if (rc >= 0)
+        return rc;
+    o->null = mopt_has(*o, "--null");
+    if (o->files.empty())
+        return cmd_refuse(program, usage, "no module file given");
+    if (mopt_has(*o, "--shuffle"))
+        std::shuffle(o->files.begin(), o->files.end(), std::mt19937(std::random_device{}()));
+    return -1;
 }
 
-// Loads a file and walks its song; null, with the player's message said,
-// when either fails.
-mpModule_T* loadAndWalk(const char* file, int loops, mpwSong_T* song)
+// A file of the list, walked before the sound device opens (the walk owns
+// the mixer while it runs, the device after).
+struct song_T {
+    const char* file;
+    mpwSong_T walk;
+    bool ok = false;
+};
+
+// Loads a file; null, with the player's message said, when it fails.
+mpModule_T* load(const char* file)
 {
     mpModule_T* m = mp_loadModule(file);
-    int code = m ? mpw_walk(m, loops, capSeconds, song) : mp_lastError;
-    if (m && code == 0)
-        return m;
-    std::fprintf(stderr, "varnek-play: %s: %s\n", file, mp_errorMessage(code));
-    mp_freeModule(m);
-    return nullptr;
+    if (!m)
+        std::fprintf(stderr, "%s: %s: %s\n", program, file, mp_errorMessage(mp_lastError));
+    return m;
 }
 
-int printInfo(const options_T& o)
+// Loads and walks every file; the ones that fail are said and left out.
+std::vector<song_T> walkAll(const options_T& o, int* rc)
 {
-    int rc = 0;
+    std::vector<song_T> songs;
     for (size_t i = 0; i < o.files.size(); i++) {
-        mpwSong_T song;
-        mpModule_T* m = loadAndWalk(o.files[i], o.loops, &song);
-        if (!m) {
-            rc = 1;
-            continue;
+        const char* file = o.files[i];
+        song_T s;
+        s.file = file;
+        mpModule_T* m = load(file);
+        int code = m ? mpw_walk(m, o.loops ? o.loops : 1, capSeconds, &s.walk) : -1;
+        if (code > 0)
+            std::fprintf(stderr, "%s: %s: %s\n", program, file, mp_errorMessage(code));
+        else if (m && o.order >= (int)m->songLength)
+            std::fprintf(stderr, "%s: %s: --order %d is past the song's %u orders\n", program, file, o.order + 1,
+                         m->songLength);
+        else if (m)
+            s.ok = true;
+        if (s.ok && o.info) {
+            mp_printInfo(stdout, file, m, s.walk);
+            std::printf("mixing:      %s\n", mp_qualityName(mpSettings.quality));
         }
-        std::printf("%s", i ? "\n" : "");
-        mp_printInfo(stdout, o.files[i], m, song);
+        if (s.ok && o.info && i + 1 < o.files.size())
+            std::printf("\n");
         mp_freeModule(m);
+        *rc = s.ok ? *rc : 1;
+        songs.push_back(s);
     }
-    return rc;
+    return songs;
 }
 
 // What the keys asked of the file list.
@@ -113,27 +125,73 @@ double timeAt(const mpwSong_T& song, const mpModule_T* m, int loopCount, int pos
     return mpw_seconds(song.passFrames[loopCount] + (uint64_t)(song.orderFrames[position] - passStart));
 }
 
-// Plays one loaded module to its end (or until a key moves on).
-int playModule(player_T& p, mpModule_T* m, const mpwSong_T& song, playView_T& view)
+// Starts the module at order position `order` (-1: the first) and
+// `seconds` after it; the handle, 0 when it failed. view.played is where it
+// starts.
+int start(player_T& p, mpModule_T* m, const mpwSong_T& song, playView_T& view, int order, double seconds)
 {
     int handle = mp_playModule(m, 1);
     if (!handle)
-        return -1;
+        return 0;
     mp_setEndLoop(handle, p.o->loops);
+    view.played = 0;
+    if (order >= 0) {
+        mp_setPosition(handle, order);
+        view.played = timeAt(song, m, 0, order, 0);
+    }
+    double skipped = 0;
+    if (seconds > 0 && !mp_skip(handle, seconds, &skipped))
+        return 0;
+    view.played += skipped;
+    for (int c = 0; c < m->numChannels; c++)
+        mp_muteChannel(handle, c, view.muted[c]);
+    return handle;
+}
+
+void showMessage(const player_T& p, const mpModule_T* m)
+{
+    if (p.tty)
+        std::printf("\r\x1b[K");
+    mp_printMessage(stdout, m);
+    std::fflush(stdout);
+}
+
+// Plays one loaded module to its end (or until a key moves on).
+int playModule(player_T& p, mpModule_T* m, const mpwSong_T& song, playView_T& view)
+{
+    int handle = start(p, m, song, view, p.o->order, p.o->start);
+    if (!handle)
+        return -1;
+    mpStatus_T s;
+    if (!mp_getStatus(handle, &s))
+        return -1;
+    // Where play starts, before a sound is mixed.
+    if (!p.tty && !p.o->quiet) {
+        std::printf("%s\n", play_orderLine(view, s).c_str());
+        std::fflush(stdout);
+    }
+    int lastPosition = s.position;
     mp_setVolume(p.volume);
     mp_startBackgroundPlay(0);
     using clock = std::chrono::steady_clock;
     clock::time_point last = clock::now();
-    int lastPosition = -1, go = GO_NEXT;
-    double endedAt = -1;
+    int go = GO_NEXT, stops = term_stops();
+    // Time heard, for --seconds: seeks and jumps do not count.
+    double endedAt = -1, heard = 0;
     for (;;) {
         int key = term_key(pollMs);
         clock::time_point now = clock::now();
         double step = std::chrono::duration<double>(now - last).count();
         last = now;
-        if (!view.paused)
+        // Time spent stopped by Ctrl-Z is not time played.
+        if (term_stops() != stops) {
+            stops = term_stops();
+            step = 0;
+        }
+        if (!view.paused) {
             view.played += step;
-        mpStatus_T s;
+            heard += step;
+        }
         if (!mp_getStatus(handle, &s))
             return -1;
         if (key == KEY_QUIT || key == KEY_NEXT || key == KEY_PREVIOUS) {
@@ -149,16 +207,35 @@ int playModule(player_T& p, mpModule_T* m, const mpwSong_T& song, playView_T& vi
             mp_setPosition(handle, s.position + (key == KEY_BACK ? -1 : 1));
             mp_getStatus(handle, &s);
             view.played = timeAt(song, m, s.loopCount, s.position, view.played);
+        } else if (key == KEY_SEEK_FORWARD && !s.ended) {
+            double skipped = 0;
+            if (!mp_skip(handle, seekSeconds, &skipped))
+                return -1;
+            view.played += skipped;
+        } else if (key == KEY_SEEK_BACK) {
+            // Back means from the start again, run forward to the time.
+            double target = view.played > seekSeconds ? view.played - seekSeconds : 0;
+            mp_stopModule(handle);
+            if (!(handle = start(p, m, song, view, -1, target)))
+                return -1;
+            endedAt = -1;
+        } else if (key >= KEY_CHANNEL && key - KEY_CHANNEL < s.numChannels) {
+            int c = key - KEY_CHANNEL;
+            view.muted.flip(c);
+            mp_muteChannel(handle, c, view.muted[c]);
+        } else if (key == KEY_MESSAGE) {
+            showMessage(p, m);
         } else if (key == KEY_LOUDER || key == KEY_SOFTER) {
             p.volume += key == KEY_LOUDER ? 4 : -4;
             p.volume = p.volume < 0 ? 0 : p.volume > 64 ? 64 : p.volume;
             mp_setVolume(p.volume);
         }
+        mp_getStatus(handle, &s);
         view.volume = p.volume;
-        if (p.tty) {
+        if (p.tty && !p.o->quiet) {
             std::printf("\r%s\x1b[K", play_statusLine(view, s, term_columns()).c_str());
             std::fflush(stdout);
-        } else if (s.position != lastPosition && s.loopCount < p.o->loops) {
+        } else if (!p.o->quiet && s.position != lastPosition && (p.o->loops == 0 || s.loopCount < p.o->loops)) {
             std::printf("%s\n", play_orderLine(view, s).c_str());
             std::fflush(stdout);
         }
@@ -169,61 +246,78 @@ int playModule(player_T& p, mpModule_T* m, const mpwSong_T& song, playView_T& vi
         if (endedAt >= 0 && view.played >= endedAt + bufferMs / 1000.0)
             break;
         // A song that never ends stops where the walk stopped.
-        if (!song.ended && view.played >= view.total)
+        if (!song.ended && view.played >= view.total && p.o->loops != 0)
+            break;
+        if (p.o->seconds > 0 && heard >= p.o->seconds)
             break;
     }
-    if (p.tty)
+    mp_stopModule(handle);
+    if (p.tty && !p.o->quiet)
         std::printf("\n");
     return go;
 }
 
-int playAll(const options_T& o)
+int playAll(const options_T& o, std::vector<song_T>& songs, int rc)
 {
     player_T p;
     p.o = &o;
     p.tty = isatty(STDOUT_FILENO);
+    if (!mp_init()) {
+        std::fprintf(stderr, "%s: the sound output: %s\n", program, mp_errorMessage(mp_lastError));
+        return 1;
+    }
+    if (!o.null && mp_deviceIsSilent()) {
+        std::fprintf(stderr, "%s: no audio output could be opened (--null plays without one)\n", program);
+        mp_close();
+        return 1;
+    }
     term_start();
-    int rc = 0, count = (int)o.files.size();
-    for (int i = 0; i < count && i >= 0;) {
-        const char* file = o.files[i];
-        mpwSong_T song;
-        mpModule_T* m = loadAndWalk(file, o.loops, &song);
+    std::bitset<MP_MAX_CHANNELS> muted = o.muted;
+    int count = (int)songs.size();
+    for (int i = 0, step = 1; i < count && i >= 0;) {
+        const song_T& song = songs[i];
+        mpModule_T* m = song.ok ? load(song.file) : nullptr;
         if (!m) {
+            // Failed before (said then) or now: the list goes on the way it went.
             rc = 1;
-            i++;
+            i += step;
+            if (i < 0) {
+                i = 0;
+                step = 1;
+            }
             continue;
         }
-        // The walk owned the mixer; the device takes it from here.
-        if (!mp_init()) {
-            std::fprintf(stderr, "varnek-play: Player Error: %s\n", mp_errorMessage(mp_lastError));
-            mp_freeModule(m);
-            return 1;
+        playView_T view = {song.file, i + 1, count, (int)m->songLength, 0.0, mpw_seconds(song.walk.frames), p.volume, 0,
+                           muted};
+        if (!o.quiet) {
+            std::printf("playing %d/%d %s: \"%s\" %s, %d channels, %s%s\n", i + 1, count, song.file, m->name,
+                        mp_formatName(m), m->numChannels, mp_timeText(view.total, 1).c_str(),
+                        song.walk.ended ? "" : " (never ends: cut)");
+            if (o.verbose)
+                mp_printInfo(stdout, song.file, m, song.walk);
+            else if (o.message)
+                mp_printMessage(stdout, m);
+            std::fflush(stdout);
         }
-        if (!o.null && std::strcmp(mp_deviceName(), sdWaveDevice.name) != 0) {
-            std::fprintf(stderr, "varnek-play: no audio output could be opened (--null plays without one)\n");
-            mp_close();
-            mp_freeModule(m);
-            return 1;
-        }
-        playView_T view = {file, i + 1, count, (int)m->songLength, 0.0, mpw_seconds(song.frames), p.volume, 0};
-        std::printf("playing %d/%d %s: \"%s\" %s, %d channels, %s%s\n", i + 1, count, file, m->name, mp_formatName(m),
-                    m->numChannels, mp_timeText(view.total, 1).c_str(), song.ended ? "" : " (never ends: cut)");
-        std::fflush(stdout);
-        int go = playModule(p, m, song, view);
-        mp_close();
+        int go = playModule(p, m, song.walk, view);
+        muted = view.muted;
         mp_freeModule(m);
         if (go < 0) {
-            std::fprintf(stderr, "varnek-play: %s: Player Error: %s\n", file, mp_errorMessage(mp_lastError));
+            std::fprintf(stderr, "%s: %s: %s\n", program, song.file, mp_errorMessage(mp_lastError));
             rc = 1;
             go = GO_NEXT;
         }
-        std::printf("end %d/%d %s: %s\n", i + 1, count, file, mp_timeText(view.played, 1).c_str());
-        std::fflush(stdout);
+        if (!o.quiet) {
+            std::printf("end %d/%d %s: %s\n", i + 1, count, song.file, mp_timeText(view.played, 1).c_str());
+            std::fflush(stdout);
+        }
         if (go == GO_QUIT)
             break;
-        i = go == GO_PREVIOUS ? (i > 0 ? i - 1 : 0) : i + 1;
+        step = go == GO_PREVIOUS ? -1 : 1;
+        i = go == GO_PREVIOUS && i == 0 ? 0 : i + step;
     }
     term_restore();
+    mp_close();
     return rc;
 }
 
@@ -231,16 +325,24 @@ int playAll(const options_T& o)
 
 int main(int argc, char** argv)
 {
-    const options_T o = parse(argc, argv);
+    options_T o;
+    int rc = parse(argc, argv, &o);
+    if (rc >= 0)
+        return rc;
     mp_startup();
+    mpSettings.separation = o.separation;
+    mpSettings.mixRate = o.rate;
+    mpSettings.quality = o.quality < 0 ? MP_QUALITY_SINC : o.quality;
+    rc = 0;
+    std::vector<song_T> songs = walkAll(o, &rc);
     if (o.info)
-        return printInfo(o);
+        return rc;
     pf_setBackend(pf_sdlBackend());
     mpSettings.bufferLength = bufferMs;
     mpSettings.forcedDevice = o.null ? 2 : -1;
     if (!o.null && pf_audioDevices() == 0) {
-        std::fprintf(stderr, "varnek-play: no audio output device (--null plays without one)\n");
+        std::fprintf(stderr, "%s: no audio output device (--null plays without one)\n", program);
         return 1;
     }
-    return playAll(o);
+    return playAll(o, songs, rc);
 }

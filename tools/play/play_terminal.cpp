@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <initializer_list>
 
@@ -13,8 +14,15 @@ namespace {
 
 struct termios saved, rawMode;
 volatile sig_atomic_t raw = 0;
-// Bytes of an escape sequence read so far (arrows come as ESC [ C and
-// ESC [ D, or ESC O C and ESC O D from a terminal in application mode).
+// Raw mode was asked for: it comes back whenever we are in the foreground
+// again after a stop.
+volatile sig_atomic_t wanted = 0;
+volatile sig_atomic_t stops = 0;
+// The status line is on the terminal (a line end before a stop keeps the
+// shell's message off it); not when stdout goes to a file.
+volatile sig_atomic_t statusOnTerminal = 0;
+// Bytes of an escape sequence read so far (arrows come as ESC [ A to
+// ESC [ D, or ESC O A to ESC O D from a terminal in application mode).
 char pending[3];
 int pendingLength = 0;
 
@@ -25,20 +33,49 @@ void onSignal(int sig)
     raise(sig);
 }
 
-// Ctrl-Z: the shell gets its terminal back while we are stopped, and keys
-// work again once we are continued.
+bool foreground() { return tcgetpgrp(STDIN_FILENO) == getpgrp(); }
+
+// Ctrl-Z: the terminal goes back to the shell and the process stops. The
+// signal is blocked while its handler runs, so it is unblocked before it is
+// raised again with its default action; raise returns once we are
+// continued (fg or bg), and the handler is back for the next stop.
 void onStop(int sig)
 {
-    bool wasRaw = raw;
+    int saved_errno = errno;
     term_restore();
+    if (statusOnTerminal) {
+        ssize_t written = write(STDOUT_FILENO, "\n", 1);
+        (void)written;
+    }
     signal(sig, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, sig);
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
     raise(sig);
     signal(sig, onStop);
-    if (wasRaw && tcsetattr(STDIN_FILENO, TCSAFLUSH, &rawMode) == 0)
-        raw = 1;
+    stops = stops + 1;
+    // Continued in the foreground (fg): keys at once. Continued in the
+    // background (bg), term_key takes raw mode back once we are brought
+    // to the foreground.
+    if (wanted && foreground())
+        term_raw();
+    errno = saved_errno;
 }
 
 }  // namespace
+
+int term_raw()
+{
+    if (raw)
+        return 1;
+    if (tcsetattr(STDIN_FILENO, TCSAFLUSH, &rawMode) != 0)
+        return 0;
+    raw = 1;
+    return 1;
+}
+
+int term_stops() { return stops; }
 
 void term_restore()
 {
@@ -57,9 +94,10 @@ int term_start()
     rawMode.c_lflag &= ~(tcflag_t)(ICANON | ECHO);
     rawMode.c_cc[VMIN] = 0;
     rawMode.c_cc[VTIME] = 0;
-    if (tcsetattr(STDIN_FILENO, TCSAFLUSH, &rawMode) != 0)
+    wanted = 1;
+    statusOnTerminal = isatty(STDOUT_FILENO);
+    if (!term_raw())
         return 0;
-    raw = 1;
     std::atexit(term_restore);
     for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE})
         signal(sig, onSignal);
@@ -76,12 +114,18 @@ static int keyOf(char c)
     case '+': case '=': return KEY_LOUDER;
     case '-': return KEY_SOFTER;
     case 'q': case 'Q': return KEY_QUIT;
+    case 'm': return KEY_MESSAGE;
+    case '0': return KEY_CHANNEL + 9;
+    case '1': case '2': case '3': case '4': case '5': case '6': case '7': case '8': case '9':
+        return KEY_CHANNEL + (c - '1');
     default: return KEY_NONE;
     }
 }
 
 int term_key(int waitMs)
 {
+    if (wanted && !raw && foreground())
+        term_raw();
     if (!raw) {
         if (waitMs > 0)
             poll(nullptr, 0, waitMs);
@@ -101,7 +145,8 @@ int term_key(int waitMs)
         }
         if (pendingLength == 3) {
             pendingLength = 0;
-            return c == 'C' ? KEY_FORWARD : c == 'D' ? KEY_BACK : KEY_NONE;
+            return c == 'C' ? KEY_FORWARD : c == 'D' ? KEY_BACK : c == 'A' ? KEY_SEEK_FORWARD
+                 : c == 'B' ? KEY_SEEK_BACK : KEY_NONE;
         }
     }
     return KEY_NONE;

@@ -1,0 +1,214 @@
+#pragma once
+// The module player: turns a loaded module into sound-channel operations one
+// tick at a time. Runs inside the player's polling pass (mp_poll), under the
+// player's critical section.
+#include <cstdint>
+
+#include "music/core/gmp_envelope.h"
+#include "music/mp_module.h"
+
+enum { GMP_MAX_PLAYING = 16 };
+enum { GMP_SURROUND = 100 };    // channel panning value for surround
+
+// Row flags of a channel.
+enum {
+    GMP_F_NOTE = 1, GMP_F_VOLUME = 2, GMP_F_INSTRUMENT = 4, GMP_F_COMMAND = 8,
+    GMP_F_DELAYED = 16,         // EDx holds the note back
+    GMP_F_HANDLED = 32,         // the note was started or taken by a row rule
+    GMP_F_ACTION = 64           // a note cut, off or fade cell (noteAction)
+};
+
+// Vibrato sine: a half wave of 32 steps; the other half is the same with
+// the sign turned.
+extern const uint8_t gmpVibratoSine[32];
+
+struct gmpChannel_T {
+    int period;
+    int instrument;             // 0-based, MP_NONE when none
+    int newInstrument;
+    int portaTarget;
+    uint32_t startOffset;       // bytes
+    int sampleNum;
+    int soundChannel;
+    int note;
+    int command, param;
+    int volume;
+    int outVolume;
+    int chanVolume;
+    int panning;                // -64..64 or GMP_SURROUND
+    int outPeriod;
+    int portaSpeed;
+    int vibSpeed, vibDepth, vibPos;
+    int offsetMemory;
+    int loopRow, loopCounter;
+    int retrigCount;
+    int flags;
+    // The fields below are the ones several other formats share (MOD leaves
+    // them as they start); a format's own live with its rules.
+    int volumeByte;             // this row's volume column
+    int noteAction;             // this row's cut, off or fade note byte
+    int vibWave, tremWave;      // waveforms: 0 sine, 1 ramp down, 2 square; +4 keeps the phase on a new note
+    int tremSpeed, tremDepth, tremPos;
+    int tremorCount;            // ticks into the tremor's on-and-off cycle
+    // The instrument formats (XM, IT): envelopes, key off and fadeout,
+    // automatic vibrato.
+    int keyOn;                  // 0 once the key is released
+    int fadeVolume;             // 32768 full, down by the fadeout per tick after key off
+    gmpEnvState_T volumeEnv, panningEnv;
+    int envVolume;              // 0..64 this tick
+    int envPanning;             // 0..64 this tick, 32 the middle
+    int autoVibPos, autoVibTicks;
+    int autoVibDelta;           // period offset this tick
+    int realNote;               // note + the sample's relative note, semitones from C-0
+    int finetune;               // -128..127
+    int delayTick;              // EDx: the tick the held cell plays on
+};
+
+struct gmpPlayState_T;
+
+// The seam between the scheduler and a format: everything a format decides
+// for itself, as one table of hooks chosen once when play starts (MOD, S3M,
+// XM and IT each have one, music/rules/). The scheduler keeps the ticks,
+// rows, positions and the end of the song, and calls these in this order:
+//   play start:  start
+//   every tick:  tickStart
+//   a row:       rowCell, rowCommand (a channel with a command), rowNote,
+//                channel by channel; then the row moves on and rowEnd
+//   a pattern delay's repeat of the row: repeatRow
+//   other ticks: volumeTick (a channel with a volume column), tickCommand
+//                (a channel with a command), channel by channel
+//   after every tick: update
+//   play end:    stop
+// A hook marked "may be null" is skipped where a format has nothing to do.
+struct gmpRules_T {
+    // Formats that start notes through gmp_startNote: a period of P plays
+    // at clock / P Hz. 0 for those that work out their own rates.
+    uint32_t clock;
+    // After the channels are set up: period limits, slide shift and the
+    // format's own state (rulesState). 0 or a code.
+    int (*start)(gmpPlayState_T* st);
+    // Frees the format's own state; also after a failed start. May be null.
+    void (*stop)(gmpPlayState_T* st);
+    // Period of a note byte for the channel's sample (gmp_startNote); 0
+    // when it has none. Null where the format starts its notes itself.
+    int (*notePeriod)(const gmpPlayState_T* st, const gmpChannel_T* ch, int note);
+    // Before every tick: what slides and vibrato work from. May be null.
+    void (*tickStart)(gmpPlayState_T* st);
+    // The channel's cell on the row's tick: its instrument, volume column,
+    // note action, and the note where the format plays it before the command.
+    int (*rowCell)(gmpPlayState_T* st, gmpChannel_T* ch);
+    int (*rowCommand)(gmpPlayState_T* st, gmpChannel_T* ch);
+    // After the command: a note the command neither took nor held back
+    // starts. May be null.
+    int (*rowNote)(gmpPlayState_T* st, gmpChannel_T* ch);
+    // After the row has moved on. May be null.
+    void (*rowEnd)(gmpPlayState_T* st);
+    // A pattern delay's repeat of the last row, no notes. May be null.
+    int (*repeatRow)(gmpPlayState_T* st);
+    // The volume column on the ticks after the row's. May be null.
+    void (*volumeTick)(gmpPlayState_T* st, gmpChannel_T* ch);
+    int (*tickCommand)(gmpPlayState_T* st, gmpChannel_T* ch);
+    // After every tick: the channels' volume, panning and rate on the device.
+    int (*update)(gmpPlayState_T* st);
+};
+
+struct gmpPlayState_T {
+    int slot;
+    mpModule_T* module;
+    int32_t rowData;            // byte offset of the next row in the pattern; -1: find row `row`
+    int position;
+    int pattern;
+    int row;
+    int lastPosition;
+    int restartPosition;
+    int tempo;
+    int speed;
+    int tick;
+    int patternDelay;
+    int numChannels;
+    int maxPeriod, minPeriod;
+    int periodShift;
+    int maxVolume;
+    int loopCount;
+    int looping;
+    int globalVolume;
+    int volumeFactor;
+    gmpChannel_T channels[MP_MAX_CHANNELS];
+    const gmpRules_T* rules;    // the module format's
+    void* rulesState;           // the format's own state: its rules' start makes it, their stop frees it
+    int extraTicks;             // ticks the current row lasts beyond speed (a fine pattern delay)
+    // Sound channels beyond the module's channels, for background voices.
+    int numBackground;
+    int backgroundChannels[MP_BACKGROUND_VOICES];
+    // A play that is not looping ends at the end of the row on which
+    // loopCount reaches endLoop (1: the song's first pass): its channels
+    // fall silent and it is ticked no more.
+    int endLoop;
+    int ended;
+};
+
+extern gmpPlayState_T* gmpPlaying[GMP_MAX_PLAYING];
+// Tick rate last asked of the sound device, in hundredths of Hz.
+extern uint32_t gmpTickRate;
+
+// Sound channels a module plays on: one per channel, then its background
+// voices.
+int gmp_soundChannelsNeeded(const mpModule_T* module);
+// Starts playing by the format's rules in slot `slot` on the given sound
+// channels (as many as gmp_soundChannelsNeeded says); first, last and
+// restart -1 take the module's values. 0 or a code.
+int gmp_play(mpModule_T* module, const gmpRules_T* rules, int first, int last, int restart, int looping,
+             int slot, const int* soundChannels, gmpPlayState_T** state);
+int gmp_stop(gmpPlayState_T* state);
+// Advances every playing module by one tick; 0 or a code.
+int gmp_tick();
+int gmp_setTempo(gmpPlayState_T* state, int bpm);
+// Ends the play at the end of the last row of pass `loops`; 0 loops for ever.
+void gmp_setEndLoop(gmpPlayState_T* st, int loops);
+// Whether the next tick reads a new row (not a pattern delay's repeat).
+int gmp_rowIsDue(const gmpPlayState_T* st);
+// Moves play to the start of order `position` (markers skipped in the
+// direction of the move); its first row is read on the next tick.
+void gmp_setPosition(gmpPlayState_T* st, int position);
+void gmp_setPanning(gmpPlayState_T* state, gmpChannel_T* ch, int value);
+
+// Inner pieces shared by the player's files.
+const mpSample_T* gmp_sampleOf(const gmpPlayState_T* st, const gmpChannel_T* ch);
+void gmp_setPeriod(gmpPlayState_T* st, gmpChannel_T* ch, int period);
+int gmp_clampPeriod(const gmpPlayState_T* st, int period);
+int gmp_startNote(gmpPlayState_T* st, gmpChannel_T* ch);
+void gmp_nextPosition(gmpPlayState_T* st);
+// The rules every format's commands share (gmp_commands.cpp).
+void gmp_setVolume(gmpPlayState_T* st, gmpChannel_T* ch, int v);
+void gmp_tonePortamento(gmpPlayState_T* st, gmpChannel_T* ch);
+void gmp_takePortaTarget(gmpPlayState_T* st, gmpChannel_T* ch);
+void gmp_jumpToRow(gmpPlayState_T* st, int row);
+void gmp_positionJump(gmpPlayState_T* st, int position);
+void gmp_patternBreak(gmpPlayState_T* st, int xx);
+void gmp_patternLoop(gmpPlayState_T* st, gmpChannel_T* ch, int x);
+void gmp_noteCut(gmpPlayState_T* st, gmpChannel_T* ch, int x);
+void gmp_holdNote(gmpChannel_T* ch, int x);
+int gmp_delayedNote(gmpPlayState_T* st, gmpChannel_T* ch, int x);
+void gmp_patternDelay(gmpPlayState_T* st, int x);
+// A parameter of 0 repeats the memory's last non-zero value; returns the one to use.
+int gmp_remember(int* memory, int value);
+// The retrigger's volume change by its x nibble (S3M Q, XM R, IT Q).
+int gmp_retrigVolume(int x, int v);
+// Reads the next row's entries into the channels.
+void gmp_readRow(gmpPlayState_T* st);
+// Rows of the playing pattern.
+int gmp_rowsOf(const gmpPlayState_T* st);
+// After a row: the next one, or the next position after the pattern's last,
+// unless a jump already chose where play goes on.
+void gmp_nextRow(gmpPlayState_T* st);
+// The sound channels of the background voices, for the player to release.
+int gmp_backgroundChannels(const gmpPlayState_T* st, int* out);
+// The rules the MOD-style formats (MOD, S3M) share: the row's instrument
+// (its sample and volume), the row's note after the command, a pattern
+// delay's repeat of the row's commands, the channel update from periods.
+int gmp_takeInstrument(gmpPlayState_T* st, gmpChannel_T* ch);
+int gmp_cellNote(gmpPlayState_T* st, gmpChannel_T* ch);
+int gmp_repeatRowCommands(gmpPlayState_T* st);
+int gmp_updateChannels(gmpPlayState_T* st);
+// The ticks after the row's: every channel's volume column and command.
+int gmp_tickChannels(gmpPlayState_T* st);
