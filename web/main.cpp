@@ -8,10 +8,8 @@
 
 #include "app/engine_thread.h"
 #include "app/window.h"
-#include "engine/engine.h"
 #include "platform/backend_web.h"
 #include "platform/main_thread.h"
-#include "platform/messages.h"
 
 // Tells the page as each step of the timeline ends, with the engine's work
 // per frame in it, so the page can show (and a test read) each effect's
@@ -35,22 +33,18 @@ int main()
     MAIN_THREAD_EM_ASM({ if (Module.onDemoEnd) Module.onDemoEnd($0); }, code);
     // Nor can a thread of it end the process (the web runtime traps when one
     // tries): every thread is brought to its end instead and main returns.
-    // At the end of the timeline the engine thread ends by itself once its
-    // close request has been answered. After Esc it is told to stop until
-    // it does (a stop ends only the step that runs), and its close request
-    // is answered here as the message loop would.
+    // After Esc (or an engine thread whose set-up failed) the music and the
+    // engine are stopped as a closed window stops them; at the end of the
+    // timeline that close has run already. Calls the engine thread still
+    // makes on this thread are answered until it has ended.
+    if (!app_closeHandled())
+        demoWndProc(WM_CLOSE, 0);
     pfThread_T* engine = app_engineThread();
     while (engine && !pf_threadEnded(engine)) {
-        if (!app_closeHandled())
-            pf_postThreadMessage(DEMO_MSG_STOP);
         pf_runMainCalls();
         pfEvent_T ignored;
         pf_backend()->nextEvent(&ignored, 10);
     }
-    // An engine thread that ended without asking (its set-up failed) leaves
-    // the music to stop.
-    if (!app_closeHandled())
-        demoWndProc(WM_CLOSE, 0);
     if (engine)
         pf_threadJoin(engine);
     MAIN_THREAD_EM_ASM({ if (Module.onThreadsEnded) Module.onThreadsEnded(); });
