@@ -41,7 +41,3 @@ int app_closeTimedOut();
 // of its wait) end the process at once with code: the engine thread and the
 // music end with it, as nothing asked them to stop.
 int app_finish(int code);
-
-// Change into the data directory when the current one does not hold the
-// data files: beside the program (build tree) or its installed share folder.
-void app_findData(const char* argv0);

@@ -79,6 +79,23 @@ SDL_Texture* scaledPicture(const pfSharpScale_T& s)
     return scaled;
 }
 
+// The last picture given, scaled to the window as it is now: after every
+// frame, and when the window changed size or was uncovered (in accelerator
+// mode no new frame comes to redraw it).
+void present()
+{
+    int outW, outH;
+    if (!renderer || !texture || windowHidden || windowLost || SDL_GetRendererOutputSize(renderer, &outW, &outH) != 0)
+        return;
+    pfSharpScale_T s = pf_sharpScale(outW, outH);
+    SDL_Texture* picture = scaledPicture(s);
+    SDL_Rect dst{s.x, s.y, s.w, s.h};
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    SDL_RenderClear(renderer);
+    SDL_RenderCopy(renderer, picture, nullptr, &dst);
+    SDL_RenderPresent(renderer);
+}
+
 void sdlShow(const uint16_t* pixels, int pitch, int format)
 {
     if (!renderer || windowHidden || windowLost)
@@ -93,17 +110,10 @@ void sdlShow(const uint16_t* pixels, int pitch, int format)
         if (texture)
             SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
     }
-    int outW, outH;
-    if (!texture || SDL_GetRendererOutputSize(renderer, &outW, &outH) != 0)
+    if (!texture)
         return;
     SDL_UpdateTexture(texture, nullptr, pixels, pitch * 2);
-    pfSharpScale_T s = pf_sharpScale(outW, outH);
-    SDL_Texture* picture = scaledPicture(s);
-    SDL_Rect dst{s.x, s.y, s.w, s.h};
-    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
-    SDL_RenderClear(renderer);
-    SDL_RenderCopy(renderer, picture, nullptr, &dst);
-    SDL_RenderPresent(renderer);
+    present();
 }
 
 void showWaitingFrame()
@@ -241,6 +251,8 @@ void translate(const SDL_Event& e)
             pending.push_back(pfEvent_T{PF_EV_FOCUS, 0, 0, 0, 1});
         else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
             pending.push_back(pfEvent_T{PF_EV_FOCUS, 0, 0, 0, 0});
+        else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED || e.window.event == SDL_WINDOWEVENT_EXPOSED)
+            present();
         break;
     case SDL_SYSWMEVENT:
         if (pf_sdlX11Destroyed(e))
@@ -283,9 +295,19 @@ void sdlSetFullScreen(int on)
     if (on) {
         SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     } else {
+        // The window: a whole multiple of the picture, resizable; any size
+        // it is given shows the picture as full screen does (sdlShow).
+        SDL_DisplayMode desktop;
+        int factor = 1;
+        if (SDL_GetDesktopDisplayMode(SDL_GetWindowDisplayIndex(window), &desktop) == 0)
+            factor = pf_windowFactor(desktop.w, desktop.h);
         SDL_SetWindowFullscreen(window, 0);
         SDL_SetWindowBordered(window, SDL_TRUE);
-        SDL_SetWindowSize(window, 320, 240);
+        SDL_SetWindowResizable(window, SDL_TRUE);
+        SDL_SetWindowMinimumSize(window, 320, 240);
+        SDL_SetWindowSize(window, 320 * factor, 240 * factor);
+        SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED_DISPLAY(SDL_GetWindowDisplayIndex(window)),
+                              SDL_WINDOWPOS_CENTERED_DISPLAY(SDL_GetWindowDisplayIndex(window)));
     }
 }
 
@@ -409,6 +431,36 @@ const pfBackend_T sdlBackend = {
     sdlAudioDevices, sdlAudioQuery, sdlAudioOpen, sdlAudioClose,
     0, nullptr,
 };
+}
+
+const char* pf_sdlNoDisplay()
+{
+    static char reason[256];
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    bool askedDriver = asked && *asked;
+    // Without a desktop only the console's own display (KMSDRM) can show a
+    // picture; trying the others first would only add their complaints.
+    bool noDesktop = !askedDriver && !SDL_getenv("DISPLAY") && !SDL_getenv("WAYLAND_DISPLAY");
+    if (noDesktop)
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "KMSDRM");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        if (noDesktop)
+            std::snprintf(reason, sizeof(reason), "no display (DISPLAY and WAYLAND_DISPLAY are not set)");
+        else
+            std::snprintf(reason, sizeof(reason), "no display (%s)", SDL_GetError());
+        return reason;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    bool inMemory = driver && (!std::strcmp(driver, "offscreen") || !std::strcmp(driver, "dummy"));
+    if (!inMemory || askedDriver)
+        return nullptr;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    const char* display = SDL_getenv("DISPLAY");
+    if (display && *display)
+        std::snprintf(reason, sizeof(reason), "no display (nothing answers at DISPLAY=%s)", display);
+    else
+        std::snprintf(reason, sizeof(reason), "no display (only SDL's %s driver, which shows nothing)", driver);
+    return reason;
 }
 
 const pfBackend_T* pf_sdlBackend()

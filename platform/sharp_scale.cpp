@@ -24,3 +24,8 @@ pfSharpScale_T pf_sharpScale(int outW, int outH)
     s.y = (outH - s.h) / 2;
     return s;
 }
+
+int pf_windowFactor(int desktopW, int desktopH)
+{
+    return std::max(1, std::min(desktopW * 2 / 3 / 320, desktopH * 2 / 3 / 240));
+}

@@ -13,3 +13,8 @@ struct pfSharpScale_T {
 };
 
 pfSharpScale_T pf_sharpScale(int outW, int outH);
+
+// The windowed mode's factor: the largest whole multiple of 320 x 240 that
+// fits in two thirds of the desktop each way (at least 1), so the window is
+// comfortably large yet leaves room around it.
+int pf_windowFactor(int desktopW, int desktopH);

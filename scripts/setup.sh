@@ -27,7 +27,7 @@ TEST_PACKAGES=(python3 googletest libgtest-dev libbenchmark-dev clang libclang-r
 WEB_PACKAGES=(emscripten chromium)
 
 # build_tree DIR [cmake options...]: configure once, build incrementally
-# (only the target BUILD_TARGET names, when set).
+# (only the targets BUILD_TARGET names, separated by spaces, when set).
 build_tree() {
     local dir="$1"
     shift
@@ -36,5 +36,7 @@ build_tree() {
     if [ ! -f "$dir/build.ninja" ]; then
         cmake -S "$VARNEK_ROOT" -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
     fi
-    cmake --build "$dir" -j"$(nproc)" ${BUILD_TARGET:+--target "$BUILD_TARGET"}
+    local targets=()
+    [ -n "${BUILD_TARGET:-}" ] && read -ra targets <<<"$BUILD_TARGET"
+    cmake --build "$dir" -j"$(nproc)" ${BUILD_TARGET:+--target "${targets[@]}"}
 }

@@ -9,6 +9,7 @@
 #include "app/engine_thread.h"
 #include "app/window.h"
 #include "platform/backend_web.h"
+#include "platform/main_thread.h"
 
 // Tells the page as each step of the timeline ends, with the engine's work
 // per frame in it, so the page can show (and a test read) each effect's
@@ -28,8 +29,24 @@ int main()
     engine_setStepHook(onStep);
     pf_setBackend(pf_webBackend());
     int code = app_run();
-    // A page cannot close itself: it shows its end screen. Told before the
-    // process ends (at once after Esc), and waited for, so it is not lost.
+    // A page cannot close itself: it shows its end screen at once.
     MAIN_THREAD_EM_ASM({ if (Module.onDemoEnd) Module.onDemoEnd($0); }, code);
-    return app_finish(code);
+    // Nor can a thread of it end the process (the web runtime traps when one
+    // tries): every thread is brought to its end instead and main returns.
+    // After Esc (or an engine thread whose set-up failed) the music and the
+    // engine are stopped as a closed window stops them; at the end of the
+    // timeline that close has run already. Calls the engine thread still
+    // makes on this thread are answered until it has ended.
+    if (!app_closeHandled())
+        demoWndProc(WM_CLOSE, 0);
+    pfThread_T* engine = app_engineThread();
+    while (engine && !pf_threadEnded(engine)) {
+        pf_runMainCalls();
+        pfEvent_T ignored;
+        pf_backend()->nextEvent(&ignored, 10);
+    }
+    if (engine)
+        pf_threadJoin(engine);
+    MAIN_THREAD_EM_ASM({ if (Module.onThreadsEnded) Module.onThreadsEnded(); });
+    return code;
 }

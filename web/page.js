@@ -13,6 +13,7 @@ const varnek = {
   // frame (mean and median, ms, the pacing waits left out).
   steps: [],          // {step, name, at, frames, meanMs, medianMs}
   endCode: null,
+  threadsEnded: false,   // every thread of the demo has ended, after its end
   firstFrameAt: () => picture.firstFrameAt,
   framesDrawn: () => picture.framesDrawn,
   refreshHz: () => picture.refreshHz,
@@ -71,10 +72,8 @@ var Module = {
     if (document.fullscreenElement) document.exitFullscreen();
     $('end').hidden = false;
   },
+  onThreadsEnded() { varnek.threadsEnded = true; },
   onAbort(what) { showMessage('The demo stopped: ' + what); },
-  // The process's end (Esc ends it at once): the end screen is up already,
-  // and there is nothing to throw to.
-  quit() {},
 };
 
 // Starting takes the first click or key; that key goes no further.

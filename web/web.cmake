@@ -12,6 +12,9 @@ set(VARNEK_SITE_DIR ${CMAKE_BINARY_DIR}/site)
 list(FILTER VARNEK_CORE_SOURCES EXCLUDE REGEX "/platform/backend_sdl")
 # The page writes no PNG frames; libpng is a native library only.
 list(FILTER VARNEK_CORE_SOURCES EXCLUDE REGEX "/formats/png")
+# The line-tracking standard output of the desktop programs replaces stdout,
+# which the web's C library keeps constant; the page prints through its own.
+list(FILTER VARNEK_CORE_SOURCES EXCLUDE REGEX "/platform/report_out")
 add_compile_options(-pthread)
 add_library(varnek_core STATIC ${VARNEK_CORE_SOURCES})
 target_include_directories(varnek_core PUBLIC ${CMAKE_SOURCE_DIR})

@@ -6,6 +6,7 @@
 set -uo pipefail
 BUILD="$(cd "$1" && pwd)"
 BIN="$BUILD/bin"
+README="$(cd "$(dirname "$0")/../.." && pwd)/README.md"
 WORK="$(mktemp -d)"
 trap 'rm -rf "$WORK"' EXIT
 cd "$WORK"
@@ -46,6 +47,8 @@ expect 2 err varnek-render --steps 9
 expect 2 err varnek-render --format 444
 expect 2 err varnek-render --every 0
 expect 2 err varnek-render stray
+expect 2 err varnek-render --progress 0
+expect 2 err varnek-render --only 5-3
 expect 2 err varnek-modrender
 expect 2 err varnek-modrender in.mod
 expect 2 err varnek-modrender in.mod out.wav --seconds
@@ -53,6 +56,12 @@ expect 2 err varnek-modrender in.mod out.wav --loud
 expect 2 err varnek-imgmatch shot.ppm
 expect 2 err varnek-modrender -song.mod song.wav
 expect 2 err varnek-play -song.mod
+# varnek-render's --help and the README's table name the same options.
+from_help=$("$BIN/varnek-render" --help | grep -o -- '--[a-z]*' | sort -u | tr '\n' ' ')
+from_readme=$(grep '^| `varnek-render ' "$README" | grep -o -- '--[a-z]*' | sort -u | tr '\n' ' ')
+[ "$from_help" = "$from_readme" ] || fail "varnek-render options: --help has '$from_help', the README '$from_readme'"
+echo "$from_help" | grep -q -- '--video' || fail "varnek-render --help does not list --video"
+
 # Nothing was written for any of them: no data set in a folder named
 # after an option, no sound file.
 [ -z "$(ls -A | grep -v -e '^out.txt$' -e '^err.txt$')" ] || fail "files left behind: $(ls -A)"

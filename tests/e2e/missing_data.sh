@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Missing and damaged data: every file the demo reads is, in turn, removed,
 # emptied, cut to half its size and cut inside its header. The headless demo
-# must still end by itself with exit code 0, within a bounded time, without a
-# sanitizer report, and show what is expected of that file: the music fails
+# must still end by itself within a bounded time, without a sanitizer report,
+# with exit code 0 for a damaged file and 1 for a missing one (whose name and
+# the data folder are then on standard error, once; a damaged file that names
+# a file that is not there counts as that one missing), and show what is
+# expected of that file: the music fails
 # with one message box and the demo runs silent, a missing picture or mesh
 # ends or skips its effect with a log line, a missing texture draws flat, a
 # missing closing picture ends the engine thread before the first step.
@@ -17,6 +20,7 @@ WORK="$(mktemp -d)"
 trap 'rm -rf "$WORK"' EXIT
 DATA="$WORK/data"
 cp -r "$SOURCE" "$DATA"
+DATA_REAL="$(realpath "$DATA")"
 ALL=1,2,3,4,5,6,7,8
 TITLE_FRAMES=210   # the fly-through's 3.5 s title pause at 60 frames per second
 
@@ -51,7 +55,24 @@ message_boxes() { grep -ac '^\[message box\]' "$ERR"; }
 check_common() {
     local want_steps="$1"
     [ "$RC" = 124 ] && fail "did not end within 120 s"
-    [ "$RC" = 0 ] || fail "exit code $RC"
+    local named
+    named=$(grep -ac 'missing data file' "$ERR")
+    if [ "$variant" = missing ]; then
+        [ "$RC" = 1 ] || fail "exit code $RC, expected 1 for a missing file"
+        [ "$named" = 1 ] || fail "$named lines name a missing file, expected 1"
+        grep -aqxF "varnek-render: missing data file $file (looked in $DATA_REAL)" "$ERR" ||
+            fail "no line naming $file and $DATA_REAL on stderr: $(grep -a 'missing data file' "$ERR")"
+    elif [ "$named" = 0 ]; then
+        [ "$RC" = 0 ] || fail "exit code $RC"
+    else
+        # A damaged file may name another that is not there (a settings file
+        # cut inside a file name): that one is missing, and the run fails.
+        [ "$RC" = 1 ] || fail "exit code $RC, expected 1 with a file named missing"
+        local name
+        while read -r name; do
+            [ ! -e "$SOURCE/$name" ] || fail "a file of the data named missing: $name"
+        done < <(sed -n 's/^varnek-render: missing data file \(.*\) (looked in .*/\1/p' "$ERR")
+    fi
     if grep -aq 'AddressSanitizer\|LeakSanitizer\|runtime error' "$ERR"; then
         fail "sanitizer report"; grep -a -m5 'ERROR\|runtime error\|#[0-4] ' "$ERR"
     fi
@@ -79,6 +100,7 @@ damage() {
 
 # The intact data once: the frame counts every damaged run is measured by.
 CASE="intact data"
+variant=intact
 run "$ALL"
 check_common yes
 BASE_1=$(frames 1)
@@ -259,6 +281,25 @@ if [ -z "${ONLY:-}" ]; then
     [ "$listed" = "$generated" ] ||
         fail "data files not covered: $(comm -13 <(echo "$listed") <(echo "$generated") | tr '\n' ' ')"
 fi
+
+# The renderer copied where no data is: it looks in its current folder, then
+# in data/ and share/varnek/ beside its own folder, names every file it asked
+# for with the three folders, says where the data should be, and fails.
+CASE="no data anywhere"
+variant=none
+mkdir -p "$WORK/alone/bin" "$WORK/alone/cwd"
+cp "$RENDER" "$WORK/alone/bin/"
+ALONE="$(realpath "$WORK/alone")"
+(cd "$WORK/alone/cwd" && timeout 120 ../bin/varnek-render --every 100000 </dev/null >"$OUT" 2>"$ERR")
+RC=$?
+[ "$RC" = 1 ] || fail "exit code $RC, expected 1"
+looked="(looked in $ALONE/cwd, $ALONE/data, $ALONE/share/varnek)"
+for name in phased.mod asdfasdf.jdt asdf.jdt zant/theend.pcx; do
+    grep -aqxF "varnek-render: missing data file $name $looked" "$ERR" || fail "no line for $name $looked"
+done
+grep -aq '^varnek-render: no data folder found' "$ERR" || fail "no line saying no data folder was found"
+grep -aqxF '[message box] Error en musica: Error al cargar la musica' "$ERR" || fail "no 'Error al cargar la musica' box"
+cases=$((cases + 1))
 
 if [ "$failures" -ne 0 ]; then
     echo "missing data: $failures failures in $cases cases"

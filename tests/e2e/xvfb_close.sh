@@ -37,7 +37,7 @@ for i in $(seq 0 19); do
     if [ "$method" == "button" ]; then
         # The close button is on the frame of a window, not on full screen.
         xdotool key alt+Return
-        wait_for 30 sh -c "xwininfo -id $win | grep -q 'Width: 320'" || fail "close $i: no windowed mode"
+        wait_for 30 sh -c "xwininfo -id $win | grep -q 'Width: 640'" || fail "close $i: no windowed mode"
     fi
     sleep "$moment"
     [ "$method" == "button" ] && point_at_close_button

@@ -2,6 +2,8 @@
 // keyboard device.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
 #include <thread>
 
 #include "platform/crand.h"
@@ -10,6 +12,7 @@
 #include "platform/keyboard_device.h"
 #include "platform/log.h"
 #include "platform/messages.h"
+#include "tests/test_tmp.h"
 
 namespace {
 TEST(CrtRand, FollowsTheRuntimeRecurrence)
@@ -42,6 +45,39 @@ TEST(Files, BackslashNamesMapToHostPaths)
     EXPECT_EQ(pf_hostPath("phased.mod"), "phased.mod");
     EXPECT_EQ(pf_fopen(nullptr, "rb"), nullptr);
     EXPECT_EQ(pf_fopen("no\\such\\file.bin", "rb"), nullptr);
+}
+
+// The files a run asked for and did not find, for the report at its end:
+// each once, by host path without a leading "./"; files that exist, files
+// and files opened for writing are not missing.
+TEST(Files, MissingFilesAreRememberedOnce)
+{
+    auto count = [](const std::string& name) {
+        std::vector<std::string> missing = pf_missingFiles();
+        return std::count(missing.begin(), missing.end(), name);
+    };
+    const std::string dir = testTmp_dir();
+    const std::string absent = dir + "/absent.bin";
+    EXPECT_EQ(pf_fopen(absent.c_str(), "rb"), nullptr);
+    EXPECT_EQ(pf_fopen(absent.c_str(), "rb"), nullptr);
+    EXPECT_EQ(count(absent), 1);
+    EXPECT_EQ(pf_fopen(".\\no_such_folder\\pic.bmp", "rb"), nullptr);
+    EXPECT_EQ(count("no_such_folder/pic.bmp"), 1);
+    EXPECT_EQ(count("./no_such_folder/pic.bmp"), 0);
+
+    const std::string written = dir + "/written.bin";
+    FILE* f = pf_fopen(written.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    f = pf_fopen(written.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    EXPECT_EQ(count(written), 0);
+    // A file to be written whose folder is missing fails the same way, but
+    // it is no data file the run lacked.
+    const std::string unwritable = dir + "/no_folder/new.bin";
+    EXPECT_EQ(pf_fopen(unwritable.c_str(), "wb"), nullptr);
+    EXPECT_EQ(count(unwritable), 0);
 }
 
 TEST(Messages, PeekKeepsGetRemovesAndAClosedQueueRefuses)

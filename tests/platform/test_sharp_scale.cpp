@@ -41,4 +41,36 @@ INSTANTIATE_TEST_SUITE_P(Outputs, SharpScale,
                              // smaller than the picture: shrunk, never factor 0
                              ScaleCase{300, 200, 1, 17, 0, 266, 200},
                              ScaleCase{0, 0, 1, 0, 0, 1, 1}));
+
+struct WindowCase {
+    int desktopW, desktopH;
+    int factor;
+};
+
+class WindowFactor : public ::testing::TestWithParam<WindowCase> {};
+
+TEST_P(WindowFactor, LargestWholeMultipleInTwoThirdsOfTheDesktop)
+{
+    const WindowCase& c = GetParam();
+    EXPECT_EQ(pf_windowFactor(c.desktopW, c.desktopH), c.factor);
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, WindowFactor,
+                         ::testing::Values(
+                             // 853 x 533: two times (640 x 480) fits, three does not
+                             WindowCase{1280, 800, 2},
+                             // 682 x 512
+                             WindowCase{1024, 768, 2},
+                             // 1280 x 720: the height sets it
+                             WindowCase{1920, 1080, 3},
+                             // 2560 x 1440: six times; the height sets it
+                             WindowCase{3840, 2160, 6},
+                             // a square desktop: the width sets it
+                             WindowCase{1440, 1440, 3},
+                             // two thirds of 960 x 720 is exactly 640 x 480
+                             WindowCase{960, 720, 2},
+                             WindowCase{959, 720, 1},
+                             // a small or unknown desktop: never below 1
+                             WindowCase{640, 480, 1},
+                             WindowCase{0, 0, 1}));
 }

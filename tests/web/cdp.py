@@ -79,19 +79,32 @@ class Browser:
         """Send one command and wait for its answer; events that come
         meanwhile are kept for wait_event."""
         self.next_id += 1
-        message = {"id": self.next_id, "method": method, "params": params or {}}
+        my_id = self.next_id
+        message = {"id": my_id, "method": method, "params": params or {}}
         if session and self.session:
             message["sessionId"] = self.session
         os.write(self.to_chrome, json.dumps(message).encode() + b"\0")
         deadline = time.monotonic() + timeout
         while True:
             answer = self._read_message(deadline)
-            if answer.get("id") == self.next_id:
+            if answer.get("id") == my_id:
                 if "error" in answer:
                     raise BrowserError("%s: %s" % (method, answer["error"].get("message")))
                 return answer.get("result", {})
             if "method" in answer:
-                self.events.append(answer)
+                self._event(answer)
+
+    def _event(self, event):
+        """Keep an event; a worker the page starts is attached to at once,
+        so what it logs and throws is heard too."""
+        self.events.append(event)
+        if event["method"] == "Target.attachedToTarget":
+            worker = event["params"]["sessionId"]
+            for method in ("Runtime.enable", "Runtime.runIfWaitingForDebugger"):
+                # The answers are not waited for: nothing in them is needed.
+                self.next_id += 1
+                message = {"id": self.next_id, "method": method, "params": {}, "sessionId": worker}
+                os.write(self.to_chrome, json.dumps(message).encode() + b"\0")
 
     def open_page(self, url):
         """Attach to the first tab and load url in it."""
@@ -101,6 +114,9 @@ class Browser:
                                  session=False)["sessionId"]
         self.call("Page.enable")
         self.call("Runtime.enable")
+        # Every worker of the page (the threads) is attached to as it starts,
+        # held until its Runtime domain is on.
+        self.call("Target.setAutoAttach", {"autoAttach": True, "waitForDebuggerOnStart": True, "flatten": True})
         self.call("Page.navigate", {"url": url})
 
     def evaluate(self, expression, timeout=30):
@@ -139,6 +155,18 @@ class Browser:
         data = self.call("Page.captureScreenshot", params)["data"]
         with open(path, "wb") as f:
             f.write(base64.b64decode(data))
+
+    def uncaught_errors(self):
+        """Every exception nothing caught, in the page or any of its
+        workers, as the console shows it."""
+        errors = []
+        for event in self.events:
+            if event["method"] == "Runtime.exceptionThrown":
+                details = event["params"]["exceptionDetails"]
+                where = "worker" if event.get("sessionId") != self.session else "page"
+                errors.append("%s: %s %s" % (where, details.get("text", ""),
+                                             details.get("exception", {}).get("description", "")))
+        return errors
 
     def console_messages(self):
         """Text of what the page has logged so far."""

@@ -6,8 +6,10 @@ at the same moment, allowing for timing (the closest offline frame within
 two seconds of the frames the moment can hold, mean difference under 8 per
 channel, as the real-window test does); play the music's sound for as long as it ran and as loud as the
 offline WAV file; show the console on 'c', skip the fly-through on Space,
-show nothing new in accelerator mode ('3'), go full screen on Alt+Enter; and
-show its end screen on Esc.
+show nothing new in accelerator mode ('3'), go full screen on Alt+Enter;
+show its end screen on Esc, then end every thread; and nothing may throw an
+uncaught error in the page or any of its workers (the check first hears a
+deliberate fault of each kind).
 
     playthrough.py BUILD SITE    BUILD: the native build (varnek-render,
                                  varnek-imgmatch, data); SITE: build-web/site
@@ -184,6 +186,7 @@ def play(page, offline, fail):
     fail.check(b.wait_for("varnek.state === 'ended'", 20), "Esc did not end the demo")
     fail.check(b.evaluate("varnek.endCode") == 0, "the demo ended with code %s" % b.evaluate("varnek.endCode"))
     fail.check(b.evaluate("!document.getElementById('end').hidden"), "no end screen after Esc")
+    fail.check(b.wait_for("varnek.threadsEnded", 15), "the demo's threads did not end after Esc")
     b.screenshot(os.path.join(page.work, "end.png"))
     return shots, audio, playing
 
@@ -306,6 +309,27 @@ def report(browser):
                                             else "the backend's clock"))
 
 
+def hears_faults(work):
+    """The uncaught-error check hears a deliberate fault in a page and one
+    in a worker of it."""
+    browser = Browser(os.path.join(work, "fault-profile"))
+    try:
+        browser.open_page("about:blank")
+        browser.wait_for("document.readyState === 'complete'", 10)
+        browser.evaluate("new Worker(URL.createObjectURL(new Blob(['throw new Error(\"deliberate worker fault\")'])));"
+                         "setTimeout(() => { throw new Error('deliberate page fault'); }); 0")
+        # Each call to the browser takes in the events that came meanwhile.
+        deadline = time.monotonic() + 10
+        while time.monotonic() < deadline and len(browser.uncaught_errors()) < 2:
+            browser.evaluate("0")
+            time.sleep(0.05)
+        heard = browser.uncaught_errors()
+        return (any(e.startswith("page:") and "deliberate page fault" in e for e in heard) and
+                any(e.startswith("worker:") and "deliberate worker fault" in e for e in heard))
+    finally:
+        browser.close()
+
+
 def main():
     if len(sys.argv) != 3:
         raise SystemExit("usage: playthrough.py BUILD SITE")
@@ -315,6 +339,7 @@ def main():
             raise SystemExit("missing %s (test.sh installs it)" % tool)
     work = tempfile.mkdtemp(prefix="varnek-web-")
     fail = Failures()
+    fail.check(hears_faults(work), "the check for uncaught errors does not hear a deliberate fault")
     offline = Offline(build, work)
     server = subprocess.Popen([sys.executable, os.path.join(ROOT, "scripts", "serve_web.py"), site, "0"],
                               stdout=subprocess.PIPE, text=True)
@@ -333,6 +358,8 @@ def main():
         fail.check(False, "browser: %s" % err)
     finally:
         if browser:
+            errors = browser.uncaught_errors()
+            fail.check(not errors, "uncaught errors in the page or its workers:\n" + "\n".join(errors))
             if fail.count:
                 print("\n".join(browser.console_messages()))
             browser.close()

@@ -1,8 +1,10 @@
 // varnek-render: the whole demo on the headless backend, from start to end,
 // writing what it shows and plays to files.
 //
-// Usage in USAGE below. --only writes the PNG files of those video frames
-// alone; --video streams every frame and the sound into ffmpeg.
+// Usage in USAGE below. --video streams the frames and the sound into
+// ffmpeg; --only keeps those video frames alone, in the PNG files and in the
+// video (with the sound of the same frames).
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/app_data.h"
 #include "app/engine_thread.h"
 #include "app/window.h"
 #include "engine/console.h"
@@ -25,7 +28,8 @@
 #include "platform/display.h"
 #include "platform/sound_out.h"
 #include "tools/render/keys.h"
-#include "tools/render/report_out.h"
+#include "tools/render/progress.h"
+#include "platform/report_out.h"
 #include "tools/render/video_out.h"
 
 namespace {
@@ -42,6 +46,7 @@ bool wavWanted = false;
 std::string wavPath;
 std::string videoPath;
 bool videoBroken = false;
+uint64_t videoSoundBytes = 0;   // sound bytes seen for the video, kept or not
 // The sound the player asks for; the video's sound input is set up for it
 // before the demo starts.
 const int VIDEO_AUDIO_RATE = 44100;
@@ -86,13 +91,31 @@ void onVideo(uint32_t frame, const uint16_t* pixels, int pitch, int format)
     if (!outputsOpen)
         return;
     videoFrames = frame;
-    if (video_isOpen() && !videoBroken && video_frame(pixels, pitch, format == PF_FORMAT_555) != 0)
+    progress_frame(frame);
+    if (video_isOpen() && !videoBroken && inRanges(frame) && video_frame(pixels, pitch, format == PF_FORMAT_555) != 0)
         videoFailed();
     if (!outDir.empty() && frame % every == 0 && inRanges(frame)) {
         char name[64];
         std::snprintf(name, sizeof(name), "/frame%05u.png", frame);
         png_write16((outDir + name).c_str(), pixels, pitch, 320, 240, format == PF_FORMAT_555);
     }
+}
+
+// The video's sound, cut to the frames it keeps: video frame F (from 1)
+// plays the sound bytes of [F - 1, F) times 1/60 s.
+int videoSound(const uint8_t* data, uint32_t bytes)
+{
+    const uint64_t frameBytes = (uint64_t)VIDEO_AUDIO_RATE / 60 * VIDEO_AUDIO_CHANNELS * 2;
+    while (bytes > 0) {
+        uint64_t frame = videoSoundBytes / frameBytes + 1;
+        uint32_t chunk = (uint32_t)std::min<uint64_t>(bytes, frame * frameBytes - videoSoundBytes);
+        if (inRanges((uint32_t)frame) && video_audio(data, chunk) != 0)
+            return -1;
+        data += chunk;
+        bytes -= chunk;
+        videoSoundBytes += chunk;
+    }
+    return 0;
 }
 
 void onAudio(const uint8_t* data, uint32_t bytes)
@@ -115,7 +138,7 @@ void onAudio(const uint8_t* data, uint32_t bytes)
         if (!fmt || fmt->rate != VIDEO_AUDIO_RATE || fmt->channels != VIDEO_AUDIO_CHANNELS || fmt->bits != 16) {
             std::fprintf(stderr, "varnek-render: the sound is not 16-bit stereo at 44100 Hz, as the video expects\n");
             videoBroken = true;
-        } else if (video_audio(data, bytes) != 0) {
+        } else if (videoSound(data, bytes) != 0) {
             videoFailed();
         }
     }
@@ -141,8 +164,19 @@ void closeOutputs()
 const char* const USAGE =
     "usage: varnek-render [--data DIR] [--out DIR] [--every N] [--wav FILE] [--video FILE.mp4]\n"
     "                     [--keys FILE] [--format 555|565] [--steps 1,2,...] [--only A-B,C-D] [--log]\n"
-    "Runs the whole demo headless on a virtual 60 Hz clock: PNG frames into --out, the\n"
-    "sound into --wav, or both straight into an H.264 video through ffmpeg (--video).\n";
+    "                     [--progress N]\n"
+    "Runs the whole demo headless on a virtual 60 Hz clock, as fast as it can.\n"
+    "  --data DIR         the data files (default: found as the demo finds them)\n"
+    "  --out DIR          a PNG file per video frame (1/60 s), frameNNNNN.png\n"
+    "  --every N          only every Nth of those frames\n"
+    "  --wav FILE         the sound as a WAV file\n"
+    "  --video FILE.mp4   frames and sound straight into an H.264 video through ffmpeg\n"
+    "  --keys FILE        keys scripted by frame: FRAME KEY lines (esc, alt+enter, c, 3, space, close)\n"
+    "  --format 555|565   the display's pixel format (default 565)\n"
+    "  --steps 1,2,...    run only these steps of the timeline\n"
+    "  --only A-B,C-D     keep only these video frames (from 1), in the PNG files and the video\n"
+    "  --log              echo the log console's lines\n"
+    "  --progress N       a progress bar on standard error, for a demo of N video frames\n";
 
 int usage(const char* format, const char* what)
 {
@@ -182,6 +216,7 @@ int main(int argc, char** argv)
     std::string dataDir;   // by default, found as the demo finds it
     std::string keysPath;
     uint32_t stepMask = 0xFFFFFFFFu;
+    uint32_t progressTotal = 0;
     report_trackStdout();
     pf_headlessReset();
     int answered = cmd_helpOrVersion(argc, argv, "varnek-render", USAGE);
@@ -194,7 +229,7 @@ int main(int argc, char** argv)
             continue;
         }
         static const char* const withValue[] = {"--data", "--out", "--every", "--wav", "--video",
-                                                "--keys", "--format", "--steps", "--only"};
+                                                "--keys", "--format", "--steps", "--only", "--progress"};
         bool known = false;
         for (const char* name : withValue)
             known = known || a == name;
@@ -211,6 +246,11 @@ int main(int argc, char** argv)
             every = (uint32_t)std::atoi(v);
         }
         else if (a == "--wav") { wavWanted = true; wavPath = v; }
+        else if (a == "--progress") {
+            if (std::atoi(v) < 1)
+                return usage("--progress takes a number of frames of 1 or more, not %s", v);
+            progressTotal = (uint32_t)std::atoi(v);
+        }
         else if (a == "--video") videoPath = v;
         else if (a == "--keys") keysPath = v;
         else if (a == "--only") {
@@ -259,12 +299,8 @@ int main(int argc, char** argv)
     }
     if (dataDir.empty()) {
         app_findData(argv[0]);
-    } else {
-        std::filesystem::current_path(dataDir, ec);
-        if (ec) {
-            std::fprintf(stderr, "varnek-render: no data directory %s\n", dataDir.c_str());
-            return 1;
-        }
+    } else if (app_enterData("varnek-render", dataDir.c_str()) != 0) {
+        return 1;
     }
     pf_headlessSetFrameHook(onFrame);
     pf_headlessSetVideoHook(onVideo);
@@ -273,8 +309,10 @@ int main(int argc, char** argv)
     engine_setStepHook(onStep);
     pf_setBackend(pf_headlessBackend());
 
+    progress_start(progressTotal);
     int code = app_run();
     closeOutputs();
+    progress_end();
     if (video_isOpen()) {
         std::string error;
         if (videoBroken) {
@@ -293,5 +331,5 @@ int main(int argc, char** argv)
     report_line("state: console %d, full screen %d, accelerator %d, running %d", consoleOn, fullScreen, use3dfx,
                 demoRunning);
     report_line("frames hash: %016llx", (unsigned long long)frameHash);
-    return app_finish(code);
+    return app_finish(app_reportMissingData("varnek-render", code));
 }

@@ -1,5 +1,5 @@
 #pragma once
-// varnek-render's report on standard output: every report line starts a
+// A program's report on standard output: every report line starts a
 // line of its own, even right after text the demo printed without a line
 // end (the mesh reader's progress lines end that way), so the report can be
 // read line by line.

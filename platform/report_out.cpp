@@ -1,4 +1,4 @@
-#include "tools/render/report_out.h"
+#include "platform/report_out.h"
 
 #include <cerrno>
 #include <cstdarg>
