@@ -5,8 +5,8 @@
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 
-static_assert(MP_QUALITY_PLAIN == DSM_QUALITY_PLAIN && MP_QUALITY_LINEAR == DSM_QUALITY_LINEAR &&
-                  MP_QUALITY_CUBIC == DSM_QUALITY_CUBIC && MP_QUALITY_SINC == DSM_QUALITY_SINC,
+static_assert((int)MP_QUALITY_PLAIN == (int)DSM_QUALITY_PLAIN && (int)MP_QUALITY_LINEAR == (int)DSM_QUALITY_LINEAR &&
+                  (int)MP_QUALITY_CUBIC == (int)DSM_QUALITY_CUBIC && (int)MP_QUALITY_SINC == (int)DSM_QUALITY_SINC,
               "the player's quality settings are the mixer's interpolators");
 
 static const mpSettings_T mpDefaults = {
