@@ -46,6 +46,17 @@ class Player:
                 except OSError:
                     return
 
+    def drain(self):
+        """Reads what the terminal already holds, without waiting for more."""
+        while select.select([self.master], [], [], 0)[0]:
+            try:
+                chunk = os.read(self.master, 65536)
+            except OSError:
+                return
+            if not chunk:
+                return
+            self.text += chunk.decode(errors="replace")
+
     def status(self):
         """The status line now on the screen: after the last carriage return."""
         line = self.text.split("\r")[-1]
@@ -253,6 +264,9 @@ else:
         fail("Ctrl-Z: the player's state is %s, not stopped" % j.state())
     if j.raw():
         fail("Ctrl-Z: the terminal was left in raw mode for the shell")
+    # What the player wrote before it stopped may still sit in the terminal:
+    # only what comes after counts.
+    j.drain()
     shown = len(j.text)
     j.read(3)
     if "ord" in j.text[shown:]:
