@@ -245,4 +245,5 @@ static int tickCommand(gmpPlayState_T* st, gmpChannel_T* ch)
 const gmpRules_T gmpModRules = {
     MOD_PAULA_CLOCK, start, nullptr, notePeriod, nullptr, rowCell, rowCommand, gmp_cellNote, nullptr,
     gmp_repeatRowCommands, nullptr, tickCommand, gmp_updateChannels,
+    0,  // a song whose pattern loops never run out plays on until stopped
 };
