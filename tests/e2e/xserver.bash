@@ -64,7 +64,10 @@ start_demo() {
     [ -n "$demo_pid" ] || { fail "no window"; cat "$1"; return 1; }
     wait_for 30 sh -c 'xdotool search --name "Torven" >/dev/null' || { fail "window not found"; return 1; }
     win=$(xdotool search --name "Torven" | head -1)
-    xdotool windowactivate --sync "$win" >/dev/null 2>&1
+    # A window just mapped may not take the focus at the first asking (the
+    # window manager may not manage it yet): ask again until it does, and
+    # say so when it never does, instead of returning a silent failure.
+    wait_for 20 timeout 5 xdotool windowactivate --sync "$win" || { fail "window $win never took the focus"; return 1; }
 }
 
 # demo_exit_code SECONDS: wait for the demo to end, at most that many
