@@ -202,18 +202,11 @@ int main(int argc, char** argv)
     }
     for (const std::string& warning : module->warnings)
         std::fprintf(stderr, "%s: %s: %s\n", program, o.in, warning.c_str());
-    std::vector<mpwSubsong_T> subs;
-    if (o.subsong > 0 && mpw_subsongs(module, capSeconds, &subs) == 0 && o.subsong <= (int)subs.size())
-        o.order = subs[o.subsong - 1].first;
-    if (o.subsong > (int)subs.size()) {
-        rc = fail(o.in, ("--subsong " + std::to_string(o.subsong) + " is past the song's " +
-                         std::to_string(subs.size()) + " songs").c_str());
-    } else if (o.order >= (int)module->songLength) {
-        rc = fail(o.in, ("--order " + std::to_string(o.order + 1) + " is past the song's " +
-                         std::to_string(module->songLength) + " orders").c_str());
-    } else {
+    std::string wrong = mopt_startOrder(module, o, capSeconds, &o.order);
+    if (!wrong.empty())
+        rc = fail(o.in, wrong.c_str());
+    else
         rc = o.info ? info(module, o) : render(module, o);
-    }
     mp_freeModule(module);
     return rc;
 }

@@ -6,7 +6,9 @@
 #include <cstring>
 #include <string>
 
+#include "music/mp_errors.h"
 #include "music/mp_settings.h"
+#include "music/mp_walk.h"
 #include "platform/cmdline.h"
 
 const char* const moptUsage =
@@ -157,4 +159,23 @@ bool mopt_has(const moptOptions_T& o, const char* flag)
         if (!std::strcmp(f, flag))
             return true;
     return false;
+}
+
+std::string mopt_startOrder(mpModule_T* module, const moptOptions_T& o, uint32_t capSeconds, int* order)
+{
+    *order = o.order;
+    if (o.subsong > 0) {
+        std::vector<mpwSubsong_T> subs;
+        int code = mpw_subsongs(module, capSeconds, &subs);
+        if (code != 0)
+            return mp_errorMessage(code);
+        if (o.subsong > (int)subs.size())
+            return "--subsong " + std::to_string(o.subsong) + " is past the song's " + std::to_string(subs.size()) +
+                   " songs";
+        *order = subs[o.subsong - 1].first;
+    } else if (o.order >= (int)module->songLength) {
+        return "--order " + std::to_string(o.order + 1) + " is past the song's " +
+               std::to_string(module->songLength) + " orders";
+    }
+    return "";
 }

@@ -2,6 +2,8 @@
 // The options the two music programs share, spelled the same in both, and
 // their values checked with a reason that names the option.
 #include <bitset>
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include "music/mp_module.h"
@@ -35,5 +37,9 @@ int mopt_parse(int argc, char** argv, const char* program, const char* const* ow
                moptOptions_T* out);
 // The program's own flag was given.
 bool mopt_has(const moptOptions_T& o, const char* flag);
+// Where play starts in the module: the first order of --subsong N, or the
+// --order position (-1: the first). Empty when it lies in the song;
+// otherwise what is wrong, for the program's message.
+std::string mopt_startOrder(mpModule_T* module, const moptOptions_T& o, uint32_t capSeconds, int* order);
 // "m:ss", "m:ss.cc" or seconds ("90", "1.5") to seconds; -1 when it is none.
 double mopt_time(const char* text);

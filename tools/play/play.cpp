@@ -85,28 +85,18 @@ std::vector<song_T> walkAll(const options_T& o, int* rc)
         song_T s;
         s.file = file;
         mpModule_T* m = load(file);
-        s.order = o.order;
-        std::vector<mpwSubsong_T> subs;
-        int code = m && o.subsong > 0 ? mpw_subsongs(m, capSeconds, &subs) : 0;
-        bool noSuchSong = m && code == 0 && o.subsong > (int)subs.size();
-        if (m && code == 0 && o.subsong > 0 && !noSuchSong)
-            s.order = subs[o.subsong - 1].first;
-        // A subsong's walk starts where it does, so its time and length are its own.
-        if (m && code == 0 && !noSuchSong)
-            code = o.subsong > 0 ? mpw_walkFrom(m, s.order, o.loops ? o.loops : 1, capSeconds, &s.walk)
-                               : mpw_walk(m, o.loops ? o.loops : 1, capSeconds, &s.walk);
-        if (!m)
-            code = -1;
-        if (code > 0)
-            std::fprintf(stderr, "%s: %s: %s\n", program, file, mp_errorMessage(code));
-        else if (noSuchSong)
-            std::fprintf(stderr, "%s: %s: --subsong %d is past the song's %zu songs\n", program, file, o.subsong,
-                         subs.size());
-        else if (m && s.order >= (int)m->songLength)
-            std::fprintf(stderr, "%s: %s: --order %d is past the song's %u orders\n", program, file, o.order + 1,
-                         m->songLength);
-        else if (m)
-            s.ok = true;
+        std::string wrong = m ? mopt_startOrder(m, o, capSeconds, &s.order) : "";
+        if (m && wrong.empty()) {
+            int loops = o.loops ? o.loops : 1;
+            // A subsong's walk starts where it does, so its time and length are its own.
+            int code = o.subsong > 0 ? mpw_walkFrom(m, s.order, loops, capSeconds, &s.walk)
+                                     : mpw_walk(m, loops, capSeconds, &s.walk);
+            if (code > 0)
+                wrong = mp_errorMessage(code);
+        }
+        if (!wrong.empty())
+            std::fprintf(stderr, "%s: %s: %s\n", program, file, wrong.c_str());
+        s.ok = m && wrong.empty();
         if (s.ok && o.info) {
             mp_printInfo(stdout, file, m, s.walk);
             std::printf("mixing:      %s\n", mp_qualityName(mpSettings.quality));
