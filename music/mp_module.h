@@ -37,6 +37,18 @@ enum { MP_FLAG_BALANCED_PAN = 1024 };
 enum { MP_BACKGROUND_VOICES = 64 };
 // Order list markers of the other formats (MOD lists hold neither).
 enum { MP_ORDER_SKIP = 65534, MP_ORDER_END = 65535 };
+// How the song's flow commands play (pattern loop, break, position jump),
+// as the tracker that wrote the file plays them; the reader decides.
+//   PROTRACKER: each command acts at once, in channel order; a loop per channel.
+//   ST3: one loop for all channels, its start back to row 0 on each new
+//        pattern and just past the loop once it has run out; a loop going
+//        back wins over a break and a jump on its row.
+//   IT: a loop per channel, its start just past the loop once it has run
+//        out; a jump wins over a loop going back, which wins over a break.
+//   FT2: a loop per channel; a loop going back and a break share one row
+//        number, the last written winning (a jump clears it), and a pattern
+//        that ends without a break starts the next one on that row.
+enum { MP_FLOW_PROTRACKER = 0, MP_FLOW_ST3 = 1, MP_FLOW_IT = 2, MP_FLOW_FT2 = 3 };
 // Notes an instrument's sample map covers (XM uses the first 96).
 enum { MP_NOTES = 120 };
 // Sample loop types: mpSample_T::loopType.
@@ -147,6 +159,8 @@ struct mpModule_T {
     // What the reader found missing or wrong in a file it still loaded, one
     // line each ("the file ends inside pattern 3: its rows 40 to 63 are empty").
     std::vector<std::string> warnings;
+    uint32_t flowRules;                         // MP_FLOW_*
+    std::string tracker;                        // who wrote the file, as its header says ("" unknown)
 };
 
 // A 0..15 panning (left to right) on the module's 0..128 panning scale.

@@ -42,6 +42,7 @@ struct gmpChannel_T {
     int vibSpeed, vibDepth, vibPos;
     int offsetMemory;
     int loopRow, loopCounter;
+    int loopWentBack;           // this channel's loop asked to go back on the row being played
     int retrigCount;
     int flags;
     // The fields below are the ones several other formats share (MOD leaves
@@ -155,7 +156,18 @@ struct gmpPlayState_T {
     // state met twice means the song loops for ever without wrapping.
     std::unordered_set<uint64_t> flowSeen;
     int flowPass;               // the loopCount flowSeen was gathered in
+    // The row's flow requests, applied once all its commands have run
+    // (gmp_endRowFlow), in the order the module's flow rules give them;
+    // -1 none. MOD's rules act at once and leave them alone.
+    int loopTarget, breakRow, jumpOrder;
+    int nextStartRow;           // FT2: the row the next pattern starts on
+    int repeatingRow;           // a pattern delay plays the row again
+    int rowEndPending;          // the row ends after its repeats (gmp_rowEndsAfterRepeats)
 };
+
+// loopTarget: a loop that went back and ran out on the same row leaves the
+// pattern for the next one's first row.
+enum { GMP_LOOP_LEAVES = -2 };
 
 extern gmpPlayState_T* gmpPlaying[GMP_MAX_PLAYING];
 // Tick rate last asked of the sound device, in hundredths of Hz.
@@ -197,7 +209,21 @@ void gmp_takePortaTarget(gmpPlayState_T* st, gmpChannel_T* ch);
 void gmp_jumpToRow(gmpPlayState_T* st, int row);
 void gmp_positionJump(gmpPlayState_T* st, int position);
 void gmp_patternBreak(gmpPlayState_T* st, int xx);
+// The row a MOD-style break parameter names (decimal digits, 63 at most).
+int gmp_decimalRow(int xx);
 void gmp_patternLoop(gmpPlayState_T* st, gmpChannel_T* ch, int x);
+// A break to `row` of the next pattern and a jump to order `order`, as the
+// row's requests (the formats whose flow rules wait for the row's end).
+void gmp_requestBreak(gmpPlayState_T* st, int row);
+void gmp_requestJump(gmpPlayState_T* st, int order);
+// After the row's commands: its loop, break and jump requests by the
+// module's flow rules.
+void gmp_endRowFlow(gmpPlayState_T* st);
+// Forgets the row's requests (a new position is set from outside).
+void gmp_clearFlow(gmpPlayState_T* st);
+// Whether a row that a pattern delay repeats ends only after its repeats,
+// which run its loop commands again (Scream Tracker 3, Impulse Tracker).
+int gmp_rowEndsAfterRepeats(const gmpPlayState_T* st);
 void gmp_noteCut(gmpPlayState_T* st, gmpChannel_T* ch, int x);
 void gmp_holdNote(gmpChannel_T* ch, int x);
 int gmp_delayedNote(gmpPlayState_T* st, gmpChannel_T* ch, int x);

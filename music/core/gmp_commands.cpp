@@ -61,29 +61,174 @@ void gmp_positionJump(gmpPlayState_T* st, int xx)
         gmp_nextPosition(st);
     }
     st->pattern = st->module->orders[st->position];
+    if (st->module->flowRules == MP_FLOW_ST3)
+        st->channels[0].loopRow = 0;
     gmp_jumpToRow(st, 0);
+}
+
+int gmp_decimalRow(int xx)
+{
+    // The parameter is decimal in hex digits (D32 is row 32); past the
+    // pattern's end means its last row.
+    int row = xx > 0x63 ? 63 : (xx >> 4) * 10 + (xx & 15);
+    return row > 63 ? 63 : row;
 }
 
 void gmp_patternBreak(gmpPlayState_T* st, int xx)
 {
     if (st->rowData >= 0)
         gmp_nextPosition(st);
-    // The parameter is decimal in hex digits (D32 is row 32); past the
-    // pattern's end means its last row.
-    int row = xx > 0x63 ? 63 : (xx >> 4) * 10 + (xx & 15);
-    gmp_jumpToRow(st, row > 63 ? 63 : row);
+    gmp_jumpToRow(st, gmp_decimalRow(xx));
+}
+
+// The channel whose loop start and counter a loop command uses: Scream
+// Tracker 3 keeps one loop for the whole song.
+static gmpChannel_T* loopOwner(gmpPlayState_T* st, gmpChannel_T* ch)
+{
+    return st->module->flowRules == MP_FLOW_ST3 ? &st->channels[0] : ch;
+}
+
+// A loop going back to its start: at once (ProTracker), or as the row's
+// request. FT2 keeps it in the row number that breaks share.
+static void loopBack(gmpPlayState_T* st, gmpChannel_T* lc)
+{
+    switch (st->module->flowRules) {
+    case MP_FLOW_PROTRACKER:
+        gmp_jumpToRow(st, lc->loopRow);
+        break;
+    case MP_FLOW_FT2:
+        st->nextStartRow = lc->loopRow;
+        st->loopTarget = lc->loopRow;
+        break;
+    default:
+        st->loopTarget = lc->loopRow;
+        lc->loopWentBack = 1;
+        break;
+    }
+}
+
+// A loop that has run out (Scream Tracker 3, Impulse Tracker) starts the
+// next one just past itself, so a second loop end without a start does not
+// repeat the first loop. Having gone back earlier on the same row (a row
+// delay's repeat), it leaves the pattern instead.
+static void loopRunsOut(gmpPlayState_T* st, gmpChannel_T* lc)
+{
+    lc->loopRow = st->row + 1;
+    if (lc->loopWentBack)
+        st->loopTarget = GMP_LOOP_LEAVES;
 }
 
 void gmp_patternLoop(gmpPlayState_T* st, gmpChannel_T* ch, int x)
 {
+    uint32_t rules = st->module->flowRules;
+    bool waits = rules == MP_FLOW_ST3 || rules == MP_FLOW_IT;
+    if (st->repeatingRow && !waits && rules != MP_FLOW_PROTRACKER)
+        return;
+    gmpChannel_T* lc = loopOwner(st, ch);
     if (x == 0) {
-        ch->loopRow = st->row;
-    } else if (ch->loopCounter == 0) {
-        ch->loopCounter = x;
-        gmp_jumpToRow(st, ch->loopRow);
-    } else if (--ch->loopCounter != 0) {
-        gmp_jumpToRow(st, ch->loopRow);
+        lc->loopRow = st->row;
+    } else if (lc->loopCounter == 0) {
+        lc->loopCounter = x;
+        loopBack(st, lc);
+    } else if (--lc->loopCounter != 0) {
+        loopBack(st, lc);
+    } else if (waits) {
+        loopRunsOut(st, lc);
     }
+}
+
+int gmp_rowEndsAfterRepeats(const gmpPlayState_T* st)
+{
+    return st->module->flowRules == MP_FLOW_ST3 || st->module->flowRules == MP_FLOW_IT;
+}
+
+void gmp_requestBreak(gmpPlayState_T* st, int row)
+{
+    if (st->repeatingRow)
+        return;
+    st->breakRow = row;
+    if (st->module->flowRules == MP_FLOW_FT2)
+        st->nextStartRow = row;
+}
+
+void gmp_requestJump(gmpPlayState_T* st, int order)
+{
+    if (st->repeatingRow)
+        return;
+    st->jumpOrder = order;
+    if (st->module->flowRules == MP_FLOW_FT2)
+        st->nextStartRow = 0;
+}
+
+void gmp_clearFlow(gmpPlayState_T* st)
+{
+    st->loopTarget = st->breakRow = st->jumpOrder = -1;
+    st->nextStartRow = 0;
+    st->rowEndPending = 0;
+}
+
+// Play goes on at `row` of the pattern now playing, or of the first row
+// when the pattern is shorter.
+static void startAt(gmpPlayState_T* st, int row)
+{
+    gmp_jumpToRow(st, row < gmp_rowsOf(st) ? row : 0);
+}
+
+// A break or a jump (or both): to the jump's order or the next one, at the
+// row the rules give.
+static void leavePattern(gmpPlayState_T* st, int row)
+{
+    if (st->jumpOrder >= 0)
+        gmp_positionJump(st, st->jumpOrder);
+    else
+        gmp_nextPosition(st);
+    startAt(st, row);
+}
+
+// A loop's request: back to its start, or on to the next pattern.
+static void loopGoes(gmpPlayState_T* st)
+{
+    if (st->loopTarget == GMP_LOOP_LEAVES)
+        gmp_nextPosition(st);
+    else
+        gmp_jumpToRow(st, st->loopTarget);
+}
+
+void gmp_endRowFlow(gmpPlayState_T* st)
+{
+    const mpModule_T* m = st->module;
+    bool leaves = st->breakRow >= 0 || st->jumpOrder >= 0;
+    bool loops = st->loopTarget != -1;
+    int breakRow = st->breakRow >= 0 ? st->breakRow : 0;
+    switch (m->flowRules) {
+    case MP_FLOW_ST3:
+        if (loops)
+            loopGoes(st);
+        else if (leaves)
+            leavePattern(st, breakRow);
+        break;
+    case MP_FLOW_IT:
+        if (st->jumpOrder >= 0 || (leaves && !loops))
+            leavePattern(st, breakRow);
+        else if (loops)
+            loopGoes(st);
+        break;
+    case MP_FLOW_FT2:
+        // A break or jump takes the shared row number, whoever wrote it last.
+        // A loop going back from a delayed row lands one row past its start.
+        if (leaves) {
+            leavePattern(st, st->nextStartRow);
+            st->nextStartRow = 0;
+        } else if (loops) {
+            gmp_jumpToRow(st, st->loopTarget + (st->patternDelay ? 1 : 0));
+        }
+        break;
+    default:
+        break;
+    }
+    st->loopTarget = st->breakRow = st->jumpOrder = -1;
+    for (int c = 0; c < st->numChannels; c++)
+        st->channels[c].loopWentBack = 0;
 }
 
 void gmp_noteCut(gmpPlayState_T* st, gmpChannel_T* ch, int x)

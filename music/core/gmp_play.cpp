@@ -42,6 +42,7 @@ int gmp_play(mpModule_T* module, const gmpRules_T* rules, int first, int last, i
     st->numChannels = module->numChannels;
     st->rules = rules;
     st->maxVolume = 64;
+    gmp_clearFlow(st);
     if (module->orders[st->position] >= MP_ORDER_SKIP) {
         st->position--;
         gmp_nextPosition(st);
@@ -127,8 +128,19 @@ int gmp_tickChannels(gmpPlayState_T* st)
     return MPERR_OK;
 }
 
+// The row's end: its flow requests, then the next row.
+static void endRow(gmpPlayState_T* st)
+{
+    gmp_endRowFlow(st);
+    gmp_nextRow(st);
+    if (st->rules->rowEnd)
+        st->rules->rowEnd(st);
+    gmp_checkFlowRepeat(st);
+}
+
 // The row's tick: read the row, then every channel's cell, command and note
-// by the format's rules, then on to the next row.
+// by the format's rules, then on to the next row (after a row delay's
+// repeats where those run the row's loop commands again).
 static int playRow(gmpPlayState_T* st)
 {
     const gmpRules_T* rules = st->rules;
@@ -143,10 +155,10 @@ static int playRow(gmpPlayState_T* st)
         if (code != MPERR_OK)
             return code;
     }
-    gmp_nextRow(st);
-    if (rules->rowEnd)
-        rules->rowEnd(st);
-    gmp_checkFlowRepeat(st);
+    if (st->patternDelay && gmp_rowEndsAfterRepeats(st))
+        st->rowEndPending = 1;
+    else
+        endRow(st);
     return MPERR_OK;
 }
 
@@ -164,9 +176,14 @@ static int playTick(gmpPlayState_T* st)
         st->tick = 0;
         st->extraTicks = 0;
         if (st->patternDelay) {
+            st->repeatingRow = 1;
             if (rules->repeatRow)
                 code = rules->repeatRow(st);
-            st->patternDelay--;
+            st->repeatingRow = 0;
+            if (--st->patternDelay == 0 && st->rowEndPending) {
+                st->rowEndPending = 0;
+                endRow(st);
+            }
         } else {
             code = playRow(st);
         }

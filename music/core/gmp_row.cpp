@@ -2,9 +2,17 @@
 // next order position, the wrap at the song's end.
 #include "music/core/gmp.h"
 
+// Scream Tracker 3 starts its loop afresh on each new pattern.
+static void enterPattern(gmpPlayState_T* st)
+{
+    if (st->module->flowRules == MP_FLOW_ST3)
+        st->channels[0].loopRow = 0;
+}
+
 void gmp_nextPosition(gmpPlayState_T* st)
 {
     const mpModule_T* m = st->module;
+    enterPattern(st);
     st->row = 0;
     int guard = (int)m->songLength + 1;
     do {
@@ -34,6 +42,7 @@ void gmp_checkFlowRepeat(gmpPlayState_T* st)
     auto mix = [&h](int v) { h = (h ^ (uint32_t)v) * 1099511628211ull; };
     mix(st->position);
     mix(st->row);
+    mix(st->nextStartRow);
     for (int c = 0; c < st->numChannels; c++) {
         mix(st->channels[c].loopRow);
         mix(st->channels[c].loopCounter);
@@ -113,6 +122,13 @@ int gmp_rowsOf(const gmpPlayState_T* st)
 
 void gmp_nextRow(gmpPlayState_T* st)
 {
-    if (st->rowData >= 0 && ++st->row >= gmp_rowsOf(st))
-        gmp_nextPosition(st);
+    if (st->rowData < 0 || ++st->row < gmp_rowsOf(st))
+        return;
+    gmp_nextPosition(st);
+    // FastTracker 2 starts the next pattern on the row a loop or a break
+    // last named, not on row 0.
+    if (st->nextStartRow) {
+        st->row = st->nextStartRow < gmp_rowsOf(st) ? st->nextStartRow : 0;
+        st->nextStartRow = 0;
+    }
 }

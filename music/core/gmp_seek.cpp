@@ -22,6 +22,7 @@ void gmp_setPosition(gmpPlayState_T* st, int position)
     st->row = 0;
     st->rowData = -1;
     st->patternDelay = 0;
+    gmp_clearFlow(st);
     st->tick = st->speed - 1;
     // A seek may go back over rows already played: not a song that repeats.
     st->flowSeen.clear();

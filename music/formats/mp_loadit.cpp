@@ -11,6 +11,7 @@
 #include "music/formats/it_layout.h"
 #include "music/formats/it_sample.h"
 #include "music/formats/mp_bytes.h"
+#include "music/formats/mp_tracker.h"
 #include "music/formats/mp_missing.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
@@ -539,6 +540,8 @@ int mp_loadIt(const char* fileName, int loadSamples, void*, mpModule_T** out)
     std::unique_ptr<mpModule_T> m(new mpModule_T());
     std::memcpy(m->name, f + 4, 26);
     m->formatId = MP_FORMAT_IT;
+    m->flowRules = MP_FLOW_IT;
+    m->tracker = mp_trackerOfHeader(f, r.size);
     m->flags |= MP_FLAG_BALANCED_PAN;
     code = readOrders(f + IT_HEADER, numOrders, m.get());
     if (code != MPERR_OK)

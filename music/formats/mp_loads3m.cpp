@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "music/formats/mp_bytes.h"
+#include "music/formats/mp_tracker.h"
 #include "music/formats/mp_missing.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
@@ -205,6 +206,8 @@ int mp_loadS3m(const char* fileName, int loadSamples, void*, mpModule_T** out)
     std::unique_ptr<mpModule_T> m(new mpModule_T());
     std::memcpy(m->name, f, 28);
     m->formatId = MP_FORMAT_S3M;
+    m->flowRules = MP_FLOW_ST3;
+    m->tracker = mp_trackerOfHeader(f, r.size);
     m->flags |= MP_FLAG_BALANCED_PAN;
     int channels = mapChannels(&r, m.get(), panTable);
     // A song ends at an end marker; the orders after one hold further songs

@@ -11,6 +11,7 @@
 
 #include "music/formats/xm_layout.h"
 #include "music/formats/mp_bytes.h"
+#include "music/formats/mp_tracker.h"
 #include "music/formats/mp_missing.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
@@ -332,6 +333,8 @@ int mp_loadXm(const char* fileName, int loadSamples, void*, mpModule_T** out)
     std::unique_ptr<mpModule_T> m(new mpModule_T());
     std::memcpy(m->name, f + 17, 20);
     m->formatId = MP_FORMAT_XM;
+    m->flowRules = MP_FLOW_FT2;
+    m->tracker = mp_trackerOfHeader(f, r.size);
     m->flags |= MP_FLAG_BALANCED_PAN;
     m->songLength = songLength;
     uint32_t restart = mp_le16(f + 66);

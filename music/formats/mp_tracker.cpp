@@ -65,6 +65,11 @@ std::string mp_trackerName(const char* fileName)
         return "";
     size_t got = std::fread(head, 1, sizeof head, f);
     std::fclose(f);
+    return mp_trackerOfHeader(head, got);
+}
+
+std::string mp_trackerOfHeader(const uint8_t* head, size_t got)
+{
     if (got >= 60 && !std::memcmp(head, "Extended Module:", 16))
         return trimmed(head + 38, 20);
     if (got >= 48 && !std::memcmp(head + 44, "SCRM", 4))

@@ -264,8 +264,8 @@ std::vector<uint8_t> it_write(const itSong_T& song)
     put16(&f, 0x22, (uint32_t)nI);
     put16(&f, 0x24, (uint32_t)nS);
     put16(&f, 0x26, (uint32_t)nP);
-    put16(&f, 0x28, 0x214);
-    put16(&f, 0x2A, oldLayout ? 0x100 : 0x214);
+    put16(&f, 0x28, song.createdWith ? song.createdWith : 0x214);
+    put16(&f, 0x2A, song.compatibleWith ? song.compatibleWith : oldLayout ? 0x100 : 0x214);
     put16(&f, 0x2C, (uint32_t)(song.flags | (nI ? IT_F_INSTRUMENTS : 0)));
     f[0x30] = song.globalVolume;
     f[0x31] = song.mixVolume;

@@ -66,6 +66,9 @@ struct itSong_T {
     std::vector<itPatternW_T> patterns = {itPatternW_T()};
     std::vector<itInstrumentW_T> instruments;   // none: sample mode
     std::vector<itSampleW_T> samples;
+    // The header's created-with and compatible-with versions (0: the
+    // writer's own, 2.14; an old-layout instrument makes the second 1.00).
+    uint16_t createdWith = 0, compatibleWith = 0;
     itSong_T();
 };
 

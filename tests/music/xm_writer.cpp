@@ -136,7 +136,7 @@ std::vector<uint8_t> xm_write(const xmSong_T& song)
     putText(o, "Extended Module: ", 17);
     putText(o, song.title, 20);
     o.push_back(0x1A);
-    putText(o, "varnek tests", 20);
+    putText(o, song.tracker, 20);
     put16(o, song.version);
     put32(o, 276 + song.extraHeader);
     put16(o, (uint32_t)song.orders.size());

@@ -199,12 +199,10 @@ int gmp_itRowCommand(gmpPlayState_T* st, int c)
             st->speed = xx;
         break;
     case ITC_JUMP:
-        gmp_positionJump(st, xx < (int)st->module->songLength ? xx : (int)st->module->songLength);
+        gmp_requestJump(st, xx < (int)st->module->songLength ? xx : (int)st->module->songLength);
         break;
     case ITC_BREAK:
-        if (st->rowData >= 0)
-            gmp_nextPosition(st);
-        gmp_jumpToRow(st, xx < gmp_rowsOf(st) ? xx : 0);
+        gmp_requestBreak(st, xx);
         break;
     case ITC_VOLSLIDE:
         gmp_remember(&x->memD, xx);

@@ -180,9 +180,21 @@ static int update(gmpPlayState_T* st)
     return code;
 }
 
+// A row delay's repeat plays no notes and runs the row's commands' work of
+// the other ticks; its pattern loops count again.
+static int repeatRow(gmpPlayState_T* st)
+{
+    for (int c = 0; c < st->numChannels; c++) {
+        gmpChannel_T* ch = &st->channels[c];
+        if ((ch->flags & GMP_F_COMMAND) && commandIs(ch, ITC_SPECIAL, ITS_LOOP))
+            gmp_patternLoop(st, ch, ch->param & 15);
+    }
+    return gmp_tickChannels(st);
+}
+
 // A row lasts speed ticks, more by S6x (extraTicks), and SEx plays it again
 // without its notes, its commands' work of the other ticks on its first.
 const gmpRules_T gmpItRules = {
     0, start, stop, nullptr, tickStart, rowCell, rowCommand, nullptr, rowEnd,
-    gmp_tickChannels, volumeTick, tickCommand, update, 1,
+    repeatRow, volumeTick, tickCommand, update, 1,
 };

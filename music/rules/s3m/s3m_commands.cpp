@@ -340,10 +340,10 @@ static int rowCommand(gmpPlayState_T* st, gmpChannel_T* ch)
             st->speed = xx;
         break;
     case S3M_JUMP:
-        gmp_positionJump(st, xx);
+        gmp_requestJump(st, xx);
         break;
     case S3M_BREAK:
-        gmp_patternBreak(st, xx);
+        gmp_requestBreak(st, gmp_decimalRow(xx));
         break;
     case S3M_VOLSLIDE:
         volumeSlide(st, ch, xx, true);

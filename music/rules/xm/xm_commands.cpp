@@ -89,15 +89,6 @@ static void globalSlide(gmpPlayState_T* st, int xy)
     st->globalVolume = v < 0 ? 0 : v > 64 ? 64 : v;
 }
 
-// Past the next pattern's rows means its first row.
-static void patternBreak(gmpPlayState_T* st, int xy)
-{
-    if (st->rowData >= 0)
-        gmp_nextPosition(st);
-    int row = (xy >> 4) * 10 + (xy & 15);
-    gmp_jumpToRow(st, row < gmp_rowsOf(st) ? row : 0);
-}
-
 static void setSpeed(gmpPlayState_T* st, int xx)
 {
     if (xx >= 32) {
@@ -183,13 +174,14 @@ int gmp_xmRowCommand(gmpPlayState_T* st, gmpChannel_T* ch)
         xc->panning = xx;
         break;
     case XMC_JUMP:
-        gmp_positionJump(st, xx < (int)st->module->songLength ? xx : (int)st->module->songLength);
+        gmp_requestJump(st, xx < (int)st->module->songLength ? xx : (int)st->module->songLength);
         break;
     case XMC_VOLUME:
         gmp_setVolume(st, ch, xx);
         break;
     case XMC_BREAK:
-        patternBreak(st, xx);
+        // Decimal digits; past the next pattern's rows means its first row.
+        gmp_requestBreak(st, (xx >> 4) * 10 + (xx & 15));
         break;
     case XMC_EXTENDED:
         extendedRow(st, ch, x, y);

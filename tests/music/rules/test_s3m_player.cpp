@@ -182,9 +182,9 @@ TEST(S3mPlayer, PatternLoopAndPatternDelay)
         if (p.st->tick == 0)
             rows.push_back(p.st->row);
     }
-    // The next row after each row: 1, then 0 (the loop), 1, 2, 3, and 3
-    // twice more while SE2 repeats row 2.
-    EXPECT_EQ(rows, (std::vector<int>{1, 0, 1, 2, 3, 3, 3}));
+    // The next row after each row: 1, then 0 (the loop), 1, 2, and 2 twice
+    // more while SE2 repeats it (the row ends after its repeats), then 3.
+    EXPECT_EQ(rows, (std::vector<int>{1, 0, 1, 2, 2, 2, 3}));
 }
 
 // Tone portamento onto a playing note with another instrument number keeps
