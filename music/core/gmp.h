@@ -112,9 +112,9 @@ struct gmpRules_T {
     int (*tickCommand)(gmpPlayState_T* st, gmpChannel_T* ch);
     // After every tick: the channels' volume, panning and rate on the device.
     int (*update)(gmpPlayState_T* st);
-    // 1: a flow state met twice in a pass ends the pass (gmp_checkFlowRepeat),
-    // as the trackers of these formats end a song whose loops never run out.
-    // 0 keeps such a song playing until the caller stops it.
+    // 1: a flow state met twice in a pass means loops that never run out:
+    // play goes on at the next order position (gmp_checkFlowRepeat), as
+    // openmpt123 plays such a song. 0 keeps it looping until stopped.
     int endsRepeatedFlow;
 };
 
@@ -163,10 +163,12 @@ struct gmpPlayState_T {
     int nextStartRow;           // FT2: the row the next pattern starts on
     int repeatingRow;           // a pattern delay plays the row again
     int rowEndPending;          // the row ends after its repeats (gmp_rowEndsAfterRepeats)
+    int rowDelayed;             // the row a pattern delay repeats (1) or not (0)
+    int firstSpeedDue;          // the next row plays at the song's first speed and tempo
 };
 
-// loopTarget: a loop that went back and ran out on the same row leaves the
-// pattern for the next one's first row.
+// loopTarget: a loop that went back and ran out on the same row never ends;
+// play leaves it (gmp_leaveEndlessLoop).
 enum { GMP_LOOP_LEAVES = -2 };
 
 extern gmpPlayState_T* gmpPlaying[GMP_MAX_PLAYING];
@@ -200,7 +202,12 @@ void gmp_setPeriod(gmpPlayState_T* st, gmpChannel_T* ch, int period);
 int gmp_clampPeriod(const gmpPlayState_T* st, int period);
 int gmp_startNote(gmpPlayState_T* st, gmpChannel_T* ch);
 void gmp_nextPosition(gmpPlayState_T* st);
-// Ends the pass when the next row's flow state has been met before in it.
+// Leaves a loop that would never run out for the next order position, whose
+// first row plays at the song's first speed and tempo, as openmpt123 plays
+// such a song.
+void gmp_leaveEndlessLoop(gmpPlayState_T* st);
+// Leaves the loop when the next row's flow state has been met before in
+// the pass (loops that never run out).
 void gmp_checkFlowRepeat(gmpPlayState_T* st);
 // The rules every format's commands share (gmp_commands.cpp).
 void gmp_setVolume(gmpPlayState_T* st, gmpChannel_T* ch, int v);
@@ -208,7 +215,6 @@ void gmp_tonePortamento(gmpPlayState_T* st, gmpChannel_T* ch);
 void gmp_takePortaTarget(gmpPlayState_T* st, gmpChannel_T* ch);
 void gmp_jumpToRow(gmpPlayState_T* st, int row);
 void gmp_positionJump(gmpPlayState_T* st, int position);
-void gmp_patternBreak(gmpPlayState_T* st, int xx);
 // The row a MOD-style break parameter names (decimal digits, 63 at most).
 int gmp_decimalRow(int xx);
 void gmp_patternLoop(gmpPlayState_T* st, gmpChannel_T* ch, int x);
@@ -222,7 +228,7 @@ void gmp_endRowFlow(gmpPlayState_T* st);
 // Forgets the row's requests (a new position is set from outside).
 void gmp_clearFlow(gmpPlayState_T* st);
 // Whether a row that a pattern delay repeats ends only after its repeats,
-// which run its loop commands again (Scream Tracker 3, Impulse Tracker).
+// which run its loop commands again (all but FastTracker 2).
 int gmp_rowEndsAfterRepeats(const gmpPlayState_T* st);
 void gmp_noteCut(gmpPlayState_T* st, gmpChannel_T* ch, int x);
 void gmp_holdNote(gmpChannel_T* ch, int x);

@@ -74,13 +74,6 @@ int gmp_decimalRow(int xx)
     return row > 63 ? 63 : row;
 }
 
-void gmp_patternBreak(gmpPlayState_T* st, int xx)
-{
-    if (st->rowData >= 0)
-        gmp_nextPosition(st);
-    gmp_jumpToRow(st, gmp_decimalRow(xx));
-}
-
 // The channel whose loop start and counter a loop command uses: Scream
 // Tracker 3 keeps one loop for the whole song.
 static gmpChannel_T* loopOwner(gmpPlayState_T* st, gmpChannel_T* ch)
@@ -88,42 +81,34 @@ static gmpChannel_T* loopOwner(gmpPlayState_T* st, gmpChannel_T* ch)
     return st->module->flowRules == MP_FLOW_ST3 ? &st->channels[0] : ch;
 }
 
-// A loop going back to its start: at once (ProTracker), or as the row's
-// request. FT2 keeps it in the row number that breaks share.
+// A loop going back to its start, as the row's request. FT2 keeps it in
+// the row number that breaks share.
 static void loopBack(gmpPlayState_T* st, gmpChannel_T* lc)
 {
-    switch (st->module->flowRules) {
-    case MP_FLOW_PROTRACKER:
-        gmp_jumpToRow(st, lc->loopRow);
-        break;
-    case MP_FLOW_FT2:
+    st->loopTarget = lc->loopRow;
+    if (st->module->flowRules == MP_FLOW_FT2)
         st->nextStartRow = lc->loopRow;
-        st->loopTarget = lc->loopRow;
-        break;
-    default:
-        st->loopTarget = lc->loopRow;
+    else
         lc->loopWentBack = 1;
-        break;
-    }
 }
 
-// A loop that has run out (Scream Tracker 3, Impulse Tracker) starts the
-// next one just past itself, so a second loop end without a start does not
-// repeat the first loop. Having gone back earlier on the same row (a row
-// delay's repeat), it leaves the pattern instead.
+// A loop that has run out. Scream Tracker 3 and Impulse Tracker start the
+// next one just past it, so a second loop end without a start does not
+// repeat the first loop. Where a row delay's repeats count the loop again,
+// a loop that went back earlier on the same row and runs out now comes back
+// to this row with the same count every time (ProTracker goes back still):
+// a loop that never ends, left at once.
 static void loopRunsOut(gmpPlayState_T* st, gmpChannel_T* lc)
 {
-    lc->loopRow = st->row + 1;
+    uint32_t rules = st->module->flowRules;
+    if (rules == MP_FLOW_ST3 || rules == MP_FLOW_IT)
+        lc->loopRow = st->row + 1;
     if (lc->loopWentBack)
         st->loopTarget = GMP_LOOP_LEAVES;
 }
 
 void gmp_patternLoop(gmpPlayState_T* st, gmpChannel_T* ch, int x)
 {
-    uint32_t rules = st->module->flowRules;
-    bool waits = rules == MP_FLOW_ST3 || rules == MP_FLOW_IT;
-    if (st->repeatingRow && !waits && rules != MP_FLOW_PROTRACKER)
-        return;
     gmpChannel_T* lc = loopOwner(st, ch);
     if (x == 0) {
         lc->loopRow = st->row;
@@ -132,14 +117,14 @@ void gmp_patternLoop(gmpPlayState_T* st, gmpChannel_T* ch, int x)
         loopBack(st, lc);
     } else if (--lc->loopCounter != 0) {
         loopBack(st, lc);
-    } else if (waits) {
+    } else {
         loopRunsOut(st, lc);
     }
 }
 
 int gmp_rowEndsAfterRepeats(const gmpPlayState_T* st)
 {
-    return st->module->flowRules == MP_FLOW_ST3 || st->module->flowRules == MP_FLOW_IT;
+    return st->module->flowRules != MP_FLOW_FT2;
 }
 
 void gmp_requestBreak(gmpPlayState_T* st, int row)
@@ -151,6 +136,8 @@ void gmp_requestBreak(gmpPlayState_T* st, int row)
         st->nextStartRow = row;
 }
 
+// ProTracker's and FastTracker 2's jump also sets the row the next pattern
+// starts on back to 0 (a break later on the row sets it again).
 void gmp_requestJump(gmpPlayState_T* st, int order)
 {
     if (st->repeatingRow)
@@ -158,6 +145,8 @@ void gmp_requestJump(gmpPlayState_T* st, int order)
     st->jumpOrder = order;
     if (st->module->flowRules == MP_FLOW_FT2)
         st->nextStartRow = 0;
+    if (st->module->flowRules == MP_FLOW_PROTRACKER)
+        st->breakRow = -1;
 }
 
 void gmp_clearFlow(gmpPlayState_T* st)
@@ -185,11 +174,11 @@ static void leavePattern(gmpPlayState_T* st, int row)
     startAt(st, row);
 }
 
-// A loop's request: back to its start, or on to the next pattern.
+// A loop's request: back to its start, or out of a loop that never ends.
 static void loopGoes(gmpPlayState_T* st)
 {
     if (st->loopTarget == GMP_LOOP_LEAVES)
-        gmp_nextPosition(st);
+        gmp_leaveEndlessLoop(st);
     else
         gmp_jumpToRow(st, st->loopTarget);
 }
@@ -201,6 +190,15 @@ void gmp_endRowFlow(gmpPlayState_T* st)
     bool loops = st->loopTarget != -1;
     int breakRow = st->breakRow >= 0 ? st->breakRow : 0;
     switch (m->flowRules) {
+    case MP_FLOW_PROTRACKER:
+        // A loop, break or jump from a delayed row lands one row further on.
+        if (st->loopTarget >= 0)
+            gmp_jumpToRow(st, st->loopTarget + st->rowDelayed);
+        else if (loops)
+            loopGoes(st);
+        else if (leaves)
+            leavePattern(st, breakRow + st->rowDelayed);
+        break;
     case MP_FLOW_ST3:
         if (loops)
             loopGoes(st);
@@ -220,12 +218,13 @@ void gmp_endRowFlow(gmpPlayState_T* st)
             leavePattern(st, st->nextStartRow);
             st->nextStartRow = 0;
         } else if (loops) {
-            gmp_jumpToRow(st, st->loopTarget + (st->patternDelay ? 1 : 0));
+            gmp_jumpToRow(st, st->loopTarget + st->rowDelayed);
         }
         break;
     default:
         break;
     }
+    st->rowDelayed = 0;
     st->loopTarget = st->breakRow = st->jumpOrder = -1;
     for (int c = 0; c < st->numChannels; c++)
         st->channels[c].loopWentBack = 0;

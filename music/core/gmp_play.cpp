@@ -155,6 +155,7 @@ static int playRow(gmpPlayState_T* st)
         if (code != MPERR_OK)
             return code;
     }
+    st->rowDelayed = st->patternDelay > 0;
     if (st->patternDelay && gmp_rowEndsAfterRepeats(st))
         st->rowEndPending = 1;
     else
@@ -185,7 +186,13 @@ static int playTick(gmpPlayState_T* st)
                 endRow(st);
             }
         } else {
-            code = playRow(st);
+            if (st->firstSpeedDue) {
+                st->firstSpeedDue = 0;
+                st->speed = st->module->speed;
+                code = gmp_setTempo(st, st->module->tempo);
+            }
+            if (code == MPERR_OK)
+                code = playRow(st);
         }
     }
     return code == MPERR_OK ? rules->update(st) : code;

@@ -27,9 +27,17 @@ void gmp_nextPosition(gmpPlayState_T* st)
     st->rowData = -1;
 }
 
+void gmp_leaveEndlessLoop(gmpPlayState_T* st)
+{
+    st->firstSpeedDue = 1;
+    st->nextStartRow = 0;
+    gmp_nextPosition(st);
+}
+
 // A song whose pattern loops never run out (two loops restarting each other,
-// a loop whose count is set again on every pass) never wraps: the first time
-// a flow state comes round again, the pass ends there as at the song's end.
+// a loop end met again with no loop start between) never wraps: the first
+// time a flow state comes round again, play leaves the loop for the next
+// order position.
 void gmp_checkFlowRepeat(gmpPlayState_T* st)
 {
     if (!st->rules->endsRepeatedFlow)
@@ -47,12 +55,8 @@ void gmp_checkFlowRepeat(gmpPlayState_T* st)
         mix(st->channels[c].loopRow);
         mix(st->channels[c].loopCounter);
     }
-    if (!st->flowSeen.insert(h).second) {
-        st->loopCount++;
-        st->flowPass = st->loopCount;
-        st->flowSeen.clear();
-        st->flowSeen.insert(h);
-    }
+    if (!st->flowSeen.insert(h).second)
+        gmp_leaveEndlessLoop(st);
 }
 
 // Byte offset of row `row` in an encoded pattern, skipping whole entries.

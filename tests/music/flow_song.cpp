@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "it_writer.h"
+#include "music/formats/mod_writer.h"
 #include "s3m_writer.h"
 #include "xm_writer.h"
 
@@ -121,6 +122,39 @@ std::vector<uint8_t> writeIt(const flowSong_T& song, const flowTracker_T& tracke
     return it_write(s);
 }
 
+std::vector<uint8_t> writeMod(const flowSong_T& song)
+{
+    modSong_T s;
+    s.title = "flow";
+    modSample_T& smp = s.samples[0];
+    smp.name = "sine";
+    for (int16_t v : sine())
+        smp.data.push_back((int8_t)v);
+    smp.volume = 64;
+    smp.loopLength = 128;
+    for (int o : song.orders)
+        s.orders.push_back((uint8_t)o);
+    s.patterns.resize(song.patterns);
+    for (int p = 0; p < song.patterns; p++)
+        for (int r = 0; r < MOD_ROWS; r++) {
+            int n = flow_noteOf(p, r) % 36;
+            s.patterns[p].cells[r][0] = {mod_notePeriod(1 + n / 12, n % 12), 1, 0, 0};
+        }
+    // The speed the other formats set in their headers.
+    s.patterns[0].cells[0][3] = {0, 0, 0xF, (uint8_t)song.speed};
+    for (const flowCmd_T& c : song.cmds) {
+        modCell_T& cell = s.patterns[c.pattern].cells[c.row][c.channel];
+        switch (c.what) {
+        case FLOW_LOOP: cell.effect = 0xE, cell.param = (uint8_t)(0x60 | c.value); break;
+        case FLOW_BREAK: cell.effect = 0xD, cell.param = (uint8_t)(c.value / 10 * 16 + c.value % 10); break;
+        case FLOW_JUMP: cell.effect = 0xB, cell.param = (uint8_t)c.value; break;
+        case FLOW_ROW_DELAY: cell.effect = 0xE, cell.param = (uint8_t)(0xE0 | c.value); break;
+        case FLOW_SPEED: cell.effect = 0xF, cell.param = (uint8_t)c.value; break;
+        }
+    }
+    return mod_write(s);
+}
+
 } // namespace
 
 int flow_noteOf(int pattern, int row)
@@ -133,6 +167,7 @@ std::vector<uint8_t> flow_write(const flowSong_T& song, flowFormat_E format, con
     switch (format) {
     case FLOW_S3M: return writeS3m(song, tracker);
     case FLOW_XM: return writeXm(song, tracker);
+    case FLOW_MOD: return writeMod(song);
     default: return writeIt(song, tracker);
     }
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-enum flowFormat_E { FLOW_S3M, FLOW_XM, FLOW_IT };
+enum flowFormat_E { FLOW_S3M, FLOW_XM, FLOW_IT, FLOW_MOD };
 enum flowWhat_E { FLOW_LOOP, FLOW_BREAK, FLOW_JUMP, FLOW_ROW_DELAY, FLOW_SPEED };
 
 struct flowCmd_T {
@@ -20,7 +20,7 @@ struct flowCmd_T {
 struct flowSong_T {
     std::vector<int> orders = {0};
     int patterns = 1;
-    int rows = 16;              // XM and IT (S3M patterns have 64)
+    int rows = 16;              // XM and IT (S3M and MOD patterns have 64)
     int speed = 4;
     std::vector<flowCmd_T> cmds;
 };
@@ -36,5 +36,6 @@ struct flowTracker_T {
 std::vector<uint8_t> flow_write(const flowSong_T& song, flowFormat_E format, const flowTracker_T& tracker);
 // The note channel 0 plays on a row: apart for the first 48 rows of a
 // pattern and between patterns, semitones above the format's C-4 (S3M, XM)
-// or C-5 (IT), which all play the sample at 8363 Hz.
+// or C-5 (IT), which all play the sample at 8363 Hz; a MOD plays it modulo
+// 36 from octave 1 of its period table.
 int flow_noteOf(int pattern, int row);

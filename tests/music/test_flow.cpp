@@ -201,17 +201,76 @@ TEST(SongFlow, FastTracker2)
     });
 }
 
-// A loop end that comes round again with no loop start in between: its
-// tracker plays it for ever, so the pass ends where the flow comes back to
-// a state it has met: the second loop end goes back to row 2 with the count
-// it had when the first one did.
-TEST(SongFlow, ALoopThatNeverRunsOutEndsThePass)
+// ProTracker keeps a loop per channel; a loop going back wins over a break
+// and a jump on its row, and a jump clears the row a break named before it;
+// a loop, break or jump from a delayed row lands one row further on.
+TEST(SongFlow, ProTracker)
 {
-    mpModule_T* m = nullptr;
-    Rows rows = rowsRead(flow_write(song({0, 1}, {loopAt(2, 0), loopAt(4, 1), loopAt(7, 1)}), FLOW_XM,
-                                    flowTracker_T()), &m);
-    EXPECT_EQ(rows, spans({{0, 0, 4}, {0, 2, 7}}));
-    mp_freeModule(m);
+    expectRows(FLOW_MOD, {
+        {"loop twice", song({0, 1}, {loopAt(1, 0), loopAt(3, 2)}),
+         spans({{0, 0, 3}, {0, 1, 3}, {0, 1, 63}, {1, 0, 63}})},
+        {"a loop before a break on its row",
+         song({0, 1, 2}, {loopAt(2, 0), loopAt(5, 1), breakAt(5, 3, 2)}),
+         spans({{0, 0, 5}, {0, 2, 5}, {1, 3, 63}, {2, 0, 63}})},
+        {"a break before a loop on its row",
+         song({0, 1, 2}, {loopAt(2, 0, 2), loopAt(5, 1, 2), breakAt(5, 3, 1)}),
+         spans({{0, 0, 5}, {0, 2, 5}, {1, 3, 63}, {2, 0, 63}})},
+        {"a loop before a jump", song({0, 1, 2}, {loopAt(2, 0), loopAt(5, 1), jumpAt(5, 2, 2)}),
+         spans({{0, 0, 5}, {0, 2, 5}, {2, 0, 63}})},
+        {"a loop, a break and a jump: the jump clears the break's row",
+         song({0, 1, 2}, {loopAt(2, 0), loopAt(5, 1), breakAt(5, 3, 2), jumpAt(5, 2, 3)}),
+         spans({{0, 0, 5}, {0, 2, 5}, {2, 0, 63}})},
+        {"a break from a delayed row", song({0, 1}, {breakAt(5, 3, 1), delayAt(5, 1)}),
+         spans({{0, 0, 5}, {1, 4, 63}})},
+        {"a jump from a delayed row", song({0, 1, 2}, {jumpAt(5, 2, 1), delayAt(5, 1)}),
+         spans({{0, 0, 5}, {2, 1, 63}})},
+        {"a loop start on row 0 with a row delay",
+         song({0, 1}, {loopAt(0, 0), delayAt(0, 2), loopAt(3, 1)}),
+         spans({{0, 0, 3}, {0, 0, 63}, {1, 0, 63}})},
+        {"a loop end on a delayed row: past the start, until it never ends",
+         song({0, 1}, {loopAt(1, 0), loopAt(3, 2), delayAt(3, 1)}),
+         spans({{0, 0, 3}, {0, 2, 3}, {0, 2, 3}, {1, 0, 63}})},
+    });
+}
+
+// A loop end met again with no loop start between goes back for ever in
+// ProTracker and FastTracker 2: where the flow comes round to a state it
+// has met (row 2, counted as before), play goes on at the next order at the
+// song's first speed, as openmpt123 plays it.
+TEST(SongFlow, ALoopThatNeverRunsOutIsLeftForTheNextOrder)
+{
+    struct Case {
+        flowFormat_E format;
+        int rows;
+        int speed;              // the module's first speed
+    };
+    for (Case c : {Case{FLOW_XM, 16, 4}, Case{FLOW_MOD, 64, 6}}) {
+        SCOPED_TRACE(c.format);
+        flowSong_T s = song({0, 1}, {{0, 0, 3, FLOW_SPEED, 3}, loopAt(2, 0), loopAt(4, 1), loopAt(7, 1)});
+        mpModule_T* m = fx_load(flow_write(s, c.format, flowTracker_T()));
+        ASSERT_NE(m, nullptr);
+        EXPECT_EQ(m->speed, c.speed);
+        ASSERT_EQ(mpr_start(m, 44100, DSM_INTEGER, 1), MPERR_OK);
+        mpr_setEndLoop(1);
+        const gmpPlayState_T* st = mpr_state();
+        Rows rows;
+        std::vector<int> speeds;
+        uint32_t frames = 1;
+        for (int t = 0; t < 20000 && frames; t++) {
+            bool reads = gmp_rowIsDue(st);
+            std::pair<int, int> at = {st->position, st->row};
+            ASSERT_EQ(mpr_tick(&frames), MPERR_OK);
+            if (reads && frames) {
+                rows.push_back(at);
+                speeds.push_back(st->speed);    // the speed the row plays at
+            }
+        }
+        EXPECT_EQ(rows, spans({{0, 0, 4}, {0, 2, 7}, {1, 0, c.rows - 1}}));
+        EXPECT_EQ(speeds[10], 3);               // order 0 row 7, at the speed row 0 set
+        EXPECT_EQ(speeds[11], c.speed);         // order 1 row 0: the first speed again
+        mpr_stop();
+        mp_freeModule(m);
+    }
 }
 
 // The reader names the tracker that wrote the file and the flow rules it

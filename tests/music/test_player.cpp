@@ -340,7 +340,7 @@ TEST(Player, PatternDelayRepeatsTheRow)
     p.ticks(6);
     p.ticks(1);                                             // row 1
     EXPECT_EQ(p.ch(1).period, 427);
-    EXPECT_EQ(p.st->row, 2);
+    EXPECT_EQ(p.st->row, 1);                                // it ends after its repeats
     p.ticks(2);                                             // two repeats, no new row
     EXPECT_EQ(p.st->row, 2);
     EXPECT_EQ(p.ch(1).period, 425);

@@ -63,10 +63,16 @@ const std::vector<Case>& cases()
         {"two passes, the second from the restart position",
          [](modSong_T& s) { s.orders = {0, 1}; s.restart = 1; s.patterns.resize(2); },
          2, LEAD + rows(128 + 64), 1},
-        // The delay repeats the loop command, which spends the loop's count
-        // there: every pass through row 8 goes back to row 0 again.
-        {"a loop that never ends is cut at the cap",
+        // The delay's repeat runs the loop command again: the loop goes back
+        // on the row's first play and runs out on the repeat, which
+        // ProTracker would do on every pass for ever; play leaves it for the
+        // next order (the song's end), after rows 0 to 8 and row 8's repeat,
+        // as openmpt123 plays it (1.30 s both).
+        {"a loop that never runs out leaves for the next order",
          [](modSong_T& s) { put(s, 0, 8, 0, 0xE, 0x61); put(s, 0, 8, 1, 0xE, 0xE1); },
+         1, LEAD + rows(9 + 1), 1},
+        {"a song longer than the cap is cut there",
+         [](modSong_T& s) { s.orders.assign(128, 0); put(s, 0, 0, 0, 0xF, 31); put(s, 0, 0, 1, 0xF, 32); },
          1, 60 * 44100ull, 0},
     };
     return table;

@@ -125,13 +125,13 @@ static int rowCommand(gmpPlayState_T* st, gmpChannel_T* ch)
         break;
     }
     case CMD_JUMP:
-        gmp_positionJump(st, xx);
+        gmp_requestJump(st, xx);
         break;
     case CMD_VOLUME:
         gmp_setVolume(st, ch, xx);
         break;
     case CMD_BREAK:
-        gmp_patternBreak(st, xx);
+        gmp_requestBreak(st, gmp_decimalRow(xx));
         break;
     case CMD_SPEED:
         if (xx) {
@@ -245,5 +245,5 @@ static int tickCommand(gmpPlayState_T* st, gmpChannel_T* ch)
 const gmpRules_T gmpModRules = {
     MOD_PAULA_CLOCK, start, nullptr, notePeriod, nullptr, rowCell, rowCommand, gmp_cellNote, nullptr,
     gmp_repeatRowCommands, nullptr, tickCommand, gmp_updateChannels,
-    0,  // a song whose pattern loops never run out plays on until stopped
+    1,
 };
