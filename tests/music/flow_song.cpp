@@ -30,6 +30,18 @@ void letterCommand(const flowCmd_T& c, uint8_t* command, uint8_t* param, bool de
     }
 }
 
+// XM and MOD share their command numbers (E6x, Dxx decimal, Bxx, EEx, Fxx).
+void numberCommand(const flowCmd_T& c, uint8_t* effect, uint8_t* param)
+{
+    switch (c.what) {
+    case FLOW_LOOP: *effect = 0xE, *param = (uint8_t)(0x60 | c.value); break;
+    case FLOW_BREAK: *effect = 0xD, *param = (uint8_t)(c.value / 10 * 16 + c.value % 10); break;
+    case FLOW_JUMP: *effect = 0xB, *param = (uint8_t)c.value; break;
+    case FLOW_ROW_DELAY: *effect = 0xE, *param = (uint8_t)(0xE0 | c.value); break;
+    case FLOW_SPEED: *effect = 0xF, *param = (uint8_t)c.value; break;
+    }
+}
+
 std::vector<uint8_t> writeS3m(const flowSong_T& song, const flowTracker_T& tracker)
 {
     s3mSong_T s;
@@ -81,13 +93,7 @@ std::vector<uint8_t> writeXm(const flowSong_T& song, const flowTracker_T& tracke
     }
     for (const flowCmd_T& c : song.cmds) {
         xmCell_T& cell = s.patterns[c.pattern].cells[c.row][c.channel];
-        switch (c.what) {
-        case FLOW_LOOP: cell.effect = 0xE, cell.param = (uint8_t)(0x60 | c.value); break;
-        case FLOW_BREAK: cell.effect = 0xD, cell.param = (uint8_t)(c.value / 10 * 16 + c.value % 10); break;
-        case FLOW_JUMP: cell.effect = 0xB, cell.param = (uint8_t)c.value; break;
-        case FLOW_ROW_DELAY: cell.effect = 0xE, cell.param = (uint8_t)(0xE0 | c.value); break;
-        case FLOW_SPEED: cell.effect = 0xF, cell.param = (uint8_t)c.value; break;
-        }
+        numberCommand(c, &cell.effect, &cell.param);
     }
     return xm_write(s);
 }
@@ -144,13 +150,7 @@ std::vector<uint8_t> writeMod(const flowSong_T& song)
     s.patterns[0].cells[0][3] = {0, 0, 0xF, (uint8_t)song.speed};
     for (const flowCmd_T& c : song.cmds) {
         modCell_T& cell = s.patterns[c.pattern].cells[c.row][c.channel];
-        switch (c.what) {
-        case FLOW_LOOP: cell.effect = 0xE, cell.param = (uint8_t)(0x60 | c.value); break;
-        case FLOW_BREAK: cell.effect = 0xD, cell.param = (uint8_t)(c.value / 10 * 16 + c.value % 10); break;
-        case FLOW_JUMP: cell.effect = 0xB, cell.param = (uint8_t)c.value; break;
-        case FLOW_ROW_DELAY: cell.effect = 0xE, cell.param = (uint8_t)(0xE0 | c.value); break;
-        case FLOW_SPEED: cell.effect = 0xF, cell.param = (uint8_t)c.value; break;
-        }
+        numberCommand(c, &cell.effect, &cell.param);
     }
     return mod_write(s);
 }
