@@ -45,14 +45,24 @@ static void printNames(FILE* out, const mpModule_T* m)
         std::fprintf(out, "  %2zu %s\n", i + 1, printable(m->instruments[i].name, sizeof m->instruments[i].name).c_str());
 }
 
+// The tracker whose rules the song's flow follows (MP_FLOW_*).
+static const char* flowRulesName(const mpModule_T* m)
+{
+    static const char* const names[] = {"ProTracker", "Scream Tracker 3", "Impulse Tracker", "FastTracker 2"};
+    return m->flowRules <= MP_FLOW_FT2 ? names[m->flowRules] : "?";
+}
+
 void mp_printInfo(FILE* out, const char* fileName, const mpModule_T* m, const mpwSong_T& song)
 {
-    std::string tracker = mp_trackerName(fileName);
+    // The reader names the tracker from the header it read; a MOD's family
+    // comes from its signature.
+    std::string tracker = !m->tracker.empty() ? m->tracker : mp_trackerName(fileName);
     std::fprintf(out, "file:        %s\n", fileName);
     std::fprintf(out, "title:       %s\n", printable(m->name, sizeof m->name).c_str());
     std::fprintf(out, "format:      %s\n", mp_formatName(m));
     if (!tracker.empty())
         std::fprintf(out, "tracker:     %s\n", tracker.c_str());
+    std::fprintf(out, "plays as:    %s\n", flowRulesName(m));
     std::fprintf(out, "channels:    %d\n", m->numChannels);
     std::fprintf(out, "orders:      %u (restart at %u)\n", m->songLength, m->restartPos);
     std::fprintf(out, "patterns:    %u\n", m->numPatterns);

@@ -176,6 +176,8 @@ TEST(MusicPrograms, RenderLengthIsTheInfoDuration)
         EXPECT_NE(info.out.find("duration:    " + std::string(c.duration) + "\n"), std::string::npos) << info.out;
         EXPECT_NE(info.out.find("title:       two\n"), std::string::npos) << info.out;
         EXPECT_NE(info.out.find("orders:      2 "), std::string::npos) << info.out;
+        EXPECT_NE(info.out.find("tracker:     ProTracker (M.K.)\nplays as:    ProTracker\n"), std::string::npos)
+            << info.out;
         EXPECT_NE(info.out.find("mixing:      sinc\n"), std::string::npos) << info.out;
         runResult_T render = run("varnek-modrender", std::string(c.options) + song + " " + wav);
         EXPECT_EQ(render.rc, 0) << render.err;
@@ -184,14 +186,14 @@ TEST(MusicPrograms, RenderLengthIsTheInfoDuration)
     runResult_T seconds = run("varnek-modrender", "--seconds 4 " + song + " " + wav);
     EXPECT_EQ(seconds.rc, 0);
     EXPECT_EQ(wavFrames(wav), 4 * 44100) << "--seconds alone loops the song";
-    // A loop that never runs out (the delay spends the loop's count on the
-    // same row): cut at 30 minutes.
+    // A song longer than the cap (128 orders of 64 rows at speed 31 and
+    // tempo 32, over five hours): cut at 30 minutes.
     modSong_T endless;
     endless.title = "endless";
-    endless.orders = {0};
+    endless.orders.assign(128, 0);
     endless.patterns.resize(1);
-    endless.patterns[0].cells[8][0] = {0, 0, 0xE, 0x61};
-    endless.patterns[0].cells[8][1] = {0, 0, 0xE, 0xE1};
+    endless.patterns[0].cells[0][0] = {0, 0, 0xF, 31};
+    endless.patterns[0].cells[0][1] = {0, 0, 0xF, 32};
     runResult_T cut = run("varnek-modrender", "--info " + testTmp_writeFile("endless.mod", mod_write(endless)));
     EXPECT_EQ(cut.rc, 0);
     EXPECT_NE(cut.out.find("duration:    30:00.00 (1800.00 s), cut at the cap: the song never wraps\n"), std::string::npos)
