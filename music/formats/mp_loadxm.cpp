@@ -350,8 +350,16 @@ int mp_loadXm(const char* fileName, int loadSamples, void*, mpModule_T** out)
     if (mp_le16(f + 74) & 1)
         m->flags |= MP_FLAG_LINEAR;
     m->orders.assign(f + 80, f + 80 + songLength);
-    // An order naming a pattern the file lacks plays an empty one.
-    uint32_t highest = *std::max_element(m->orders.begin(), m->orders.end());
+    // An order naming a pattern the file lacks is passed over, as openmpt123
+    // plays it; where no order names a stored pattern, they play empty ones.
+    bool stored = std::any_of(m->orders.begin(), m->orders.end(), [&](uint16_t o) { return o < numPatterns; });
+    uint32_t highest = 0;
+    for (uint16_t& o : m->orders) {
+        if (stored && o >= numPatterns)
+            o = MP_ORDER_SKIP;
+        else
+            highest = std::max<uint32_t>(highest, o);
+    }
     m->numPatterns = std::max(numPatterns, highest + 1);
     m->patterns.resize(m->numPatterns);
     for (auto& p : m->patterns)

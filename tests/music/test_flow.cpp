@@ -273,6 +273,21 @@ TEST(SongFlow, ALoopThatNeverRunsOutIsLeftForTheNextOrder)
     }
 }
 
+// An XM order naming a pattern the file lacks is passed over, as
+// openmpt123 plays it (satisfy.xm's last order names pattern 17 of 17).
+TEST(SongFlow, AnXmOrderNamingAMissingPatternIsPassedOver)
+{
+    flowSong_T s = song({0, 1}, {});
+    s.orders = {0, 7, 1};
+    mpModule_T* m = nullptr;
+    Rows rows = rowsRead(flow_write(s, FLOW_XM, flowTracker_T()), &m);
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(m->orders, (std::vector<uint16_t>{0, MP_ORDER_SKIP, 1}));
+    EXPECT_EQ(m->numPatterns, 2u);
+    EXPECT_EQ(rows, spans({{0, 0, 15}, {2, 0, 15}}));
+    mp_freeModule(m);
+}
+
 // The reader names the tracker that wrote the file and the flow rules it
 // plays by.
 TEST(SongFlow, TheReaderNamesTheTrackerAndItsRules)
