@@ -153,7 +153,9 @@ void gmp_clearFlow(gmpPlayState_T* st)
 {
     st->loopTarget = st->breakRow = st->jumpOrder = -1;
     st->nextStartRow = 0;
-    st->rowEndPending = 0;
+    st->rowEndPending = st->rowDelayed = 0;
+    for (int c = 0; c < MP_MAX_CHANNELS; c++)
+        st->channels[c].loopWentBack = 0;
 }
 
 // Play goes on at `row` of the pattern now playing, or of the first row
