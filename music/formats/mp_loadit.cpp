@@ -12,6 +12,7 @@
 #include "music/formats/it_sample.h"
 #include "music/formats/mp_bytes.h"
 #include "music/formats/mp_missing.h"
+#include "music/formats/mp_orders.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music/mp_module.h"
@@ -452,23 +453,11 @@ void linkSamples(mpModule_T* m)
     }
 }
 
-// Orders: 254 is skipped, 255 (or the list's end) ends the song.
-int readOrders(const uint8_t* list, uint32_t count, mpModule_T* m)
-{
-    for (uint32_t k = 0; k < count && list[k] != 255; k++)
-        m->orders.push_back(list[k] == 254 ? (uint16_t)MP_ORDER_SKIP : list[k]);
-    bool playable = std::any_of(m->orders.begin(), m->orders.end(), [](uint16_t o) { return o != MP_ORDER_SKIP; });
-    if (!playable)
-        return MPERR_INVALID_MODULE;
-    m->songLength = (uint32_t)m->orders.size();
-    return MPERR_OK;
-}
-
 void readPatterns(const itReader_T& r, const uint32_t* offsets, uint32_t count, itChannels_T* ch, mpModule_T* m)
 {
     uint16_t highest = 0;
     for (uint16_t o : m->orders)
-        if (o != MP_ORDER_SKIP)
+        if (o < MP_ORDER_SKIP)
             highest = std::max(highest, o);
     m->numPatterns = std::max<uint32_t>(count, highest + 1u);
     m->patterns.assign(m->numPatterns, emptyPattern());
@@ -540,9 +529,10 @@ int mp_loadIt(const char* fileName, int loadSamples, void*, mpModule_T** out)
     std::memcpy(m->name, f + 4, 26);
     m->formatId = MP_FORMAT_IT;
     m->flags |= MP_FLAG_BALANCED_PAN;
-    code = readOrders(f + IT_HEADER, numOrders, m.get());
-    if (code != MPERR_OK)
-        return mp_refuse(code, "IT: the order list names no pattern to play");
+    uint32_t highest = 0;
+    if (!mp_readOrderList(f + IT_HEADER, numOrders, &m->orders, &highest))
+        return mp_refuse(MPERR_INVALID_MODULE, "IT: the order list names no pattern to play");
+    m->songLength = (uint32_t)m->orders.size();
     m->masterVolume = (uint8_t)std::min<int>(f[0x30], 128);
     m->speed = (uint8_t)(f[0x32] ? f[0x32] : 6);
     m->tempo = (uint8_t)(f[0x33] >= 32 ? f[0x33] : 125);
