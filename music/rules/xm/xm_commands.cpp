@@ -135,6 +135,11 @@ static void extendedRow(gmpPlayState_T* st, gmpChannel_T* ch, int sub, int x)
     case XME_TREMOLO_WAVE:
         ch->tremWave = x & 3;
         break;
+    case XME_PANNING:
+        // Sixteen steps from left to right, x/15 of the way (E8F is the
+        // right side, as 8FF is), for the songs that pan with it.
+        xc->panning = std::min(255, (x * 256 + 7) / 15);
+        break;
     case XME_FINE_VOL_UP:
         gmp_setVolume(st, ch, ch->volume + gmp_remember(&xc->memFineVolUp, x));
         break;

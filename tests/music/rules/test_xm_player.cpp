@@ -306,6 +306,30 @@ TEST(XmPlayer, VolumeCommandsTickByTick)
 
 namespace {
 
+// The three ways a row sets the panning, as the mixer gets it (-64 left,
+// 63 right): 8xx in 256 steps, the volume column's Px and E8x in 16.
+TEST(XmPlayer, PanningCommands)
+{
+    struct Case {
+        const char* what;
+        xmCell_T cell;
+        int panning;
+    } cases[] = {
+        {"8FF", {49, 1, 0, 8, 0xFF}, 63},
+        {"844", {49, 1, 0, 8, 0x44}, -30},
+        {"volume column P4", {49, 1, 0xC4}, -32},
+        {"E80", {49, 1, 0, 14, 0x80}, -64},
+        {"E84: 4/15 of the way", {49, 1, 0, 14, 0x84}, -30},
+        {"E88: past the middle", {49, 1, 0, 14, 0x88}, 4},
+        {"E8F: the right side", {49, 1, 0, 14, 0x8F}, 63},
+    };
+    auto panning = [](const gmpChannel_T&) { return dsmChannel[0].panning; };
+    for (const Case& c : cases) {
+        XmPlayer p(songWith(xm_squareInstrument(), {{c.cell}}));
+        EXPECT_EQ(p.ticks(1, panning), std::vector<int>{c.panning}) << c.what;
+    }
+}
+
 // The panning envelope swings a centred channel from hard left to hard
 // right; past its last point it stays there.
 TEST(XmPlayer, PanningEnvelope)
