@@ -115,6 +115,10 @@ struct gmpRules_T {
     // as the trackers of these formats end a song whose loops never run out.
     // 0 keeps such a song playing until the caller stops it.
     int endsRepeatedFlow;
+    // 1: a wrap sets the global volume back to the module's (MOD's restart).
+    // 0: the global volume a song has set carries into its next pass, as the
+    // S3M, XM and IT trackers play on.
+    int wrapResetsGlobalVolume;
 };
 
 struct gmpPlayState_T {
@@ -188,6 +192,8 @@ void gmp_setPeriod(gmpPlayState_T* st, gmpChannel_T* ch, int period);
 int gmp_clampPeriod(const gmpPlayState_T* st, int period);
 int gmp_startNote(gmpPlayState_T* st, gmpChannel_T* ch);
 void gmp_nextPosition(gmpPlayState_T* st);
+// The song wraps: play goes on from the restart position in the next pass.
+void gmp_wrap(gmpPlayState_T* st);
 // Ends the pass when the next row's flow state has been met before in it.
 void gmp_checkFlowRepeat(gmpPlayState_T* st);
 // The rules every format's commands share (gmp_commands.cpp).

@@ -49,9 +49,7 @@ void gmp_positionJump(gmpPlayState_T* st, int xx)
     int previous = st->position;
     st->position = xx;
     if (st->position > st->lastPosition) {
-        st->position = st->restartPosition;
-        st->loopCount++;
-        st->globalVolume = st->module->masterVolume;
+        gmp_wrap(st);
     } else if (st->position <= previous) {
         st->loopCount++;
     }

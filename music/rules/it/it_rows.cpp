@@ -184,5 +184,5 @@ static int update(gmpPlayState_T* st)
 // without its notes, its commands' work of the other ticks on its first.
 const gmpRules_T gmpItRules = {
     0, start, stop, nullptr, tickStart, rowCell, rowCommand, nullptr, rowEnd,
-    gmp_tickChannels, volumeTick, tickCommand, update, 1,
+    gmp_tickChannels, volumeTick, tickCommand, update, 1, 0,
 };

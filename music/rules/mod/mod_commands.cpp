@@ -137,11 +137,9 @@ static int rowCommand(gmpPlayState_T* st, gmpChannel_T* ch)
         if (xx) {
             st->speed = xx;
         } else {
-            st->position = st->restartPosition;
+            gmp_wrap(st);
             st->pattern = st->module->orders[st->position];
             gmp_jumpToRow(st, 0);
-            st->globalVolume = st->module->masterVolume;
-            st->loopCount++;
         }
         break;
     case CMD_TEMPO:
@@ -246,4 +244,5 @@ const gmpRules_T gmpModRules = {
     MOD_PAULA_CLOCK, start, nullptr, notePeriod, nullptr, rowCell, rowCommand, gmp_cellNote, nullptr,
     gmp_repeatRowCommands, nullptr, tickCommand, gmp_updateChannels,
     0,  // a song whose pattern loops never run out plays on until stopped
+    1,  // a wrap sets the master volume again
 };

@@ -106,10 +106,9 @@ static void setSpeed(gmpPlayState_T* st, int xx)
         st->speed = xx;
     } else {
         // F00 ends the song: play goes on from the restart position.
-        st->position = st->restartPosition;
+        gmp_wrap(st);
         st->pattern = st->module->orders[st->position];
         gmp_jumpToRow(st, 0);
-        st->loopCount++;
     }
 }
 
