@@ -59,7 +59,8 @@ void encodeCell(std::vector<uint8_t>* out, int c, const itCell_T& cell)
 {
     bool hasNote = cell.mask & 3;
     bool hasVolume = (cell.mask & 4) && cell.volume <= 212;
-    bool hasCommand = (cell.mask & 8) && cell.command >= 1 && cell.command <= 26;
+    bool hasCommand = (cell.mask & 8) && ((cell.command >= 1 && cell.command <= IT_LAST_LETTER) ||
+                                          cell.command == IT_SMOOTH_MIDI);
     uint8_t note = hasNote && (cell.mask & 1) ? noteByte(cell.note) : (uint8_t)MP_NONE;
     uint8_t instrument = hasNote && (cell.mask & 2) && cell.instrument ? (uint8_t)(cell.instrument - 1) : (uint8_t)MP_NONE;
     mp_putEntry(out, c, note, instrument, hasVolume ? volumeByte(cell.volume) : (uint8_t)MP_NO_VOLUME,
