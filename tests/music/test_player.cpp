@@ -17,9 +17,11 @@ namespace {
 struct Player {
     mpModule_T* m = nullptr;
     gmpPlayState_T* st = nullptr;
-    explicit Player(const modSong_T& song, int looping = 1)
+    explicit Player(const modSong_T& song, int looping = 1) : Player(mod_write(song), looping) {}
+    // A file of any format the player reads.
+    explicit Player(const std::vector<uint8_t>& file, int looping = 1)
     {
-        m = fx_load(mod_write(song));
+        m = fx_load(file);
         EXPECT_NE(m, nullptr);
         EXPECT_EQ(dsm_init(44100, DSM_16BIT | DSM_STEREO | DSM_INTEGER), 0);
         EXPECT_EQ(dsm_openChannels(m->numChannels), 0);
@@ -360,28 +362,18 @@ TEST(Player, GlobalVolumeAcrossTheWrap)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        mpModule_T* m = fx_load(c.file);
-        ASSERT_NE(m, nullptr);
-        ASSERT_EQ(dsm_init(44100, DSM_16BIT | DSM_STEREO | DSM_INTEGER), 0);
-        ASSERT_EQ(dsm_openChannels(m->numChannels), 0);
-        int channels[MP_MAX_CHANNELS];
-        for (int k = 0; k < MP_MAX_CHANNELS; k++)
-            channels[k] = k;
-        gmpPlayState_T* st = nullptr;
-        ASSERT_EQ(gmp_play(m, gmp_rulesOf(m), -1, -1, -1, 1, 0, channels, &st), 0);
+        Player p(c.file);
+        ASSERT_NE(p.st, nullptr);
         if (c.afterWrap == 64)
-            st->globalVolume = c.beforeWrap;
+            p.st->globalVolume = c.beforeWrap;
         int before = -1;
-        for (int t = 0; t < 10000 && st->loopCount == 0; t++) {
-            before = st->globalVolume;
-            ASSERT_EQ(gmp_tick(), 0);
+        for (int t = 0; t < 10000 && p.st->loopCount == 0; t++) {
+            before = p.st->globalVolume;
+            p.ticks(1);
         }
-        EXPECT_EQ(st->loopCount, 1);
+        EXPECT_EQ(p.st->loopCount, 1);
         EXPECT_EQ(before, c.beforeWrap);
-        EXPECT_EQ(st->globalVolume, c.afterWrap);
-        gmp_stop(st);
-        mp_freeModule(m);
-        dsm_close();
+        EXPECT_EQ(p.st->globalVolume, c.afterWrap);
     }
 }
 
