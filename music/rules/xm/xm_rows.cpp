@@ -95,16 +95,19 @@ int gmp_xmPlayCell(gmpPlayState_T* st, gmpChannel_T* ch)
         if (code != MPERR_OK)
             return code;
     }
-    // An instrument number resets the volume and panning to its sample's
-    // and restarts the envelopes, with or without a note.
-    if ((ch->flags & GMP_F_INSTRUMENT) && !keyOff) {
+    // An instrument number resets the volume and panning to its sample's,
+    // with or without a note, and restarts the envelopes unless the note is
+    // a key off: beside one it brings back the volume the key off took from
+    // a note without a volume envelope, and the release goes on.
+    if (ch->flags & GMP_F_INSTRUMENT) {
         const mpSample_T* s = gmp_channelSample(st, ch);
         if (s) {
             gmp_setVolume(st, ch, s->volume);
             xc->panning = s->panning;
         }
         xc->tremorMuted = false;
-        gmp_triggerInstrument(ch);
+        if (!keyOff)
+            gmp_triggerInstrument(ch);
     }
     if (ch->flags & GMP_F_VOLUME)
         gmp_xmVolumeRow(st, ch);
