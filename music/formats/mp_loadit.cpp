@@ -361,25 +361,35 @@ uint32_t readSampleData(const itReader_T& r, const uint8_t* h, uint32_t frames, 
 }
 
 // A sustain loop is the first the mixer plays; released, it moves on to the
-// normal loop (or to the end). Without one the upload is the other formats'.
+// normal loop (or to the end). Without one the upload is the other formats',
+// but for Impulse Tracker's back-and-forth turn, which plays the loop's last
+// frame twice.
 int uploadSample(mpSample_T* s, const uint8_t* data)
 {
-    auto lt = [](int type) { return type == MP_LOOP_PINGPONG ? DSM_LT_BIDI : type == MP_LOOP_FORWARD ? DSM_LT_FORWARD : DSM_LT_NONE; };
-    if (s->sustainType != MP_LOOP_NONE) {
-        dsmSampleDesc_T d = {};
-        d.data = data;
-        d.type = s->type;
-        d.length = s->length;
-        d.loopMode = DSM_LOOP_RELEASE;
-        d.loop1Start = s->sustainStart;
-        d.loop1End = s->sustainEnd;
-        d.loop1Type = lt(s->sustainType);
-        d.loop2Start = s->loopStart;
-        d.loop2End = s->loopEnd;
-        d.loop2Type = lt(s->loopType);
+    auto lt = [](int type) {
+        return type == MP_LOOP_PINGPONG ? DSM_LT_BIDI_REPEAT : type == MP_LOOP_FORWARD ? DSM_LT_FORWARD : DSM_LT_NONE;
+    };
+    if (s->sustainType == MP_LOOP_NONE && s->loopType != MP_LOOP_PINGPONG)
+        return mp_uploadSample(s, data);
+    dsmSampleDesc_T d = {};
+    d.data = data;
+    d.type = s->type;
+    d.length = s->length;
+    if (s->sustainType == MP_LOOP_NONE) {
+        d.loopMode = DSM_LOOP_SINGLE;
+        d.loop1Start = s->loopStart;
+        d.loop1End = s->loopEnd;
+        d.loop1Type = DSM_LT_BIDI_REPEAT;
         return dsm_addSample(&d, 1, &s->handle);
     }
-    return mp_uploadSample(s, data);
+    d.loopMode = DSM_LOOP_RELEASE;
+    d.loop1Start = s->sustainStart;
+    d.loop1End = s->sustainEnd;
+    d.loop1Type = lt(s->sustainType);
+    d.loop2Start = s->loopStart;
+    d.loop2End = s->loopEnd;
+    d.loop2Type = lt(s->loopType);
+    return dsm_addSample(&d, 1, &s->handle);
 }
 
 int readSamples(const itReader_T& r, const uint32_t* offsets, uint32_t count, int loadSamples, mpModule_T* m)

@@ -136,9 +136,21 @@ TEST(ItReader, SamplesPlainSignedUnsignedAndLoops)
     b.sustain = 2;
     b.sustainStart = 1;
     b.sustainEnd = 3;
-    song.samples = {a, b};
+    itSampleW_T c = it_squareSample(16);
+    c.loop = 2;
+    c.loopStart = 4;
+    c.loopEnd = 12;
+    song.samples = {a, b, c};
     Loaded l(song);
     ASSERT_TRUE(l.m);
+    // Back-and-forth loops, sustained or not, turn the Impulse Tracker way in the mixer.
+    const dsmSample_T& m1 = dsmSamples[l.m->sampleRecords[1].handle - 1];
+    EXPECT_EQ(m1.loopMode, DSM_LOOP_RELEASE);
+    EXPECT_EQ(m1.loop1Type, DSM_LT_BIDI_REPEAT);
+    const dsmSample_T& m2 = dsmSamples[l.m->sampleRecords[2].handle - 1];
+    EXPECT_EQ(m2.loop1Type, DSM_LT_BIDI_REPEAT);
+    EXPECT_EQ(m2.loop1Start, 4u);
+    EXPECT_EQ(m2.loop1End, 12u);
     const mpSample_T& s0 = l.m->sampleRecords[0];
     EXPECT_EQ(samplesOf(&s0), a.data);
     EXPECT_EQ(s0.c4Speed, 22050u);
