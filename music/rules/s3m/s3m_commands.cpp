@@ -262,13 +262,19 @@ static int retrigger(gmpPlayState_T* st, gmpChannel_T* ch, int xy)
 }
 
 // Oxx: where the row's note starts, in 256-frame steps; the mixer takes bytes.
+// Past a looping sample's loop end the position goes round the loop as if
+// the sample had played there (past the end of one that does not loop, the
+// note is silent: the mixer's rule).
 static void setOffset(gmpPlayState_T* st, gmpChannel_T* ch, int xx)
 {
     if (xx)
         ch->offsetMemory = xx;
     const mpSample_T* s = gmp_sampleOf(st, ch);
-    if ((ch->flags & GMP_F_NOTE) && s)
-        ch->startOffset = ((uint32_t)ch->offsetMemory * 256) << dsm_frameShift(s->type);
+    if (!(ch->flags & GMP_F_NOTE) || !s)
+        return;
+    ch->startOffset = ((uint32_t)ch->offsetMemory * 256) << dsm_frameShift(s->type);
+    if (s->loopFlag && s->loopEnd > s->loopStart && ch->startOffset >= s->loopEnd)
+        ch->startOffset = s->loopStart + (ch->startOffset - s->loopStart) % (s->loopEnd - s->loopStart);
 }
 
 static void vibratoMemory(gmpChannel_T* ch, int xy)
