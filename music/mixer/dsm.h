@@ -172,6 +172,11 @@ int dsm_setSample(int channel, int handle);
 int dsm_setPosition(int channel, uint32_t bytes);
 int dsm_getPosition(int channel, uint32_t* bytes);
 int dsm_getDirection(int channel, int* direction);
+// Plays the channel's sample on forward (+1) or backward (-1) from where it
+// is, or backward from its end (the end of the loop when it loops) with
+// fromEnd. Backward, a sample without a loop stops at its start, and a
+// forward loop goes round from its start to its end.
+int dsm_setDirection(int channel, int direction, int fromEnd);
 // 0..64: the volume times the peak of the sample data about to play.
 int dsm_getLevel(int channel, int* level);
 int dsm_setLoopCallback(int channel, void (*callback)(int channel));

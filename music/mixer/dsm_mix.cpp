@@ -56,13 +56,15 @@ static void handleEvent(int channel, dsmChannel_T* ch, dsmPos_T* p)
             ch->loopCallback(channel);
         if (trackerSampleChange(ch, p))
             return;
-        if (ch->status == DSM_RELEASED && ch->loopNumber == 1) {
+        if (ch->status == DSM_RELEASED && ch->loopNumber == 1 && ch->direction > 0) {
             ch->loopNumber = 2;
             ch->looped = 0;
             return;
         }
         ch->looped = 1;
-        *p = start + (*p - start) % (end - start);     // keep the overshoot, however many loops it spans
+        // Past the end forward or the start backward: keep the overshoot,
+        // however many loops it spans.
+        *p = start + dsm_floorMod(*p - start, end - start);
         return;
     }
     if (ch->status == DSM_RELEASED && ch->loopNumber == 1) {
@@ -157,12 +159,16 @@ static void mixShortLoop(dsmChannel_T* ch, const dsmLoop_T& loop, dsmPos_T p, ds
     int values = (dsmMode & DSM_STEREO) ? 2 : 1;
     int64_t phase = dsm_loopPhase(loop, p, ch->direction);
     int64_t period = dsm_loopPeriod(loop);
+    // A forward loop played backward: its phase goes down.
+    int reversed = loop.type == DSM_LT_FORWARD && ch->direction < 0;
     ch->looped = 1;
     if (dsmMode & DSM_HQ) {
         dsmPos_T start = (dsmPos_T)loop.start << DSM_POS_SHIFT;
-        p = dsm_mixVoiceHQ(ch, start + dsm_floorMod(phase, period), step, count, (float*)out);
+        p = dsm_mixVoiceHQ(ch, start + dsm_floorMod(phase, period), reversed ? -step : step, count, (float*)out);
         phase = p - start;
     } else {
+        if (reversed)
+            step = period - step % period;
         dsmVoice_T v;
         v.data = ch->data;
         v.step = step;
@@ -188,7 +194,10 @@ static void mixShortLoop(dsmChannel_T* ch, const dsmLoop_T& loop, dsmPos_T p, ds
             phase += step * count;
         }
     }
-    dsm_loopPlace(loop, phase, &p, &ch->direction);
+    int direction;
+    dsm_loopPlace(loop, phase, &p, &direction);
+    if (!reversed)
+        ch->direction = direction;
     ch->pos = (uint32_t)(p >> DSM_POS_SHIFT);
     ch->posFrac = (uint32_t)(p & 0xFFFF);
 }
@@ -211,10 +220,13 @@ void dsm_mixChannel(int channel, void* buffer, uint32_t frames)
             mixShortLoop(ch, loop, p, step, (char*)buffer + (size_t)done * valuesPerFrame * 4, frames - done);
             return;
         }
-        int backward = dsm_isBidi(loop.type) && ch->direction < 0;
-        // FastTracker 2's turn comes after the frame on the loop end (the
-        // sample store keeps a frame past a sample that ends there).
-        dsmPos_T boundary = backward ? (dsmPos_T)loop.start << DSM_POS_SHIFT
+        int backward = ch->direction < 0;
+        // Played backward, a voice before its loop (or without one) runs to
+        // the sample's start; FastTracker 2's turn comes after the frame on
+        // the loop end (the sample store keeps a frame past a sample that
+        // ends there).
+        bool inLoop = loop.type != DSM_LT_NONE && p >= (dsmPos_T)loop.start << DSM_POS_SHIFT;
+        dsmPos_T boundary = backward ? (inLoop ? (dsmPos_T)loop.start << DSM_POS_SHIFT : 0)
                                      : ((dsmPos_T)(loop.type == DSM_LT_NONE ? ch->length : loop.end) << DSM_POS_SHIFT) +
                                            (loop.type == DSM_LT_BIDI ? 1 : 0);
         dsmPos_T dist = backward ? p - boundary + 1 : boundary - p;
@@ -238,7 +250,9 @@ void dsm_mixChannel(int channel, void* buffer, uint32_t frames)
                 p = routine(v, (float*)buffer + done * valuesPerFrame, count);
             done += count;
         }
-        if (backward ? p < boundary : p >= boundary)
+        if (backward && !inLoop && p < 0)
+            ch->status = DSM_AT_END;            // back at the sample's start
+        else if (backward ? p < boundary : p >= boundary)
             handleEvent(channel, ch, &p);
         ch->pos = (uint32_t)(p >> DSM_POS_SHIFT);
         ch->posFrac = (uint32_t)(p & 0xFFFF);

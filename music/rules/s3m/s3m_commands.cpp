@@ -17,7 +17,7 @@ enum {
 };
 // The S command's sub-commands (high nibble).
 enum {
-    S3M_S_FINETUNE = 2, S3M_S_VIBRATO_WAVE, S3M_S_TREMOLO_WAVE, S3M_S_PANNING = 8,
+    S3M_S_FINETUNE = 2, S3M_S_VIBRATO_WAVE, S3M_S_TREMOLO_WAVE, S3M_S_PANNING = 8, S3M_S_SOUND_CONTROL,
     S3M_S_LOOP = 11, S3M_S_CUT, S3M_S_DELAY, S3M_S_PATTERN_DELAY
 };
 
@@ -298,6 +298,8 @@ static int special(gmpPlayState_T* st, gmpChannel_T* ch, int xy)
     case S3M_S_PANNING:
         gmp_setPanning(st, ch, mp_panFromNibble(y));
         break;
+    case S3M_S_SOUND_CONTROL:
+        return gmp_playDirection(ch, y);
     case S3M_S_LOOP:
         gmp_patternLoop(st, ch, y);
         break;

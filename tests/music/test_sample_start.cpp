@@ -1,10 +1,12 @@
-// The sample offset command in S3M, XM and IT, row by row: where each note
-// starts, the offset memory (a zero parameter repeats the last), and each
-// tracker's rule for an offset at or past the sample's end (its loop end
-// when it loops): Scream Tracker 3 goes round the loop or plays nothing,
-// FastTracker 2 plays nothing, Impulse Tracker ignores the offset or, with
-// its old effects, starts at the end (nothing, or the loop's start); and
-// Impulse Tracker's high offset (SAx) adding x times 65536 frames.
+// Where and which way the sample of a note starts in S3M, XM and IT, row by
+// row. The offset command: the offset memory (a zero parameter repeats the
+// last), and each tracker's rule for an offset at or past the sample's end
+// (its loop end when it loops): Scream Tracker 3 goes round the loop or
+// plays nothing, FastTracker 2 plays nothing, Impulse Tracker ignores the
+// offset or, with its old effects, starts at the end (nothing, or the
+// loop's start); Impulse Tracker's high offset (SAx) adding x times 65536
+// frames. The sound control S9F and S9E: backward from where the sample is,
+// or from its end on a note's row; forward again.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -30,6 +32,7 @@ struct Row {
     int command;        // the format's own number of the command
     int param;
     int start;          // where the sample plays after the row, or SILENT
+    int direction = 1;  // and which way
 };
 
 std::vector<int16_t> sampleData(int k) { return std::vector<int16_t>(k == 1 ? 70000 : 600, 40); }
@@ -106,9 +109,9 @@ std::vector<uint8_t> xmFile(const std::vector<Row>& rows)
 }
 
 // Plays the file one row (one tick at speed 1) at a time and gives where
-// channel 0's sample stands after each: nothing is mixed, so that is where
-// the row put it.
-std::vector<int> starts(const std::vector<uint8_t>& file, size_t rows)
+// channel 0's sample stands after each (nothing is mixed, so that is where
+// the row put it) and, when it plays, which way it goes.
+std::vector<int> starts(const std::vector<uint8_t>& file, size_t rows, std::vector<int>* directions = nullptr)
 {
     EXPECT_EQ(dsm_init(44100, DSM_16BIT | DSM_STEREO | DSM_INTEGER), 0);
     int32_t code = 0;
@@ -127,6 +130,8 @@ std::vector<int> starts(const std::vector<uint8_t>& file, size_t rows)
             EXPECT_EQ(gmp_tick(), 0);
             const dsmChannel_T& d = dsmChannel[st->channels[0].soundChannel];
             got.push_back(d.status >= DSM_PLAYING ? (int)d.pos : SILENT);
+            if (directions && d.status >= DSM_PLAYING)
+                directions->push_back(d.direction);
         }
         gmp_stop(st);
         mp_freeModule(m);
@@ -143,9 +148,18 @@ std::vector<int> expected(const std::vector<Row>& rows)
     return e;
 }
 
-enum { IT_O = 15, IT_S = 19, S3M_O = 15, XM_OFFSET = 9 };
+std::vector<int> expectedDirections(const std::vector<Row>& rows)
+{
+    std::vector<int> e;
+    for (const Row& r : rows)
+        if (r.start != SILENT)
+            e.push_back(r.direction);
+    return e;
+}
 
-TEST(SampleOffsets, ImpulseTracker)
+enum { IT_O = 15, IT_S = 19, S3M_O = 15, S3M_S = 19, XM_OFFSET = 9 };
+
+TEST(SampleStart, OffsetsImpulseTracker)
 {
     const std::vector<Row> rows = {
         {2, IT_O, 0x01, 256},
@@ -162,7 +176,7 @@ TEST(SampleOffsets, ImpulseTracker)
     EXPECT_EQ(starts(itFile(rows, false), rows.size()), expected(rows));
 }
 
-TEST(SampleOffsets, ImpulseTrackerOldEffects)
+TEST(SampleStart, OffsetsImpulseTrackerOldEffects)
 {
     const std::vector<Row> rows = {
         {2, IT_O, 0x01, 256},
@@ -174,7 +188,7 @@ TEST(SampleOffsets, ImpulseTrackerOldEffects)
     EXPECT_EQ(starts(itFile(rows, true), rows.size()), expected(rows));
 }
 
-TEST(SampleOffsets, ScreamTracker3)
+TEST(SampleStart, OffsetsScreamTracker3)
 {
     const std::vector<Row> rows = {
         {2, S3M_O, 0x01, 256},
@@ -189,7 +203,7 @@ TEST(SampleOffsets, ScreamTracker3)
     EXPECT_EQ(starts(s3mFile(rows), rows.size()), expected(rows));
 }
 
-TEST(SampleOffsets, FastTracker2)
+TEST(SampleStart, OffsetsFastTracker2)
 {
     const std::vector<Row> rows = {
         {2, XM_OFFSET, 0x01, 256},
@@ -201,6 +215,27 @@ TEST(SampleOffsets, FastTracker2)
         {3, XM_OFFSET, 0x00, 256},
     };
     EXPECT_EQ(starts(xmFile(rows), rows.size()), expected(rows));
+}
+
+// The same rows in IT and S3M files: S9F with a note starts at the
+// sample's last frame (its loop's last with a loop), alone it turns the
+// sample where it is; S9E turns it forward, and a new note plays forward.
+TEST(SampleStart, SoundControlPlaysBackward)
+{
+    const std::vector<Row> rows = {
+        {1, IT_S, 0x9F, 69999, -1},
+        {0, IT_S, 0x9E, 69999, 1},
+        {3, IT_S, 0x9F, 499, -1},
+        {2, 0, 0, 0, 1},
+        {0, IT_S, 0x9F, 0, -1},
+        {0, IT_S, 0x91, 0, -1},     // surround: no change of way
+    };
+    static_assert(IT_S == S3M_S, "one table serves both formats");
+    for (const std::vector<uint8_t>& file : {itFile(rows, false), s3mFile(rows)}) {
+        std::vector<int> directions;
+        EXPECT_EQ(starts(file, rows.size(), &directions), expected(rows));
+        EXPECT_EQ(directions, expectedDirections(rows));
+    }
 }
 
 } // namespace
