@@ -22,6 +22,18 @@ namespace {
 
 const uint32_t kFrames = 44100;   // one second of sound per iteration
 
+// Mixes a second of sound per iteration; the speed as times real time.
+void mixSeconds(benchmark::State& state)
+{
+    std::vector<int16_t> out(kFrames * 2);
+    for (auto _ : state) {
+        dsm_mix(kFrames, out.data());
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.counters["x_realtime"] = benchmark::Counter((double)kFrames / 44100.0 * state.iterations(),
+                                                      benchmark::Counter::kIsRate);
+}
+
 // Four voices on looping samples at different rates and pannings. A 16-bit
 // sample is uploaded as it is or, with muLaw, in the mixer's mu-law form.
 void mixFourChannels(benchmark::State& state, int path, int type = DSM_SMP_8BIT, int muLaw = 0,
@@ -62,13 +74,7 @@ void mixFourChannels(benchmark::State& state, int path, int type = DSM_SMP_8BIT,
         if (filtered)
             dsm_setFilter(c, 60 + 10 * c, 50);
     }
-    std::vector<int16_t> out(kFrames * 2);
-    for (auto _ : state) {
-        dsm_mix(kFrames, out.data());
-        benchmark::DoNotOptimize(out.data());
-    }
-    state.counters["x_realtime"] = benchmark::Counter((double)kFrames / 44100.0 * state.iterations(),
-                                                      benchmark::Counter::kIsRate);
+    mixSeconds(state);
     dsm_removeSample(handle);
     dsm_close();
 }
@@ -132,13 +138,7 @@ void mixShortLoops(benchmark::State& state, int path, int quality)
         dsm_playSound(c, 44100 * 5 + 37000 * (uint32_t)(c % 8));
         dsm_setPosition(c, 8);
     }
-    std::vector<int16_t> out(kFrames * 2);
-    for (auto _ : state) {
-        dsm_mix(kFrames, out.data());
-        benchmark::DoNotOptimize(out.data());
-    }
-    state.counters["x_realtime"] = benchmark::Counter((double)kFrames / 44100.0 * state.iterations(),
-                                                      benchmark::Counter::kIsRate);
+    mixSeconds(state);
     for (int h : handles)
         dsm_removeSample(h);
     dsm_close();
