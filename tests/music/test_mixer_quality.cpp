@@ -177,6 +177,34 @@ TEST(MixerQuality, FramesAtWholeStepsFollowTheLoops)
             }
 }
 
+// Played backward from the end of a forward loop (2 to 6), at whole steps
+// of 1 and 5 frames, the interpolators give the loop's frames going down
+// round the loop: each frame the step before the last, modulo the loop.
+TEST(MixerQuality, PlayedBackwardRoundAForwardLoop)
+{
+    std::vector<int16_t> s(8);
+    for (int i = 0; i < 8; i++)
+        s[i] = (int16_t)(1000 * i);
+    for (int q : {DSM_QUALITY_LINEAR, DSM_QUALITY_CUBIC})
+        for (int step : {1, 5}) {
+            Voice v(q, s, DSM_LT_FORWARD, 2, 6);
+            ASSERT_EQ(dsm_playSound(0, 44100 * (uint32_t)step), 0);
+            ASSERT_EQ(dsm_setDirection(0, -1, 1), 0);
+            v.mix(dsmRampFrames);
+            std::vector<int> out = v.mix(100);
+            for (size_t k = 0; k < out.size(); k++) {
+                ASSERT_EQ(out[k] % 1000, 0) << "quality " << q << " step " << step << " frame " << k;
+                int f = out[k] / 1000;
+                ASSERT_GE(f, 2);
+                ASSERT_LT(f, 6);
+                if (k > 0) {
+                    ASSERT_EQ(f, 2 + ((out[k - 1] / 1000 - 2 - step) % 4 + 4) % 4)
+                        << "quality " << q << " step " << step << " frame " << k;
+                }
+            }
+        }
+}
+
 // A sample without a loop: up to its last frame the values are the
 // sample's, after it the voice stops and adds nothing, and nothing past the
 // sample's last frame is read (the vector is the allocation).
