@@ -206,6 +206,8 @@ void gmp_patternBreak(gmpPlayState_T* st, int xx);
 void gmp_patternLoop(gmpPlayState_T* st, gmpChannel_T* ch, int x);
 void gmp_noteCut(gmpPlayState_T* st, gmpChannel_T* ch, int x);
 void gmp_holdNote(gmpChannel_T* ch, int x);
+// S9E / S9F (y 14, 15): the sample plays on forward, or backward.
+int gmp_playDirection(gmpChannel_T* ch, int y);
 int gmp_delayedNote(gmpPlayState_T* st, gmpChannel_T* ch, int x);
 void gmp_patternDelay(gmpPlayState_T* st, int x);
 // A parameter of 0 repeats the memory's last non-zero value; returns the one to use.

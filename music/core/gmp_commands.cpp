@@ -2,6 +2,7 @@
 // portamento, the row and order jumps, pattern loop and delay, note cut and
 // note delay. Each format's command file calls them with its own parameters.
 #include "music/core/gmp.h"
+#include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 
 const uint8_t gmpVibratoSine[32] = {
@@ -82,6 +83,17 @@ void gmp_patternLoop(gmpPlayState_T* st, gmpChannel_T* ch, int x)
     } else if (--ch->loopCounter != 0) {
         gmp_jumpToRow(st, ch->loopRow);
     }
+}
+
+// Impulse Tracker's sound control, which later players honour in S3M files
+// too: S9F plays the sample backward from where it is, or from its end when
+// the row starts a note; S9E plays it forward again.
+int gmp_playDirection(gmpChannel_T* ch, int y)
+{
+    if (y != 14 && y != 15)
+        return MPERR_OK;
+    bool newNote = (ch->flags & GMP_F_NOTE) && !(ch->flags & GMP_F_ACTION);
+    return dsm_setDirection(ch->soundChannel, y == 15 ? -1 : 1, y == 15 && newNote);
 }
 
 void gmp_noteCut(gmpPlayState_T* st, gmpChannel_T* ch, int x)

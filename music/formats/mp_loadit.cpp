@@ -291,12 +291,16 @@ void readSampleHeader(const uint8_t* h, mpSample_T* s)
     s->vibSweep = h[0x4E];
     s->vibType = h[0x4F] & 3;
     s->panning = 128;
-    s->type = flags & ITS_16BIT ? DSM_SMP_16BIT : DSM_SMP_8BIT;
+    if (flags & ITS_STEREO)
+        s->type = flags & ITS_16BIT ? DSM_SMP_16BIT_STEREO : DSM_SMP_8BIT_STEREO;
+    else
+        s->type = flags & ITS_16BIT ? DSM_SMP_16BIT : DSM_SMP_8BIT;
 }
 
 // The sample's frames as the mixer plays them (unsigned 8-bit bytes or
-// signed 16-bit values); a stereo sample's two channels are mixed. Returns
-// the frames the file holds, counting a sample cut short as missing data.
+// signed 16-bit values; a stereo frame's left value, then its right).
+// Returns the frames the file holds, counting a sample cut short as missing
+// data.
 uint32_t readSampleData(const itReader_T& r, const uint8_t* h, uint32_t frames, std::vector<uint8_t>* out)
 {
     uint8_t flags = h[0x12], cvt = h[0x2E];
@@ -341,47 +345,55 @@ uint32_t readSampleData(const itReader_T& r, const uint8_t* h, uint32_t frames, 
     if (got < stated)
         r.missing->shortSamples++;
     *r.framesLeft -= got;
-    out->assign((size_t)got * bytes, 0);
+    out->assign((size_t)got * bytes * sides, 0);
     bool isSigned = cvt & ITC_SIGNED;
     for (uint32_t i = 0; i < got; i++) {
-        int32_t v = 0;
         for (int k = 0; k < sides; k++) {
             const uint8_t* p = side[k] + (size_t)i * bytes;
             int32_t x = is16 ? (int32_t)mp_le16(p) : p[0];
             x = isSigned ? (is16 ? (int16_t)x : (int8_t)x) : x - (is16 ? 32768 : 128);
-            v += x;
-        }
-        v /= sides;
-        if (is16) {
-            int16_t s16 = (int16_t)v;
-            std::memcpy(out->data() + 2 * (size_t)i, &s16, 2);
-        } else {
-            (*out)[i] = (uint8_t)(v + 128);
+            size_t at = (size_t)i * sides + k;
+            if (is16) {
+                int16_t s16 = (int16_t)x;
+                std::memcpy(out->data() + 2 * at, &s16, 2);
+            } else {
+                (*out)[at] = (uint8_t)(x + 128);
+            }
         }
     }
     return got;
 }
 
 // A sustain loop is the first the mixer plays; released, it moves on to the
-// normal loop (or to the end). Without one the upload is the other formats'.
+// normal loop (or to the end). Without one the upload is the other formats',
+// but for Impulse Tracker's back-and-forth turn, which plays the loop's last
+// frame twice.
 int uploadSample(mpSample_T* s, const uint8_t* data)
 {
-    auto lt = [](int type) { return type == MP_LOOP_PINGPONG ? DSM_LT_BIDI : type == MP_LOOP_FORWARD ? DSM_LT_FORWARD : DSM_LT_NONE; };
-    if (s->sustainType != MP_LOOP_NONE) {
-        dsmSampleDesc_T d = {};
-        d.data = data;
-        d.type = s->type;
-        d.length = s->length;
-        d.loopMode = DSM_LOOP_RELEASE;
-        d.loop1Start = s->sustainStart;
-        d.loop1End = s->sustainEnd;
-        d.loop1Type = lt(s->sustainType);
-        d.loop2Start = s->loopStart;
-        d.loop2End = s->loopEnd;
-        d.loop2Type = lt(s->loopType);
+    auto lt = [](int type) {
+        return type == MP_LOOP_PINGPONG ? DSM_LT_BIDI_REPEAT : type == MP_LOOP_FORWARD ? DSM_LT_FORWARD : DSM_LT_NONE;
+    };
+    if (s->sustainType == MP_LOOP_NONE && s->loopType != MP_LOOP_PINGPONG)
+        return mp_uploadSample(s, data);
+    dsmSampleDesc_T d = {};
+    d.data = data;
+    d.type = s->type;
+    d.length = s->length;
+    if (s->sustainType == MP_LOOP_NONE) {
+        d.loopMode = DSM_LOOP_SINGLE;
+        d.loop1Start = s->loopStart;
+        d.loop1End = s->loopEnd;
+        d.loop1Type = DSM_LT_BIDI_REPEAT;
         return dsm_addSample(&d, 1, &s->handle);
     }
-    return mp_uploadSample(s, data);
+    d.loopMode = DSM_LOOP_RELEASE;
+    d.loop1Start = s->sustainStart;
+    d.loop1End = s->sustainEnd;
+    d.loop1Type = lt(s->sustainType);
+    d.loop2Start = s->loopStart;
+    d.loop2End = s->loopEnd;
+    d.loop2Type = lt(s->loopType);
+    return dsm_addSample(&d, 1, &s->handle);
 }
 
 int readSamples(const itReader_T& r, const uint32_t* offsets, uint32_t count, int loadSamples, mpModule_T* m)
@@ -401,7 +413,7 @@ int readSamples(const itReader_T& r, const uint32_t* offsets, uint32_t count, in
         uint32_t frames = std::min<uint32_t>(mp_le32(h + 0x30), 1u << 26);
         std::vector<uint8_t> data;
         frames = readSampleData(r, h, frames, &data);
-        int shift = s.type == DSM_SMP_16BIT ? 1 : 0;
+        int shift = dsm_frameShift(s.type);
         fitLoop(frames, shift, &s.loopStart, &s.loopEnd, &s.loopType);
         fitLoop(frames, shift, &s.sustainStart, &s.sustainEnd, &s.sustainType);
         s.loopFlag = s.loopType != MP_LOOP_NONE;

@@ -187,6 +187,7 @@ static void specialRow(gmpPlayState_T* st, int c, int sub, int y)
     case ITS_SURROUND:
         if (y == 1)
             x->surround = 1;
+        gmp_playDirection(ch, y);
         break;
     case ITS_HIGH_OFFSET:
         x->memHighOffset = y;

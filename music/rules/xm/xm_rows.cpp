@@ -42,8 +42,12 @@ static int startSample(gmpPlayState_T* st, gmpChannel_T* ch, const mpSample_T* s
     if (code == MPERR_OK && commandIs(ch, XMC_OFFSET, -1)) {
         // The row's command comes after its note: take its offset now.
         gmp_remember(&xc->memOffset, ch->param);
-        // The offset counts sample frames: bytes are twice as many in 16-bit.
-        ch->startOffset = (uint32_t)xc->memOffset * 256 << (s->type == DSM_SMP_16BIT ? 1 : 0);
+        // The offset counts sample frames; the mixer takes bytes.
+        ch->startOffset = (uint32_t)xc->memOffset * 256 << dsm_frameShift(s->type);
+        // At or past the sample's end (its loop's end when it loops) the note is silent.
+        uint32_t end = s->loopType != MP_LOOP_NONE ? s->loopEnd : s->length;
+        if (ch->startOffset >= end)
+            return dsm_stopSound(ch->soundChannel);
         code = dsm_setPosition(ch->soundChannel, ch->startOffset);
     } else {
         ch->startOffset = 0;
