@@ -4,7 +4,8 @@
 // filters, whose extra time over the plain run, divided by 4, is the
 // filter's cost per voice; then the high-quality mode's interpolators, the
 // sinc one also with the voices three times faster (above the output rate,
-// its widened kernel).
+// its widened kernel); then 32 voices on loops shorter than one step of
+// theirs, which turn at every output frame.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -20,6 +21,18 @@
 namespace {
 
 const uint32_t kFrames = 44100;   // one second of sound per iteration
+
+// Mixes a second of sound per iteration; the speed as times real time.
+void mixSeconds(benchmark::State& state)
+{
+    std::vector<int16_t> out(kFrames * 2);
+    for (auto _ : state) {
+        dsm_mix(kFrames, out.data());
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.counters["x_realtime"] = benchmark::Counter((double)kFrames / 44100.0 * state.iterations(),
+                                                      benchmark::Counter::kIsRate);
+}
 
 // Four voices on looping samples at different rates and pannings. A 16-bit
 // sample is uploaded as it is or, with muLaw, in the mixer's mu-law form.
@@ -61,13 +74,7 @@ void mixFourChannels(benchmark::State& state, int path, int type = DSM_SMP_8BIT,
         if (filtered)
             dsm_setFilter(c, 60 + 10 * c, 50);
     }
-    std::vector<int16_t> out(kFrames * 2);
-    for (auto _ : state) {
-        dsm_mix(kFrames, out.data());
-        benchmark::DoNotOptimize(out.data());
-    }
-    state.counters["x_realtime"] = benchmark::Counter((double)kFrames / 44100.0 * state.iterations(),
-                                                      benchmark::Counter::kIsRate);
+    mixSeconds(state);
     dsm_removeSample(handle);
     dsm_close();
 }
@@ -99,6 +106,50 @@ BENCHMARK(BM_MixerCubic)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MixerSinc)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MixerSinc16)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MixerSincFast)->Unit(benchmark::kMillisecond);
+
+// 32 voices on loops of 2 to 5 frames (forward, and back and forth both
+// ways) played 5 to 11 frames a step: every output frame crosses a loop end.
+void mixShortLoops(benchmark::State& state, int path, int quality)
+{
+    mpSettings.quality = quality;
+    dsm_init(44100, DSM_16BIT | DSM_STEREO | path | (quality ? DSM_HQ : 0));
+    dsm_openChannels(32);
+    std::vector<uint8_t> data(64);
+    for (size_t i = 0; i < data.size(); i++)
+        data[i] = (uint8_t)(128 + 90 * std::sin(i * 1.3));
+    const int types[3] = {DSM_LT_FORWARD, DSM_LT_BIDI, DSM_LT_BIDI_REPEAT};
+    int handles[12] = {};
+    for (int k = 0; k < 12; k++) {
+        dsmSampleDesc_T d = {};
+        d.data = data.data();
+        d.type = DSM_SMP_8BIT;
+        d.length = 16 + (uint32_t)k;
+        d.loopMode = DSM_LOOP_SINGLE;
+        d.loop1Start = 8;
+        d.loop1End = 8 + 2 + (uint32_t)k % 4;
+        d.loop1Type = types[k % 3];
+        dsm_addSample(&d, 1, &handles[k]);
+    }
+    mp_defaultSettings();
+    for (int c = 0; c < 32; c++) {
+        dsm_setSample(c, handles[c % 12]);
+        dsm_setVolume(c, 40);
+        dsm_setPanning(c, c % 2 ? 32 : -32);
+        dsm_playSound(c, 44100 * 5 + 37000 * (uint32_t)(c % 8));
+        dsm_setPosition(c, 8);
+    }
+    mixSeconds(state);
+    for (int h : handles)
+        dsm_removeSample(h);
+    dsm_close();
+}
+
+void BM_ShortLoopsInteger(benchmark::State& state) { mixShortLoops(state, DSM_INTEGER, DSM_QUALITY_PLAIN); }
+void BM_ShortLoopsFloat(benchmark::State& state) { mixShortLoops(state, DSM_FLOAT, DSM_QUALITY_PLAIN); }
+void BM_ShortLoopsSinc(benchmark::State& state) { mixShortLoops(state, 0, DSM_QUALITY_SINC); }
+BENCHMARK(BM_ShortLoopsInteger)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShortLoopsFloat)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShortLoopsSinc)->Unit(benchmark::kMillisecond);
 
 // The demo's module through the whole player (ticks and mixing).
 void demoSong(benchmark::State& state, int path)

@@ -116,6 +116,10 @@ struct gmpRules_T {
     // play goes on at the next order position (gmp_checkFlowRepeat), as
     // openmpt123 plays such a song. 0 keeps it looping until stopped.
     int endsRepeatedFlow;
+    // 1: a wrap sets the global volume back to the module's (MOD's restart).
+    // 0: the global volume a song has set carries into its next pass, as the
+    // S3M, XM and IT trackers play on.
+    int wrapResetsGlobalVolume;
 };
 
 struct gmpPlayState_T {
@@ -202,6 +206,8 @@ void gmp_setPeriod(gmpPlayState_T* st, gmpChannel_T* ch, int period);
 int gmp_clampPeriod(const gmpPlayState_T* st, int period);
 int gmp_startNote(gmpPlayState_T* st, gmpChannel_T* ch);
 void gmp_nextPosition(gmpPlayState_T* st);
+// The song wraps: play goes on from the restart position in the next pass.
+void gmp_wrap(gmpPlayState_T* st);
 // Leaves a loop that would never run out for the next order position, whose
 // first row plays at the song's first speed and tempo, as openmpt123 plays
 // such a song.
@@ -232,6 +238,8 @@ void gmp_clearFlow(gmpPlayState_T* st);
 int gmp_rowEndsAfterRepeats(const gmpPlayState_T* st);
 void gmp_noteCut(gmpPlayState_T* st, gmpChannel_T* ch, int x);
 void gmp_holdNote(gmpChannel_T* ch, int x);
+// S9E / S9F (y 14, 15): the sample plays on forward, or backward.
+int gmp_playDirection(gmpChannel_T* ch, int y);
 int gmp_delayedNote(gmpPlayState_T* st, gmpChannel_T* ch, int x);
 void gmp_patternDelay(gmpPlayState_T* st, int x);
 // A parameter of 0 repeats the memory's last non-zero value; returns the one to use.

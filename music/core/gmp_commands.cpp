@@ -2,6 +2,7 @@
 // portamento, the row and order jumps, pattern loop and delay, note cut and
 // note delay. Each format's command file calls them with its own parameters.
 #include "music/core/gmp.h"
+#include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 
 const uint8_t gmpVibratoSine[32] = {
@@ -49,9 +50,7 @@ void gmp_positionJump(gmpPlayState_T* st, int xx)
     int previous = st->position;
     st->position = xx;
     if (st->position > st->lastPosition) {
-        st->position = st->restartPosition;
-        st->loopCount++;
-        st->globalVolume = st->module->masterVolume;
+        gmp_wrap(st);
     } else if (st->position <= previous) {
         st->loopCount++;
     }
@@ -230,6 +229,17 @@ void gmp_endRowFlow(gmpPlayState_T* st)
     st->loopTarget = st->breakRow = st->jumpOrder = -1;
     for (int c = 0; c < st->numChannels; c++)
         st->channels[c].loopWentBack = 0;
+}
+
+// Impulse Tracker's sound control, which later players honour in S3M files
+// too: S9F plays the sample backward from where it is, or from its end when
+// the row starts a note; S9E plays it forward again.
+int gmp_playDirection(gmpChannel_T* ch, int y)
+{
+    if (y != 14 && y != 15)
+        return MPERR_OK;
+    bool newNote = (ch->flags & GMP_F_NOTE) && !(ch->flags & GMP_F_ACTION);
+    return dsm_setDirection(ch->soundChannel, y == 15 ? -1 : 1, y == 15 && newNote);
 }
 
 void gmp_noteCut(gmpPlayState_T* st, gmpChannel_T* ch, int x)

@@ -17,14 +17,19 @@ void gmp_nextPosition(gmpPlayState_T* st)
     int guard = (int)m->songLength + 1;
     do {
         st->position++;
-        if (st->position > st->lastPosition || m->orders[st->position] == MP_ORDER_END) {
-            st->position = st->restartPosition;
-            st->loopCount++;
-            st->globalVolume = m->masterVolume;
-        }
+        if (st->position > st->lastPosition || m->orders[st->position] == MP_ORDER_END)
+            gmp_wrap(st);
     } while (m->orders[st->position] == MP_ORDER_SKIP && --guard > 0);
     st->pattern = m->orders[st->position];
     st->rowData = -1;
+}
+
+void gmp_wrap(gmpPlayState_T* st)
+{
+    st->position = st->restartPosition;
+    st->loopCount++;
+    if (st->rules->wrapResetsGlobalVolume)
+        st->globalVolume = st->module->masterVolume;
 }
 
 void gmp_leaveEndlessLoop(gmpPlayState_T* st)

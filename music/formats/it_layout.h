@@ -13,6 +13,9 @@ enum {
     IT_NOTE_OFF = 255,
     IT_NOTE_CUT = 254,              // 120..253 fade the note
     IT_LAST_NOTE = 119,
+    // Commands are the letters A..Z as 1..26; later editors add 28 (a backslash),
+    // the smooth MIDI macro.
+    IT_LAST_LETTER = 26, IT_SMOOTH_MIDI = 28,
 };
 // Header flags.
 enum {

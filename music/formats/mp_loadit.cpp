@@ -13,6 +13,7 @@
 #include "music/formats/mp_bytes.h"
 #include "music/formats/mp_tracker.h"
 #include "music/formats/mp_missing.h"
+#include "music/formats/mp_orders.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music/mp_module.h"
@@ -59,7 +60,8 @@ void encodeCell(std::vector<uint8_t>* out, int c, const itCell_T& cell)
 {
     bool hasNote = cell.mask & 3;
     bool hasVolume = (cell.mask & 4) && cell.volume <= 212;
-    bool hasCommand = (cell.mask & 8) && cell.command >= 1 && cell.command <= 26;
+    bool hasCommand = (cell.mask & 8) && ((cell.command >= 1 && cell.command <= IT_LAST_LETTER) ||
+                                          cell.command == IT_SMOOTH_MIDI);
     uint8_t note = hasNote && (cell.mask & 1) ? noteByte(cell.note) : (uint8_t)MP_NONE;
     uint8_t instrument = hasNote && (cell.mask & 2) && cell.instrument ? (uint8_t)(cell.instrument - 1) : (uint8_t)MP_NONE;
     mp_putEntry(out, c, note, instrument, hasVolume ? volumeByte(cell.volume) : (uint8_t)MP_NO_VOLUME,
@@ -290,12 +292,16 @@ void readSampleHeader(const uint8_t* h, mpSample_T* s)
     s->vibSweep = h[0x4E];
     s->vibType = h[0x4F] & 3;
     s->panning = 128;
-    s->type = flags & ITS_16BIT ? DSM_SMP_16BIT : DSM_SMP_8BIT;
+    if (flags & ITS_STEREO)
+        s->type = flags & ITS_16BIT ? DSM_SMP_16BIT_STEREO : DSM_SMP_8BIT_STEREO;
+    else
+        s->type = flags & ITS_16BIT ? DSM_SMP_16BIT : DSM_SMP_8BIT;
 }
 
 // The sample's frames as the mixer plays them (unsigned 8-bit bytes or
-// signed 16-bit values); a stereo sample's two channels are mixed. Returns
-// the frames the file holds, counting a sample cut short as missing data.
+// signed 16-bit values; a stereo frame's left value, then its right).
+// Returns the frames the file holds, counting a sample cut short as missing
+// data.
 uint32_t readSampleData(const itReader_T& r, const uint8_t* h, uint32_t frames, std::vector<uint8_t>* out)
 {
     uint8_t flags = h[0x12], cvt = h[0x2E];
@@ -340,47 +346,55 @@ uint32_t readSampleData(const itReader_T& r, const uint8_t* h, uint32_t frames, 
     if (got < stated)
         r.missing->shortSamples++;
     *r.framesLeft -= got;
-    out->assign((size_t)got * bytes, 0);
+    out->assign((size_t)got * bytes * sides, 0);
     bool isSigned = cvt & ITC_SIGNED;
     for (uint32_t i = 0; i < got; i++) {
-        int32_t v = 0;
         for (int k = 0; k < sides; k++) {
             const uint8_t* p = side[k] + (size_t)i * bytes;
             int32_t x = is16 ? (int32_t)mp_le16(p) : p[0];
             x = isSigned ? (is16 ? (int16_t)x : (int8_t)x) : x - (is16 ? 32768 : 128);
-            v += x;
-        }
-        v /= sides;
-        if (is16) {
-            int16_t s16 = (int16_t)v;
-            std::memcpy(out->data() + 2 * (size_t)i, &s16, 2);
-        } else {
-            (*out)[i] = (uint8_t)(v + 128);
+            size_t at = (size_t)i * sides + k;
+            if (is16) {
+                int16_t s16 = (int16_t)x;
+                std::memcpy(out->data() + 2 * at, &s16, 2);
+            } else {
+                (*out)[at] = (uint8_t)(x + 128);
+            }
         }
     }
     return got;
 }
 
 // A sustain loop is the first the mixer plays; released, it moves on to the
-// normal loop (or to the end). Without one the upload is the other formats'.
+// normal loop (or to the end). Without one the upload is the other formats',
+// but for Impulse Tracker's back-and-forth turn, which plays the loop's last
+// frame twice.
 int uploadSample(mpSample_T* s, const uint8_t* data)
 {
-    auto lt = [](int type) { return type == MP_LOOP_PINGPONG ? DSM_LT_BIDI : type == MP_LOOP_FORWARD ? DSM_LT_FORWARD : DSM_LT_NONE; };
-    if (s->sustainType != MP_LOOP_NONE) {
-        dsmSampleDesc_T d = {};
-        d.data = data;
-        d.type = s->type;
-        d.length = s->length;
-        d.loopMode = DSM_LOOP_RELEASE;
-        d.loop1Start = s->sustainStart;
-        d.loop1End = s->sustainEnd;
-        d.loop1Type = lt(s->sustainType);
-        d.loop2Start = s->loopStart;
-        d.loop2End = s->loopEnd;
-        d.loop2Type = lt(s->loopType);
+    auto lt = [](int type) {
+        return type == MP_LOOP_PINGPONG ? DSM_LT_BIDI_REPEAT : type == MP_LOOP_FORWARD ? DSM_LT_FORWARD : DSM_LT_NONE;
+    };
+    if (s->sustainType == MP_LOOP_NONE && s->loopType != MP_LOOP_PINGPONG)
+        return mp_uploadSample(s, data);
+    dsmSampleDesc_T d = {};
+    d.data = data;
+    d.type = s->type;
+    d.length = s->length;
+    if (s->sustainType == MP_LOOP_NONE) {
+        d.loopMode = DSM_LOOP_SINGLE;
+        d.loop1Start = s->loopStart;
+        d.loop1End = s->loopEnd;
+        d.loop1Type = DSM_LT_BIDI_REPEAT;
         return dsm_addSample(&d, 1, &s->handle);
     }
-    return mp_uploadSample(s, data);
+    d.loopMode = DSM_LOOP_RELEASE;
+    d.loop1Start = s->sustainStart;
+    d.loop1End = s->sustainEnd;
+    d.loop1Type = lt(s->sustainType);
+    d.loop2Start = s->loopStart;
+    d.loop2End = s->loopEnd;
+    d.loop2Type = lt(s->loopType);
+    return dsm_addSample(&d, 1, &s->handle);
 }
 
 int readSamples(const itReader_T& r, const uint32_t* offsets, uint32_t count, int loadSamples, mpModule_T* m)
@@ -400,7 +414,7 @@ int readSamples(const itReader_T& r, const uint32_t* offsets, uint32_t count, in
         uint32_t frames = std::min<uint32_t>(mp_le32(h + 0x30), 1u << 26);
         std::vector<uint8_t> data;
         frames = readSampleData(r, h, frames, &data);
-        int shift = s.type == DSM_SMP_16BIT ? 1 : 0;
+        int shift = dsm_frameShift(s.type);
         fitLoop(frames, shift, &s.loopStart, &s.loopEnd, &s.loopType);
         fitLoop(frames, shift, &s.sustainStart, &s.sustainEnd, &s.sustainType);
         s.loopFlag = s.loopType != MP_LOOP_NONE;
@@ -453,23 +467,11 @@ void linkSamples(mpModule_T* m)
     }
 }
 
-// Orders: 254 is skipped, 255 (or the list's end) ends the song.
-int readOrders(const uint8_t* list, uint32_t count, mpModule_T* m)
-{
-    for (uint32_t k = 0; k < count && list[k] != 255; k++)
-        m->orders.push_back(list[k] == 254 ? (uint16_t)MP_ORDER_SKIP : list[k]);
-    bool playable = std::any_of(m->orders.begin(), m->orders.end(), [](uint16_t o) { return o != MP_ORDER_SKIP; });
-    if (!playable)
-        return MPERR_INVALID_MODULE;
-    m->songLength = (uint32_t)m->orders.size();
-    return MPERR_OK;
-}
-
 void readPatterns(const itReader_T& r, const uint32_t* offsets, uint32_t count, itChannels_T* ch, mpModule_T* m)
 {
     uint16_t highest = 0;
     for (uint16_t o : m->orders)
-        if (o != MP_ORDER_SKIP)
+        if (o < MP_ORDER_SKIP)
             highest = std::max(highest, o);
     m->numPatterns = std::max<uint32_t>(count, highest + 1u);
     m->patterns.assign(m->numPatterns, emptyPattern());
@@ -543,9 +545,10 @@ int mp_loadIt(const char* fileName, int loadSamples, void*, mpModule_T** out)
     m->flowRules = MP_FLOW_IT;
     m->tracker = mp_trackerOfHeader(f, r.size);
     m->flags |= MP_FLAG_BALANCED_PAN;
-    code = readOrders(f + IT_HEADER, numOrders, m.get());
-    if (code != MPERR_OK)
-        return mp_refuse(code, "IT: the order list names no pattern to play");
+    uint32_t highest = 0;
+    if (!mp_readOrderList(f + IT_HEADER, numOrders, &m->orders, &highest))
+        return mp_refuse(MPERR_INVALID_MODULE, "IT: the order list names no pattern to play");
+    m->songLength = (uint32_t)m->orders.size();
     m->masterVolume = (uint8_t)std::min<int>(f[0x30], 128);
     m->speed = (uint8_t)(f[0x32] ? f[0x32] : 6);
     m->tempo = (uint8_t)(f[0x33] >= 32 ? f[0x33] : 125);

@@ -10,6 +10,7 @@
 #include "music/formats/mp_bytes.h"
 #include "music/formats/mp_tracker.h"
 #include "music/formats/mp_missing.h"
+#include "music/formats/mp_orders.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music/mp_module.h"
@@ -17,7 +18,7 @@
 enum {
     S3M_HEADER = 96, S3M_INSTRUMENT = 80, S3M_ROWS = 64, S3M_CHANNELS = 32,
     S3M_MAX_ORDERS = 256, S3M_MAX_INSTRUMENTS = 255, S3M_MAX_PATTERNS = 256,
-    S3M_ORDER_SKIP = 254, S3M_ORDER_END = 255, S3M_NOTE_CUT = 254, S3M_PAN_TABLE = 252, S3M_LAST_COMMAND = 26
+    S3M_NOTE_CUT = 254, S3M_PAN_TABLE = 252, S3M_LAST_COMMAND = 26
 };
 // Header flags, sample flags and the sample format word.
 enum { S3M_AMIGA_LIMITS = 16, S3M_FAST_SLIDES = 64, S3M_FAST_SLIDES_VERSION = 0x1300 };
@@ -210,21 +211,8 @@ int mp_loadS3m(const char* fileName, int loadSamples, void*, mpModule_T** out)
     m->tracker = mp_trackerOfHeader(f, r.size);
     m->flags |= MP_FLAG_BALANCED_PAN;
     int channels = mapChannels(&r, m.get(), panTable);
-    // A song ends at an end marker; the orders after one hold further songs
-    // (subsongs), so the list is kept up to its last pattern order. Skip
-    // markers stay so that jumps count positions as the file does.
-    uint32_t highest = 0, used = 0;
-    bool playable = false;
-    for (uint32_t i = 0; i < numOrders; i++) {
-        uint8_t o = f[S3M_HEADER + i];
-        if (o != S3M_ORDER_SKIP && o != S3M_ORDER_END)
-            highest = std::max<uint32_t>(highest, o), playable = true, used = i + 1;
-    }
-    for (uint32_t i = 0; i < used; i++) {
-        uint8_t o = f[S3M_HEADER + i];
-        m->orders.push_back(o == S3M_ORDER_SKIP ? (uint16_t)MP_ORDER_SKIP
-                            : o == S3M_ORDER_END ? (uint16_t)MP_ORDER_END : o);
-    }
+    uint32_t highest = 0;
+    bool playable = mp_readOrderList(f + S3M_HEADER, numOrders, &m->orders, &highest);
     if (!playable)
         return mp_refuse(MPERR_INVALID_MODULE, "S3M: the order list names no pattern to play");
     if (channels == 0)

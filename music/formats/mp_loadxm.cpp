@@ -158,17 +158,21 @@ void readInstrumentHeader(const uint8_t* h, int numSamples, mpInstrument_T* inst
     inst->fadeout = (int32_t)mp_le16(h + 239);
 }
 
-// Sample header fields; lengths in bytes as written.
+// Sample header fields; lengths in bytes as written, cut to whole frames
+// (a stereo sample's lengths and loop points count the bytes of both sides).
 void readSampleHeader(const uint8_t* h, const uint8_t* inst, mpSample_T* s)
 {
-    bool is16 = h[14] & XM_SAMPLE_16BIT;
-    uint32_t mask = is16 ? ~1u : ~0u;
+    bool is16 = h[14] & XM_SAMPLE_16BIT, stereo = h[14] & XM_SAMPLE_STEREO;
+    if (stereo)
+        s->type = is16 ? DSM_SMP_16BIT_STEREO : DSM_SMP_8BIT_STEREO;
+    else
+        s->type = is16 ? DSM_SMP_16BIT : DSM_SMP_8BIT;
+    uint32_t mask = ~((1u << dsm_frameShift(s->type)) - 1);
     s->length = mp_le32(h) & mask;
     s->loopStart = mp_le32(h + 4) & mask;
     s->loopEnd = s->loopStart + (mp_le32(h + 8) & mask);
     s->volume = std::min<int>(h[12], 64);
     s->finetune = (int8_t)h[13];
-    s->type = is16 ? DSM_SMP_16BIT : DSM_SMP_8BIT;
     int loop = h[14] & 3;
     s->loopType = loop == 0 ? MP_LOOP_NONE : loop == 2 ? MP_LOOP_PINGPONG : MP_LOOP_FORWARD;
     s->panning = h[15];
@@ -200,6 +204,22 @@ std::vector<uint8_t> decodeSample(const uint8_t* src, uint32_t available, bool i
     return out;
 }
 
+// A stereo sample's data: each side delta-coded on its own, the left half of
+// the stated bytes then the right, the first `frames` frames of each
+// interleaved as the mixer plays them.
+std::vector<uint8_t> decodeStereo(const uint8_t* src, uint32_t stated, uint32_t frames, bool is16)
+{
+    uint32_t sideBytes = frames * (is16 ? 2 : 1);
+    std::vector<uint8_t> left = decodeSample(src, sideBytes, is16), right = decodeSample(src + stated / 2, sideBytes, is16);
+    std::vector<uint8_t> out(2 * (size_t)sideBytes);
+    int v = is16 ? 2 : 1;
+    for (uint32_t i = 0; i < frames; i++) {
+        std::memcpy(out.data() + 2 * (size_t)i * v, left.data() + (size_t)i * v, v);
+        std::memcpy(out.data() + (2 * (size_t)i + 1) * v, right.data() + (size_t)i * v, v);
+    }
+    return out;
+}
+
 // The length becomes what the file holds; loops are kept inside it.
 void fitSample(mpSample_T* s, uint32_t available)
 {
@@ -224,11 +244,14 @@ int readSampleData(xmReader_T* r, size_t* pos, size_t first, size_t end, int loa
         size_t at = std::min(*pos, r->size);
         uint32_t available = (uint32_t)std::min<size_t>(stored, r->size - at);
         r->missing.shortSamples += available < stored;
-        if (s.type == DSM_SMP_16BIT)
-            available &= ~1u;
-        fitSample(&s, available);
+        bool is16 = dsm_is16BitSample(s.type), stereo = dsm_isStereoSample(s.type);
+        // Whole frames: a stereo frame needs its value in the right half too.
+        uint32_t frames = stereo ? (available > stored / 2 ? available - stored / 2 : 0) >> (is16 ? 1 : 0)
+                                 : available >> dsm_frameShift(s.type);
+        fitSample(&s, frames << dsm_frameShift(s.type));
         if (loadSamples && s.type != DSM_SMP_NONE) {
-            std::vector<uint8_t> data = decodeSample(r->f + at, s.length, s.type == DSM_SMP_16BIT);
+            std::vector<uint8_t> data = stereo ? decodeStereo(r->f + at, stored, frames, is16)
+                                               : decodeSample(r->f + at, s.length, is16);
             int code = mp_uploadSample(&s, data.data());
             if (code != MPERR_OK)
                 return code;

@@ -13,7 +13,8 @@ enum {
     XM_LAST_NOTE = 96,              // notes 1..96 are C-0..B-7
     XM_KEY_OFF = 97,
     XM_COMMANDS = 36,               // effects 0..9 and A..Z
-    XM_SAMPLE_16BIT = 16,           // sample type bit
+    XM_SAMPLE_16BIT = 16,           // sample type bits
+    XM_SAMPLE_STEREO = 32,          // modern editors' stereo samples: the left values, then the right
     XM_VERSION_CURRENT = 0x0104,    // the layout of FastTracker 2 from 2.0 on
     XM_VERSION_ROWS_IN_BYTE = 0x0102,
 };

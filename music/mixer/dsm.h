@@ -25,8 +25,15 @@ enum {
 // Loop modes: 4 no loop and 5 forward loop are the tracker modes; 2 and 3
 // add a second loop used after release; other values (1) play loop 1 alone.
 enum { DSM_LOOP_SINGLE = 1, DSM_LOOP_RELEASE = 2, DSM_LOOP_RELEASE_BIDI = 3, DSM_LOOP_NONE = 4, DSM_LOOP_TRACKER = 5 };
-// Loop types: 0 none, 1 forward, 2 back and forth.
-enum { DSM_LT_NONE = 0, DSM_LT_FORWARD = 1, DSM_LT_BIDI = 2 };
+// Loop types: 0 none, 1 forward, 2 and 3 back and forth, turning as the
+// two trackers that have such loops turn. Type 2 (FastTracker 2) mirrors the
+// position on the loop's end and start themselves: the frame at the loop
+// end sounds on an exact hit (the last frame of the sample again when the
+// loop ends there), and a cycle lasts twice the loop. Type 3 (Impulse
+// Tracker) mirrors it half a frame inside the end, so the loop's last frame
+// sounds twice at the top, and on the start at the bottom: a cycle one frame
+// shorter than twice the loop.
+enum { DSM_LT_NONE = 0, DSM_LT_FORWARD = 1, DSM_LT_BIDI = 2, DSM_LT_BIDI_REPEAT = 3 };
 
 // Channel status. A fading record is the copy of a cut or replaced note
 // ramping down to silence in one of the spare records of the high-quality mode.
@@ -165,6 +172,11 @@ int dsm_setSample(int channel, int handle);
 int dsm_setPosition(int channel, uint32_t bytes);
 int dsm_getPosition(int channel, uint32_t* bytes);
 int dsm_getDirection(int channel, int* direction);
+// Plays the channel's sample on forward (+1) or backward (-1) from where it
+// is, or backward from its end (the end of the loop when it loops) with
+// fromEnd. Backward, a sample without a loop stops at its start, and a
+// forward loop goes round from its start to its end.
+int dsm_setDirection(int channel, int direction, int fromEnd);
 // 0..64: the volume times the peak of the sample data about to play.
 int dsm_getLevel(int channel, int* level);
 int dsm_setLoopCallback(int channel, void (*callback)(int channel));

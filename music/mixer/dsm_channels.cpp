@@ -252,8 +252,20 @@ int dsm_releaseSound(int channel)
     if (!ch)
         return MPERR_INVALID_CHANNEL;
     bool twoLoops = ch->loopMode == DSM_LOOP_RELEASE || ch->loopMode == DSM_LOOP_RELEASE_BIDI;
-    if (ch->status == DSM_PLAYING && twoLoops)
-        ch->status = DSM_RELEASED;
+    if (ch->status != DSM_PLAYING || !twoLoops)
+        return MPERR_OK;
+    ch->status = DSM_RELEASED;
+    // Released in a back-and-forth sustain loop, the voice goes on its way
+    // in a back-and-forth second loop at once; towards any other, forward
+    // from where it is.
+    if (ch->loopNumber == 1 && (ch->loop1Type == DSM_LT_BIDI || ch->loop1Type == DSM_LT_BIDI_REPEAT)) {
+        if (ch->loop2Type == DSM_LT_BIDI || ch->loop2Type == DSM_LT_BIDI_REPEAT) {
+            ch->loopNumber = 2;
+            ch->looped = 0;
+        } else {
+            ch->direction = 1;
+        }
+    }
     return MPERR_OK;
 }
 
@@ -393,6 +405,23 @@ int dsm_getPosition(int channel, uint32_t* bytes)
     if (!ch)
         return MPERR_INVALID_CHANNEL;
     *bytes = ch->pos << dsm_frameShift(ch->origType);
+    return MPERR_OK;
+}
+
+int dsm_setDirection(int channel, int direction, int fromEnd)
+{
+    dsmChannel_T* ch = channelOf(channel);
+    if (!ch)
+        return MPERR_INVALID_CHANNEL;
+    if (ch->status < DSM_PLAYING || !ch->data || !ch->present || ch->length == 0)
+        return MPERR_OK;
+    if (fromEnd && direction < 0) {
+        int loopType = ch->loopNumber == 2 ? ch->loop2Type : ch->loop1Type;
+        uint32_t loopEnd = ch->loopNumber == 2 ? ch->loop2End : ch->loop1End;
+        ch->pos = (loopType != DSM_LT_NONE ? loopEnd : ch->length) - 1;
+        ch->posFrac = 0;
+    }
+    ch->direction = direction < 0 ? -1 : 1;
     return MPERR_OK;
 }
 

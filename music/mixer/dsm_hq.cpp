@@ -9,6 +9,7 @@
 #include "music/mixer/dsm.h"
 #include "music/mixer/dsm_interp.h"
 #include "music/mixer/dsm_kernel.h"
+#include "music/mixer/dsm_loop.h"
 #include "music/mixer/dsm_routines.h"
 
 namespace {
@@ -37,18 +38,11 @@ TapLoop_T tapLoop(const dsmChannel_T* ch)
     return {ch->loop1Type, ch->loop1Start, ch->loop1End, ch->looped};
 }
 
-int64_t floorMod(int64_t a, int64_t m) { return ((a % m) + m) % m; }
-
 // The sample frame that stands at index i of the unrolled sample, or -1 for silence.
 int64_t frameAt(const TapLoop_T& loop, int64_t length, int64_t i)
 {
-    if (loop.type != DSM_LT_NONE && (i >= loop.end || (loop.wrapsBack && i < loop.start))) {
-        int64_t len = loop.end - loop.start;
-        if (loop.type == DSM_LT_FORWARD)
-            return loop.start + floorMod(i - loop.start, len);
-        int64_t r = floorMod(i - loop.start, 2 * len);
-        return r < len ? loop.start + r : loop.start + 2 * len - 1 - r;
-    }
+    if (loop.type != DSM_LT_NONE && (i >= loop.end || (loop.wrapsBack && i < loop.start)))
+        return dsm_loopFrame({loop.type, (uint32_t)loop.start, (uint32_t)loop.end}, length, i);
     return i >= 0 && i < length ? i : -1;
 }
 

@@ -4,12 +4,8 @@
 #include <algorithm>
 
 #include "music/mixer/dsm.h"
+#include "music/mixer/dsm_loop.h"
 #include "music/mixer/dsm_routines.h"
-
-struct dsmLoop_T {
-    int type;
-    uint32_t start, end;
-};
 
 static dsmLoop_T activeLoop(const dsmChannel_T* ch)
 {
@@ -60,15 +56,15 @@ static void handleEvent(int channel, dsmChannel_T* ch, dsmPos_T* p)
             ch->loopCallback(channel);
         if (trackerSampleChange(ch, p))
             return;
-        if (ch->status == DSM_RELEASED && ch->loopNumber == 1) {
+        if (ch->status == DSM_RELEASED && ch->loopNumber == 1 && ch->direction > 0) {
             ch->loopNumber = 2;
             ch->looped = 0;
             return;
         }
         ch->looped = 1;
-        *p -= end - start;            // keep the overshoot
-        if (*p >= end)
-            *p = start;
+        // Past the end forward or the start backward: keep the overshoot,
+        // however many loops it spans.
+        *p = start + dsm_floorMod(*p - start, end - start);
         return;
     }
     if (ch->status == DSM_RELEASED && ch->loopNumber == 1) {
@@ -80,17 +76,11 @@ static void handleEvent(int channel, dsmChannel_T* ch, dsmPos_T* p)
             *p = start;
         return;
     }
-    // Back and forth: reflect the overshoot, one 16.16 unit inside.
+    // Back and forth: the overshoot carried on along the loop's cycle.
     ch->looped = 1;
-    if (ch->direction > 0) {
-        if (ch->loopCallback)
-            ch->loopCallback(channel);
-        ch->direction = -1;
-        *p = std::max(end - (*p - end) - 1, start);
-    } else {
-        ch->direction = 1;
-        *p = std::min(start + (start - *p) - 1, end - 1);
-    }
+    if (ch->direction > 0 && ch->loopCallback)
+        ch->loopCallback(channel);
+    dsm_loopPlace(loop, dsm_loopPhase(loop, *p, ch->direction), p, &ch->direction);
 }
 
 static dsmPos_T stepOf(uint32_t rate)
@@ -149,6 +139,69 @@ static dsmRoutine_T setUpVoice(dsmChannel_T* ch, dsmVoice_T* v)
     return routineFor(1, ch->type, pan, zeroL, zeroR);
 }
 
+// Whether the voice stays in its loop at every turn from here on: nothing
+// (a release, a sample change, a callback) waits for the loop's end.
+static bool staysInLoop(const dsmChannel_T* ch, const dsmLoop_T& loop, dsmPos_T p)
+{
+    if (loop.type == DSM_LT_NONE || ch->loopCallback || (ch->status == DSM_RELEASED && ch->loopNumber == 1))
+        return false;
+    if (ch->sampleChanged && isTrackerMode(ch->loopMode))
+        return false;
+    return p >= (dsmPos_T)loop.start << DSM_POS_SHIFT && p <= (dsmPos_T)loop.end << DSM_POS_SHIFT;
+}
+
+// A loop no longer than one step turns at every output frame: rather than
+// an event per frame, the frames go out one by one from the voice set up
+// once, each position found from the last along the loop's cycle. The
+// high-quality mode reads the unrolled cycle (dsm_hq.cpp) in one stretch.
+static void mixShortLoop(dsmChannel_T* ch, const dsmLoop_T& loop, dsmPos_T p, dsmPos_T step, void* out, uint32_t count)
+{
+    int values = (dsmMode & DSM_STEREO) ? 2 : 1;
+    int64_t phase = dsm_loopPhase(loop, p, ch->direction);
+    int64_t period = dsm_loopPeriod(loop);
+    // A forward loop played backward: its phase goes down.
+    int reversed = loop.type == DSM_LT_FORWARD && ch->direction < 0;
+    ch->looped = 1;
+    if (dsmMode & DSM_HQ) {
+        dsmPos_T start = (dsmPos_T)loop.start << DSM_POS_SHIFT;
+        p = dsm_mixVoiceHQ(ch, start + dsm_floorMod(phase, period), reversed ? -step : step, count, (float*)out);
+        phase = p - start;
+    } else {
+        if (reversed)
+            step = period - step % period;
+        dsmVoice_T v;
+        v.data = ch->data;
+        v.step = step;
+        dsmRoutine_T routine = ch->leftVol == 0 && ch->rightVol == 0 ? nullptr : setUpVoice(ch, &v);
+        step %= period;
+        phase = dsm_floorMod(phase, period);
+        if (routine) {
+            // Forward up to forwardEnd, then backward (the position mirrored): dsm_loopPlace unrolled.
+            dsmPos_T start = (dsmPos_T)loop.start << DSM_POS_SHIFT;
+            int64_t len = (int64_t)(loop.end - loop.start) << DSM_POS_SHIFT;
+            int64_t forwardEnd = loop.type == DSM_LT_FORWARD ? period : loop.type == DSM_LT_BIDI ? len + 1 : len;
+            for (uint32_t k = 0; k < count; k++) {
+                v.pos = phase < forwardEnd ? start + phase : start + period - phase;
+                if (dsmInteger)
+                    routine(v, (int32_t*)out + k * values, 1);
+                else
+                    routine(v, (float*)out + k * values, 1);
+                phase += step;
+                if (phase >= period)
+                    phase -= period;
+            }
+        } else {
+            phase += step * count;
+        }
+    }
+    int direction;
+    dsm_loopPlace(loop, phase, &p, &direction);
+    if (!reversed)
+        ch->direction = direction;
+    ch->pos = (uint32_t)(p >> DSM_POS_SHIFT);
+    ch->posFrac = (uint32_t)(p & 0xFFFF);
+}
+
 void dsm_mixChannel(int channel, void* buffer, uint32_t frames)
 {
     dsmChannel_T* ch = &dsmChannel[channel];
@@ -162,9 +215,20 @@ void dsm_mixChannel(int channel, void* buffer, uint32_t frames)
             return;
         dsmPos_T p = ((dsmPos_T)ch->pos << DSM_POS_SHIFT) | ch->posFrac;
         dsmLoop_T loop = activeLoop(ch);
-        int backward = loop.type == DSM_LT_BIDI && ch->direction < 0;
-        dsmPos_T boundary = backward ? (dsmPos_T)loop.start << DSM_POS_SHIFT
-                                     : (dsmPos_T)(loop.type == DSM_LT_NONE ? ch->length : loop.end) << DSM_POS_SHIFT;
+        if (loop.type != DSM_LT_NONE && ((dsmPos_T)(loop.end - loop.start) << DSM_POS_SHIFT) <= step &&
+            staysInLoop(ch, loop, p)) {
+            mixShortLoop(ch, loop, p, step, (char*)buffer + (size_t)done * valuesPerFrame * 4, frames - done);
+            return;
+        }
+        int backward = ch->direction < 0;
+        // Played backward, a voice before its loop (or without one) runs to
+        // the sample's start; FastTracker 2's turn comes after the frame on
+        // the loop end (the sample store keeps a frame past a sample that
+        // ends there).
+        bool inLoop = loop.type != DSM_LT_NONE && p >= (dsmPos_T)loop.start << DSM_POS_SHIFT;
+        dsmPos_T boundary = backward ? (inLoop ? (dsmPos_T)loop.start << DSM_POS_SHIFT : 0)
+                                     : ((dsmPos_T)(loop.type == DSM_LT_NONE ? ch->length : loop.end) << DSM_POS_SHIFT) +
+                                           (loop.type == DSM_LT_BIDI ? 1 : 0);
         dsmPos_T dist = backward ? p - boundary + 1 : boundary - p;
         dist = std::min(dist, (dsmPos_T)32767 << DSM_POS_SHIFT);
         uint32_t count = dist <= 0 ? 0 : (uint32_t)std::min<dsmPos_T>((dist + step - 1) / step, frames - done);
@@ -186,7 +250,9 @@ void dsm_mixChannel(int channel, void* buffer, uint32_t frames)
                 p = routine(v, (float*)buffer + done * valuesPerFrame, count);
             done += count;
         }
-        if (backward ? p < boundary : p >= boundary)
+        if (backward && !inLoop && p < 0)
+            ch->status = DSM_AT_END;            // back at the sample's start
+        else if (backward ? p < boundary : p >= boundary)
             handleEvent(channel, ch, &p);
         ch->pos = (uint32_t)(p >> DSM_POS_SHIFT);
         ch->posFrac = (uint32_t)(p & 0xFFFF);

@@ -31,14 +31,17 @@ static int isKnownType(int type)
 }
 
 // The stored copy of the caller's data: as given, or 16-bit values turned
-// into mu-law codes (half the bytes) when the conversion setting asks for it.
+// into mu-law codes (half the bytes) when the conversion setting asks for it;
+// then the last frame once more, which a back-and-forth loop ending with the
+// sample plays on the turn (dsm_loop.h).
 static uint8_t* copyData(const dsmSampleDesc_T* desc, uint32_t frames, int* type)
 {
     int from = *type;
     bool toMuLaw = mpSettings.muLawSamples && dsm_is16BitSample(from);
     int to = !toMuLaw ? from : from == DSM_SMP_16BIT ? DSM_SMP_MULAW : DSM_SMP_MULAW_STEREO;
-    size_t bytes = (size_t)frames << dsm_frameShift(to);
-    uint8_t* data = new (std::nothrow) uint8_t[bytes];
+    size_t frameBytes = (size_t)1 << dsm_frameShift(to);
+    size_t bytes = (size_t)frames * frameBytes;
+    uint8_t* data = new (std::nothrow) uint8_t[bytes + frameBytes];
     if (!data)
         return nullptr;
     if (toMuLaw) {
@@ -50,6 +53,7 @@ static uint8_t* copyData(const dsmSampleDesc_T* desc, uint32_t frames, int* type
     } else {
         std::memcpy(data, desc->data, bytes);
     }
+    std::memcpy(data + bytes, data + bytes - frameBytes, frameBytes);
     *type = to;
     return data;
 }
@@ -94,6 +98,11 @@ int dsm_addSample(const dsmSampleDesc_T* desc, int copy, int* handle)
         clampLoop(length, &s.loop2Start, &s.loop2End, &s.loop2Type);
         if (s.loop1Type == DSM_LT_NONE && s.loopMode == DSM_LOOP_TRACKER)
             s.loopMode = DSM_LOOP_NONE;
+        // The caller's own data has no frame past its end to play on a turn there.
+        if (s.loop1Type == DSM_LT_BIDI && s.loop1End == length)
+            copy = 1;
+        if (s.loop2Type == DSM_LT_BIDI && s.loop2End == length)
+            copy = 1;
         if (copy) {
             s.data = copyData(desc, length, &s.type);
             if (!s.data)

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """varnek-play's keys through a pseudo-terminal: space pauses and resumes,
 left and right jump one order, up and down 10 s, 1-9 and 0 mute channels,
-m shows the message, q quits; a long file name fits 80 columns; the terminal is back in
+m shows the message, < and > move between the songs of one file, q quits; a long file name fits 80 columns; the terminal is back in
 its own mode afterwards, after q and after a SIGTERM alike. Ctrl-Z under a
 job-control session stops the process with the terminal restored, and fg
 brings back raw mode and the status line."""
@@ -172,6 +172,48 @@ p.finish(3)
 os.unlink(long_name)
 os.rmdir(folder)
 
+
+
+def two_song_mod(path):
+    """A MOD whose order list holds two songs: orders 0-1 (pattern 1 jumps
+    back to order 0 on its last row) and order 2, which the first never reaches."""
+    def cell(period=0, sample=0, effect=0, param=0):
+        return bytes([(sample & 0xF0) | (period >> 8), period & 0xFF, (sample & 0x0F) << 4 | effect, param])
+    empty = cell() * 4
+    header = b"two songs".ljust(20, b"\0")
+    header += b"square".ljust(22, b"\0") + struct.pack(">HBBHH", 16, 0, 64, 0, 16)
+    header += (b"\0" * 22 + struct.pack(">HBBHH", 0, 0, 0, 0, 1)) * 30
+    header += bytes([3, 127]) + bytes([0, 1, 2]).ljust(128, b"\0") + b"M.K."
+    patterns = b""
+    for p in range(3):
+        rows = [cell(428, 1) + empty[4:]] + [empty] * 62
+        rows.append((cell(0, 0, 0xB, 0) if p == 1 else cell()) + empty[4:])
+        patterns += b"".join(rows)
+    with open(path, "wb") as f:
+        f.write(header + patterns + bytes([100] * 16 + [156] * 16))
+
+
+folder = tempfile.mkdtemp()
+songs = os.path.join(folder, "songs.mod")
+two_song_mod(songs)
+p = Player(songs)
+p.wait_for(r"^\[1/1\] songs\.mod  song 1/2 ord 1/3 ")
+p.send(">")
+p.wait_for(r" song 2/2 ord 3/3 pat 2 ")
+p.send("<")
+p.wait_for(r" song 1/2 ord 1/3 pat 0 ")
+p.send(">")
+p.wait_for(r" song 2/2 ord 3/3 ")
+p.send(">")                          # there is no third: the second plays on
+p.read(0.5)
+if not re.search(r" song 2/2 ord 3/3 ", p.status()):
+    fail("> past the last song: %r" % p.status())
+p.send("q")
+if p.finish(20) != 0:
+    fail("songs: no clean exit after q")
+os.unlink(songs)
+os.rmdir(folder)
+
 p = Player()
 p.wait_for(r" ord 1/18 ")
 p.proc.send_signal(signal.SIGTERM)
@@ -295,4 +337,4 @@ else:
 if failures:
     print("play keys: %d failures" % len(failures))
     sys.exit(1)
-print("play keys: pause, jumps, seeks, mutes, message, volume, quit, a signal and Ctrl-Z then fg all behave")
+print("play keys: pause, jumps, seeks, mutes, message, volume, songs, quit, a signal and Ctrl-Z then fg all behave")

@@ -49,8 +49,9 @@ std::vector<int16_t> samplesOf(const mpSample_T* s)
 {
     const dsmSample_T& d = dsmSamples[s->handle - 1];
     std::vector<int16_t> v;
-    for (uint32_t i = 0; i < d.length; i++)
-        v.push_back(d.type == DSM_SMP_16BIT ? ((const int16_t*)d.data)[i] : (int16_t)(d.data[i] - 128));
+    uint32_t values = d.length * (dsm_isStereoSample(d.type) ? 2 : 1);
+    for (uint32_t i = 0; i < values; i++)
+        v.push_back(dsm_is16BitSample(d.type) ? ((const int16_t*)d.data)[i] : (int16_t)(d.data[i] - 128));
     return v;
 }
 
@@ -136,9 +137,21 @@ TEST(ItReader, SamplesPlainSignedUnsignedAndLoops)
     b.sustain = 2;
     b.sustainStart = 1;
     b.sustainEnd = 3;
-    song.samples = {a, b};
+    itSampleW_T c = it_squareSample(16);
+    c.loop = 2;
+    c.loopStart = 4;
+    c.loopEnd = 12;
+    song.samples = {a, b, c};
     Loaded l(song);
     ASSERT_TRUE(l.m);
+    // Back-and-forth loops, sustained or not, turn the Impulse Tracker way in the mixer.
+    const dsmSample_T& m1 = dsmSamples[l.m->sampleRecords[1].handle - 1];
+    EXPECT_EQ(m1.loopMode, DSM_LOOP_RELEASE);
+    EXPECT_EQ(m1.loop1Type, DSM_LT_BIDI_REPEAT);
+    const dsmSample_T& m2 = dsmSamples[l.m->sampleRecords[2].handle - 1];
+    EXPECT_EQ(m2.loop1Type, DSM_LT_BIDI_REPEAT);
+    EXPECT_EQ(m2.loop1Start, 4u);
+    EXPECT_EQ(m2.loop1End, 12u);
     const mpSample_T& s0 = l.m->sampleRecords[0];
     EXPECT_EQ(samplesOf(&s0), a.data);
     EXPECT_EQ(s0.c4Speed, 22050u);
@@ -153,6 +166,40 @@ TEST(ItReader, SamplesPlainSignedUnsignedAndLoops)
     EXPECT_EQ(s1.sustainStart, 2u);
     EXPECT_EQ(s1.sustainEnd, 6u);
     EXPECT_EQ(s1.loopType, MP_LOOP_NONE);
+}
+
+// A stereo sample keeps both sides: the file's left values, then its right
+// ones, become frames of a left and a right value; its loop counts frames.
+TEST(ItReader, StereoSamplesKeepBothSides)
+{
+    Mixer mixer;
+    for (bool is16 : {false, true}) {
+        itSong_T song;
+        itSampleW_T a;
+        int unit = is16 ? 1000 : 10;
+        a.data = {(int16_t)unit, (int16_t)(2 * unit), (int16_t)(3 * unit), (int16_t)-unit, (int16_t)(-2 * unit),
+                  (int16_t)(-3 * unit)};
+        a.is16 = is16;
+        a.loop = 1;
+        a.loopStart = 1;
+        a.loopEnd = 3;
+        song.samples = {a};
+        std::vector<uint8_t> bytes = it_write(song);
+        size_t h = bytes[0xC0 + 2] | bytes[0xC0 + 3] << 8;
+        bytes[h + 0x12] |= 4;       // stereo, 3 frames
+        bytes[h + 0x30] = 3;
+        int32_t code = 0;
+        mpModule_T* m = fx_load(bytes, &code);
+        ASSERT_TRUE(m) << code;
+        const mpSample_T& s = m->sampleRecords[0];
+        EXPECT_EQ(s.type, is16 ? DSM_SMP_16BIT_STEREO : DSM_SMP_8BIT_STEREO);
+        EXPECT_EQ(samplesOf(&s), (std::vector<int16_t>{a.data[0], a.data[3], a.data[1], a.data[4], a.data[2], a.data[5]}));
+        const dsmSample_T& d = dsmSamples[s.handle - 1];
+        EXPECT_EQ(d.length, 3u);
+        EXPECT_EQ(d.loop1Start, 1u);
+        EXPECT_EQ(d.loop1End, 3u);
+        mp_freeModule(m);
+    }
 }
 
 TEST(ItReader, SampleModeMakesAnInstrumentPerSample)
@@ -411,7 +458,9 @@ TEST(ItReader, StereoSampleCutShort)
     int32_t code = 0;
     mpModule_T* m = fx_load(bytes, &code);
     ASSERT_TRUE(m) << code;
-    EXPECT_EQ(samplesOf(&m->sampleRecords[0]), (std::vector<int16_t>{30, 40}));
+    // Two whole frames, each its left value then its right.
+    EXPECT_EQ(m->sampleRecords[0].type, DSM_SMP_8BIT_STEREO);
+    EXPECT_EQ(samplesOf(&m->sampleRecords[0]), (std::vector<int16_t>{10, 50, 20, 60}));
     mp_freeModule(m);
 }
 

@@ -97,7 +97,7 @@ TEST(MixerQuality, ConstantThroughLoopsExact)
 {
     const uint32_t rates[] = {11025, 33075, 44100, 66150, 110250, 300000};
     for (int q : qualities)
-        for (int loopType : {DSM_LT_FORWARD, DSM_LT_BIDI})
+        for (int loopType : {DSM_LT_FORWARD, DSM_LT_BIDI, DSM_LT_BIDI_REPEAT})
             for (uint32_t rate : rates) {
                 std::vector<int16_t> s = constant(40, 1000);
                 s[0] = s[1] = -7000;   // before the loop: read only before the first wrap, in the ramp
@@ -129,11 +129,10 @@ TEST(MixerQuality, RampReproducedExactly)
 }
 
 // At one frame a step the linear and cubic interpolators give the frames
-// themselves, exactly, in the order of the loops. A back-and-forth loop's
-// position bounces at both ends (one 16.16 unit inside, as on the plain
-// path), and the frame just past its end is the mirror of its last: at the
-// top the last frame sounds three times (at the end, just under it, and
-// just under the frame before), at the bottom the first once.
+// themselves, exactly, in the order of the loops, as the plain path plays
+// them: a back-and-forth loop turns on its end (FastTracker 2: the frame on
+// the end once) or half a frame inside it (Impulse Tracker: the last frame
+// twice), and on its start at the bottom.
 TEST(MixerQuality, FramesAtWholeStepsFollowTheLoops)
 {
     std::vector<int16_t> s(8);
@@ -142,35 +141,67 @@ TEST(MixerQuality, FramesAtWholeStepsFollowTheLoops)
     struct Case {
         int loopType;
         std::vector<int> frames;
+        size_t period;
     };
     const Case cases[] = {
-        {DSM_LT_FORWARD, {0, 1, 2, 3, 4, 5, 2, 3, 4, 5, 2, 3, 4, 5}},
-        {DSM_LT_BIDI, {0, 1, 2, 3, 4, 5, 5, 5, 4, 3, 2, 3, 4, 5, 5}},
+        {DSM_LT_FORWARD, {0, 1, 2, 3, 4, 5, 2, 3, 4, 5, 2, 3, 4, 5}, 4},
+        {DSM_LT_BIDI, {0, 1, 2, 3, 4, 5, 6, 5, 4, 3, 2, 3, 4, 5, 6}, 8},
+        {DSM_LT_BIDI_REPEAT, {0, 1, 2, 3, 4, 5, 5, 4, 3, 2, 3, 4, 5, 5}, 7},
     };
+    // At 5 frames a step, longer than the loop, each frame lies 5 places on in the cycle.
     for (int q : {DSM_QUALITY_LINEAR, DSM_QUALITY_CUBIC})
-        for (const Case& c : cases) {
-            Voice v(q, s, c.loopType, 2, 6);
-            ASSERT_EQ(dsm_playSound(0, 44100), 0);
-            v.mix(dsmRampFrames);      // the note's ramp in; frame 66 of the sample follows
-            // 66 frames in: the loop of 4 (forward) or 8 (back and forth)
-            // frames has turned many times; find the phase from one frame.
-            std::vector<int> out = v.mix(200);
-            std::vector<int> frames;
-            for (int x : out)
-                frames.push_back(x / 1000);
-            for (int x : out)
-                ASSERT_EQ(x % 1000, 0) << "quality " << q;
-            // The expected cycle, from the first output's place in it.
-            const std::vector<int>& cycle = c.frames;
-            size_t period = c.loopType == DSM_LT_FORWARD ? 4 : 8;
-            size_t at = 2;
-            auto cycleAt = [&](size_t i) { return cycle[2 + (i - 2) % period]; };
-            while (at < 2 + period &&
-                   !(cycleAt(at) == frames[0] && cycleAt(at + 1) == frames[1] && cycleAt(at + 2) == frames[2]))
-                at++;
-            ASSERT_LT(at, 2 + period) << "quality " << q << " loop " << c.loopType;
-            for (size_t k = 0; k < frames.size(); k++)
-                ASSERT_EQ(frames[k], cycleAt(at + k)) << "quality " << q << " loop " << c.loopType << " frame " << k;
+        for (size_t step : {1, 5})
+            for (const Case& c : cases) {
+                Voice v(q, s, c.loopType, 2, 6);
+                ASSERT_EQ(dsm_playSound(0, 44100 * (uint32_t)step), 0);
+                v.mix(dsmRampFrames);      // the note's ramp in
+                // The loop has turned many times by now; find the phase from three frames.
+                std::vector<int> out = v.mix(200);
+                std::vector<int> frames;
+                for (int x : out)
+                    frames.push_back(x / 1000);
+                for (int x : out)
+                    ASSERT_EQ(x % 1000, 0) << "quality " << q;
+                // The expected cycle, from the first output's place in it.
+                const std::vector<int>& cycle = c.frames;
+                size_t period = c.period;
+                size_t at = 2;
+                auto cycleAt = [&](size_t i) { return cycle[2 + (i - 2) % period]; };
+                while (at < 2 + period && !(cycleAt(at) == frames[0] && cycleAt(at + step) == frames[1] &&
+                                            cycleAt(at + 2 * step) == frames[2]))
+                    at++;
+                ASSERT_LT(at, 2 + period) << "quality " << q << " loop " << c.loopType << " step " << step;
+                for (size_t k = 0; k < frames.size(); k++)
+                    ASSERT_EQ(frames[k], cycleAt(at + k * step))
+                        << "quality " << q << " loop " << c.loopType << " step " << step << " frame " << k;
+            }
+}
+
+// Played backward from the end of a forward loop (2 to 6), at whole steps
+// of 1 and 5 frames, the interpolators give the loop's frames going down
+// round the loop: each frame the step before the last, modulo the loop.
+TEST(MixerQuality, PlayedBackwardRoundAForwardLoop)
+{
+    std::vector<int16_t> s(8);
+    for (int i = 0; i < 8; i++)
+        s[i] = (int16_t)(1000 * i);
+    for (int q : {DSM_QUALITY_LINEAR, DSM_QUALITY_CUBIC})
+        for (int step : {1, 5}) {
+            Voice v(q, s, DSM_LT_FORWARD, 2, 6);
+            ASSERT_EQ(dsm_playSound(0, 44100 * (uint32_t)step), 0);
+            ASSERT_EQ(dsm_setDirection(0, -1, 1), 0);
+            v.mix(dsmRampFrames);
+            std::vector<int> out = v.mix(100);
+            for (size_t k = 0; k < out.size(); k++) {
+                ASSERT_EQ(out[k] % 1000, 0) << "quality " << q << " step " << step << " frame " << k;
+                int f = out[k] / 1000;
+                ASSERT_GE(f, 2);
+                ASSERT_LT(f, 6);
+                if (k > 0) {
+                    ASSERT_EQ(f, 2 + ((out[k - 1] / 1000 - 2 - step) % 4 + 4) % 4)
+                        << "quality " << q << " step " << step << " frame " << k;
+                }
+            }
         }
 }
 

@@ -6,7 +6,10 @@
 #include "music/rules/rules.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
+#include "it_writer.h"
 #include "music_fixture.h"
+#include "s3m_fixture.h"
+#include "xm_writer.h"
 
 namespace {
 
@@ -14,9 +17,11 @@ namespace {
 struct Player {
     mpModule_T* m = nullptr;
     gmpPlayState_T* st = nullptr;
-    explicit Player(const modSong_T& song, int looping = 1)
+    explicit Player(const modSong_T& song, int looping = 1) : Player(mod_write(song), looping) {}
+    // A file of any format the player reads.
+    explicit Player(const std::vector<uint8_t>& file, int looping = 1)
     {
-        m = fx_load(mod_write(song));
+        m = fx_load(file);
         EXPECT_NE(m, nullptr);
         EXPECT_EQ(dsm_init(44100, DSM_16BIT | DSM_STEREO | DSM_INTEGER), 0);
         EXPECT_EQ(dsm_openChannels(m->numChannels), 0);
@@ -326,6 +331,49 @@ TEST(Player, ClearingLoopingOnAStartedPlayEndsItAfterItsLastRow)
         p.ticks(3);
         EXPECT_EQ(p.st->row, looping ? 2 : 0);              // an ended play is ticked no more
         EXPECT_EQ(p.st->loopCount, 1);
+    }
+}
+
+// The global volume a song sets in one pass: the S3M, XM and IT trackers
+// carry it into the next; MOD's restart sets the master volume again (no
+// MOD command changes it, so the test sets it by hand).
+TEST(Player, GlobalVolumeAcrossTheWrap)
+{
+    s3mSong_T s3m = s3mFx_toneSong();
+    s3m.patterns[0].cells[8][0].command = 22;               // V20
+    s3m.patterns[0].cells[8][0].param = 0x20;
+    xmSong_T xm;
+    xm.instruments = {xm_squareInstrument()};
+    xm.patterns[0].cells.resize(9, std::vector<xmCell_T>(2));
+    xm.patterns[0].cells[8][0] = {0, 0, 0, 16, 0x20};       // G20
+    itSong_T it;
+    it.patterns[0].cells.resize(9, std::vector<itCellW_T>(1));
+    it.patterns[0].cells[8][0].command = 22;                // V20
+    it.patterns[0].cells[8][0].param = 0x20;
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> file;
+        int beforeWrap, afterWrap;
+    } cases[] = {
+        {"S3M", s3m_write(s3m), 32, 32},
+        {"XM", xm_write(xm), 32, 32},
+        {"IT", it_write(it), 32, 32},
+        {"MOD", mod_write(fx_toneSong()), 10, 64},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Player p(c.file);
+        ASSERT_NE(p.st, nullptr);
+        if (c.afterWrap == 64)
+            p.st->globalVolume = c.beforeWrap;
+        int before = -1;
+        for (int t = 0; t < 10000 && p.st->loopCount == 0; t++) {
+            before = p.st->globalVolume;
+            p.ticks(1);
+        }
+        EXPECT_EQ(p.st->loopCount, 1);
+        EXPECT_EQ(before, c.beforeWrap);
+        EXPECT_EQ(p.st->globalVolume, c.afterWrap);
     }
 }
 

@@ -8,7 +8,9 @@
 
 #include "music/mixer/dsm.h"
 #include "music/mp_render.h"
+#include "music/mp_info.h"
 #include "music/mp_walk.h"
+#include "it_writer.h"
 #include "music_fixture.h"
 #include "s3m_fixture.h"
 
@@ -185,24 +187,42 @@ TEST(SongWalk, ALoopEndOnARepeatedRowLeavesThePatternInS3m)
 
 // An order list of three songs, two of them after end markers and one with
 // an order no song reaches: each song is found once, from its first order,
-// and walked to its own end.
-TEST(SongWalk, FindsTheSongsOfAnOrderList)
+// and walked to its own end, in both formats whose lists have end markers.
+std::vector<uint8_t> threeSongsS3m()
 {
     s3mSong_T song = s3mFx_toneSong();
     song.patterns.resize(3);
     song.patterns[2].cells[15][0].command = 3;     // C00 on row 15: 16 rows, then on
     song.orders = {0, 255, 1, 1, 255, 2, 0};
-    mpModule_T* m = fx_load(s3m_write(song));
-    ASSERT_NE(m, nullptr);
-    std::vector<mpwSubsong_T> subs;
-    ASSERT_EQ(mpw_subsongs(m, 60, &subs), 0);
-    ASSERT_EQ(subs.size(), 3u);
-    const int firsts[3] = {0, 2, 5};
-    const uint64_t lengths[3] = {64, 128, 16 + 64};
-    for (int i = 0; i < 3; i++) {
-        EXPECT_EQ(subs[i].first, firsts[i]) << i;
-        EXPECT_EQ(subs[i].song.ended, 1) << i;
-        EXPECT_NEAR((double)subs[i].song.frames, (double)(LEAD + rows(lengths[i])), (double)LEAD) << i;
+    return s3m_write(song);
+}
+
+std::vector<uint8_t> threeSongsIt()
+{
+    itSong_T song;
+    song.patterns.resize(3);
+    song.patterns[2].cells.resize(16, std::vector<itCellW_T>(1));
+    song.patterns[2].cells[15][0].command = 3;     // C00 on row 15
+    song.orders = {0, 255, 1, 1, 255, 2, 0, 255};
+    return it_write(song);
+}
+
+TEST(SongWalk, FindsTheSongsOfAnOrderList)
+{
+    for (const auto& file : {threeSongsS3m(), threeSongsIt()}) {
+        mpModule_T* m = fx_load(file);
+        ASSERT_NE(m, nullptr);
+        SCOPED_TRACE(mp_formatName(m));
+        std::vector<mpwSubsong_T> subs;
+        ASSERT_EQ(mpw_subsongs(m, 60, &subs), 0);
+        ASSERT_EQ(subs.size(), 3u);
+        const int firsts[3] = {0, 2, 5};
+        const uint64_t lengths[3] = {64, 128, 16 + 64};
+        for (int i = 0; i < 3; i++) {
+            EXPECT_EQ(subs[i].first, firsts[i]) << i;
+            EXPECT_EQ(subs[i].song.ended, 1) << i;
+            EXPECT_NEAR((double)subs[i].song.frames, (double)(LEAD + rows(lengths[i])), (double)LEAD) << i;
+        }
+        mp_freeModule(m);
     }
-    mp_freeModule(m);
 }

@@ -4,6 +4,7 @@
 // damaged files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "music/mixer/dsm.h"
@@ -134,6 +135,48 @@ TEST(XmLoader, DeltaCodedSamplesAndLoops)
     EXPECT_EQ(db.loop1Type, DSM_LT_BIDI);
     EXPECT_EQ(db.loop1Start, 2u);
     EXPECT_EQ(db.loop1End, 7u);
+}
+
+// A stereo sample (the flag modern editors write): the stated bytes hold the
+// left values then the right, each delta-coded from 0; the mixer gets
+// frames of a left and a right value, the loop in frames of both. A file
+// cut inside the right half keeps the frames whose both values are there.
+TEST(XmLoader, StereoSamplesKeepBothSides)
+{
+    struct Case {
+        bool is16;
+        size_t cut;                 // bytes cut off the file's end
+        uint32_t frames;
+    };
+    for (const Case& c : {Case{false, 0, 4}, Case{true, 0, 4}, Case{false, 1, 3}, Case{true, 3, 2}}) {
+        xmSong_T song = oneNoteSong();
+        xmSampleW_T& s = song.instruments[0].samples[0];
+        int unit = c.is16 ? 1000 : 10;
+        s.data.clear();
+        for (int v : {1, 2, 3, 4, -1, -2, -3, -4})
+            s.data.push_back((int16_t)(v * unit));
+        s.is16 = c.is16;
+        s.stereo = true;
+        s.loop = 1;
+        s.loopStart = 1;
+        s.loopLength = 2;
+        std::vector<uint8_t> bytes = xm_write(song);
+        bytes.resize(bytes.size() - c.cut);
+        Loaded l(bytes);
+        ASSERT_NE(l.m, nullptr) << l.code;
+        const mpSample_T& ms = l.m->instruments[0].sample[0];
+        EXPECT_EQ(ms.type, c.is16 ? DSM_SMP_16BIT_STEREO : DSM_SMP_8BIT_STEREO);
+        const dsmSample_T& d = dsmSamples[ms.handle - 1];
+        ASSERT_EQ(d.length, c.frames) << "cut " << c.cut;
+        for (uint32_t i = 0; i < c.frames; i++)
+            for (int side = 0; side < 2; side++) {
+                size_t at = 2 * i + side;
+                int v = c.is16 ? ((const int16_t*)d.data)[at] : d.data[at] - 128;
+                EXPECT_EQ(v, (side ? -1 : 1) * (int)(i + 1) * unit) << "frame " << i << " side " << side;
+            }
+        EXPECT_EQ(d.loop1Start, 1u);
+        EXPECT_EQ(d.loop1End, std::min(3u, c.frames));     // kept inside what is there
+    }
 }
 
 TEST(XmLoader, SizesLargerThanTheKnownFieldsAreSkipped)

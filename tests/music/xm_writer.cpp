@@ -68,12 +68,16 @@ void writeEnvelope(std::vector<uint8_t>& o, const xmEnvelopeW_T& e)
     }
 }
 
-// Sample data is stored as differences from the previous value.
+// Sample data is stored as differences from the previous value (from 0
+// again where a stereo sample's right half starts).
 void writeSampleData(std::vector<uint8_t>& o, const xmInstrumentW_T& in)
 {
     for (const xmSampleW_T& s : in.samples) {
         int16_t last = 0;
-        for (int16_t v : s.data) {
+        for (size_t i = 0; i < s.data.size(); i++) {
+            int16_t v = s.data[i];
+            if (s.stereo && i == s.data.size() / 2)
+                last = 0;
             int16_t d = (int16_t)(v - last);
             last = v;
             if (s.is16)
@@ -114,13 +118,14 @@ void writeInstrument(std::vector<uint8_t>& o, const xmInstrumentW_T& in)
     }
     o.insert(o.end(), in.extraHeader, 0xEE);
     for (const xmSampleW_T& s : in.samples) {
-        uint32_t bytes = s.is16 ? 2 : 1;
-        put32(o, (uint32_t)s.data.size() * bytes);
+        uint32_t bytes = (s.is16 ? 2 : 1) * (s.stereo ? 2 : 1);     // loop points count both sides
+        uint32_t length = (uint32_t)s.data.size() * (s.is16 ? 2 : 1);
+        put32(o, length);
         put32(o, s.loopStart * bytes);
         put32(o, s.loopLength * bytes);
         o.push_back(s.volume);
         o.push_back((uint8_t)s.finetune);
-        o.push_back((uint8_t)(s.loop | (s.is16 ? 16 : 0)));
+        o.push_back((uint8_t)(s.loop | (s.is16 ? 16 : 0) | (s.stereo ? 32 : 0)));
         o.push_back(s.panning);
         o.push_back((uint8_t)s.relativeNote);
         o.push_back(0);

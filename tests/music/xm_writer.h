@@ -23,8 +23,9 @@ struct xmPatternW_T {
 };
 
 struct xmSampleW_T {
-    std::vector<int16_t> data;  // sample values (8-bit ones in -128..127)
+    std::vector<int16_t> data;  // sample values (8-bit ones in -128..127); stereo: the left ones, then the right
     bool is16 = false;
+    bool stereo = false;        // the modern editors' stereo flag; each half delta-coded on its own
     int loop = 0;               // 0 none, 1 forward, 2 ping-pong
     uint32_t loopStart = 0, loopLength = 0;   // in frames
     uint8_t volume = 64;

@@ -30,6 +30,7 @@ const std::string usageText = std::string("usage: varnek-play [options] FILE...\
     "  --shuffle       play the files in a random order\n"
     "  --null          mix without sound output (no audio device needed)\n" + moptUsageEnd +
     "keys: space pause, left/right one order back/forward, up/down 10 s forward/back,\n"
+    "      < and > the file's previous/next song (--info lists them),\n"
     "      1-9 and 0 mute or unmute channels 1-10, m the song's message,\n"
     "      n/p next/previous file, +/- volume, q quit\n";
 
@@ -59,10 +60,12 @@ int parse(int argc, char** argv, options_T* o)
 }
 
 // A file of the list, walked before the sound device opens (the walk owns
-// the mixer while it runs, the device after).
+// the mixer while it runs, the device after): each song of its order list,
+// so that the keys can move between them.
 struct song_T {
     const char* file;
-    mpwSong_T walk;
+    std::vector<mpwSubsong_T> songs;    // each walked for the asked passes
+    int subsong = 0;        // the one played first, 0-based
     int order = -1;         // where play starts: --order, or the start of the --subsong
     bool ok = false;
 };
@@ -76,6 +79,18 @@ mpModule_T* load(const char* file)
     return m;
 }
 
+// Walks each song of the file's order list for the asked passes; the first
+// from the list's start, where --order may start a part of it. 0 or a code.
+int walkSongs(mpModule_T* m, const options_T& o, song_T* s)
+{
+    int code = mpw_subsongs(m, capSeconds, &s->songs);
+    if (code == 0 && o.loops != 1)
+        for (size_t k = 0; k < s->songs.size() && code == 0; k++)
+            code = mpw_walkFrom(m, s->songs[k].first, o.loops ? o.loops : 1, capSeconds, &s->songs[k].song);
+    s->subsong = o.subsong > 0 ? o.subsong - 1 : 0;
+    return code;
+}
+
 // Loads and walks every file; the ones that fail are said and left out.
 std::vector<song_T> walkAll(const options_T& o, int* rc)
 {
@@ -87,10 +102,7 @@ std::vector<song_T> walkAll(const options_T& o, int* rc)
         mpModule_T* m = load(file);
         std::string wrong = m ? mopt_startOrder(m, o, capSeconds, &s.order) : "";
         if (m && wrong.empty()) {
-            int loops = o.loops ? o.loops : 1;
-            // A subsong's walk starts where it does, so its time and length are its own.
-            int code = o.subsong > 0 ? mpw_walkFrom(m, s.order, loops, capSeconds, &s.walk)
-                                     : mpw_walk(m, loops, capSeconds, &s.walk);
+            int code = walkSongs(m, o, &s);
             if (code > 0)
                 wrong = mp_errorMessage(code);
         }
@@ -98,7 +110,7 @@ std::vector<song_T> walkAll(const options_T& o, int* rc)
             std::fprintf(stderr, "%s: %s: %s\n", program, file, wrong.c_str());
         s.ok = m && wrong.empty();
         if (s.ok && o.info) {
-            mp_printInfo(stdout, file, m, s.walk);
+            mp_printInfo(stdout, file, m, s.songs[s.subsong].song);
             std::printf("mixing:      %s\n", mp_qualityName(mpSettings.quality));
         }
         if (s.ok && o.info && i + 1 < o.files.size())
@@ -111,7 +123,7 @@ std::vector<song_T> walkAll(const options_T& o, int* rc)
 }
 
 // What the keys asked of the file list.
-enum { GO_NEXT, GO_PREVIOUS, GO_QUIT };
+enum { GO_NEXT, GO_PREVIOUS, GO_QUIT, GO_NEXT_SONG, GO_PREVIOUS_SONG };
 
 struct player_T {
     const options_T* o;
@@ -161,10 +173,13 @@ void showMessage(const player_T& p, const mpModule_T* m)
     std::fflush(stdout);
 }
 
-// Plays one loaded module to its end (or until a key moves on).
-int playModule(player_T& p, mpModule_T* m, const mpwSong_T& song, int order, playView_T& view)
+// Plays one song of a loaded module to its end (or until a key moves on).
+// Its time counts from order position `from` (-1: the list's start), where
+// a seek back starts it again; it starts at `order`, `seconds` after it.
+int playModule(player_T& p, mpModule_T* m, const mpwSong_T& song, int from, int order, double seconds,
+               playView_T& view)
 {
-    int handle = start(p, m, song, view, order, p.o->start);
+    int handle = start(p, m, song, view, order, seconds);
     if (!handle)
         return -1;
     mpStatus_T s;
@@ -202,6 +217,10 @@ int playModule(player_T& p, mpModule_T* m, const mpwSong_T& song, int order, pla
         if (key == KEY_QUIT || key == KEY_NEXT || key == KEY_PREVIOUS) {
             go = key == KEY_QUIT ? GO_QUIT : key == KEY_NEXT ? GO_NEXT : GO_PREVIOUS;
             break;
+        } else if ((key == KEY_NEXT_SONG && view.subsong < view.subsongs) ||
+                   (key == KEY_PREVIOUS_SONG && view.subsong > 1)) {
+            go = key == KEY_NEXT_SONG ? GO_NEXT_SONG : GO_PREVIOUS_SONG;
+            break;
         } else if (key == KEY_PAUSE) {
             view.paused = !view.paused;
             if (view.paused)
@@ -221,7 +240,7 @@ int playModule(player_T& p, mpModule_T* m, const mpwSong_T& song, int order, pla
             // Back means from the start again, run forward to the time.
             double target = view.played > seekSeconds ? view.played - seekSeconds : 0;
             mp_stopModule(handle);
-            if (!(handle = start(p, m, song, view, -1, target)))
+            if (!(handle = start(p, m, song, view, from, target)))
                 return -1;
             endedAt = -1;
         } else if (key >= KEY_CHANNEL && key - KEY_CHANNEL < s.numChannels) {
@@ -292,19 +311,43 @@ int playAll(const options_T& o, std::vector<song_T>& songs, int rc)
             }
             continue;
         }
-        playView_T view = {song.file, i + 1, count, (int)m->songLength, 0.0, mpw_seconds(song.walk.frames), p.volume, 0,
-                           muted};
+        int subsongs = (int)song.songs.size(), sub = song.subsong, order = song.order;
+        double seconds = o.start;
+        const mpwSong_T* walk = &song.songs[sub].song;
+        playView_T view = {song.file, i + 1, count, (int)m->songLength, sub + 1, subsongs, 0.0,
+                           mpw_seconds(walk->frames), p.volume, 0, muted};
         if (!o.quiet) {
-            std::printf("playing %d/%d %s: \"%s\" %s, %d channels, %s%s\n", i + 1, count, song.file, m->name,
+            std::printf("playing %d/%d %s: \"%s\" %s, %d channels, %s%s", i + 1, count, song.file, m->name,
                         mp_formatName(m), m->numChannels, mp_timeText(view.total, 1).c_str(),
-                        song.walk.ended ? "" : " (never ends: cut)");
+                        walk->ended ? "" : " (never ends: cut)");
+            if (subsongs > 1)
+                std::printf(", song %d of %d", sub + 1, subsongs);
+            std::printf("\n");
             if (o.verbose)
-                mp_printInfo(stdout, song.file, m, song.walk);
+                mp_printInfo(stdout, song.file, m, *walk);
             else if (o.message)
                 mp_printMessage(stdout, m);
             std::fflush(stdout);
         }
-        int go = playModule(p, m, song.walk, song.order, view);
+        int go;
+        // The keys < and > move between the file's songs; each plays to its own end.
+        for (;;) {
+            int from = song.songs[sub].first > 0 ? song.songs[sub].first : -1;
+            go = playModule(p, m, *walk, from, order, seconds, view);
+            if (go != GO_NEXT_SONG && go != GO_PREVIOUS_SONG)
+                break;
+            sub += go == GO_NEXT_SONG ? 1 : -1;
+            order = song.songs[sub].first > 0 ? song.songs[sub].first : -1;
+            seconds = 0;
+            walk = &song.songs[sub].song;
+            view.subsong = sub + 1;
+            view.total = mpw_seconds(walk->frames);
+            if (!o.quiet && !p.tty) {
+                std::printf("song %d/%d: %s%s\n", sub + 1, subsongs, mp_timeText(view.total, 1).c_str(),
+                            walk->ended ? "" : " (never ends: cut)");
+                std::fflush(stdout);
+            }
+        }
         muted = view.muted;
         mp_freeModule(m);
         if (go < 0) {

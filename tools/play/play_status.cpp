@@ -10,8 +10,11 @@ static const int nameRoom = 24;
 
 static std::string where(const playView_T& v, const mpStatus_T& s, const char* gap)
 {
-    char text[160];
-    std::snprintf(text, sizeof text, "ord %d/%d pat %d row %d%s%s/%s", s.position + 1, v.songLength, s.pattern,
+    char song[32] = "";
+    if (v.subsongs > 1)
+        std::snprintf(song, sizeof song, "song %d/%d ", v.subsong, v.subsongs);
+    char text[192];
+    std::snprintf(text, sizeof text, "%sord %d/%d pat %d row %d%s%s/%s", song, s.position + 1, v.songLength, s.pattern,
                   s.row, gap, mp_timeText(v.played, 0).c_str(), mp_timeText(v.total, 0).c_str());
     return text;
 }

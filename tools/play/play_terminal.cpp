@@ -115,6 +115,8 @@ static int keyOf(char c)
     case '-': return KEY_SOFTER;
     case 'q': case 'Q': return KEY_QUIT;
     case 'm': return KEY_MESSAGE;
+    case '>': case '.': return KEY_NEXT_SONG;
+    case '<': case ',': return KEY_PREVIOUS_SONG;
     case '0': return KEY_CHANNEL + 9;
     case '1': case '2': case '3': case '4': case '5': case '6': case '7': case '8': case '9':
         return KEY_CHANNEL + (c - '1');

@@ -6,6 +6,7 @@
 enum {
     KEY_NONE = 0, KEY_PAUSE, KEY_BACK, KEY_FORWARD, KEY_NEXT, KEY_PREVIOUS,
     KEY_LOUDER, KEY_SOFTER, KEY_QUIT, KEY_SEEK_BACK, KEY_SEEK_FORWARD, KEY_MESSAGE,
+    KEY_NEXT_SONG, KEY_PREVIOUS_SONG,   // the songs of one file's order list
     // Keys 1..9 and 0: KEY_CHANNEL + 0 for channel 1 .. KEY_CHANNEL + 9 for channel 10.
     KEY_CHANNEL = 100
 };

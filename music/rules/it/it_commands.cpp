@@ -110,6 +110,23 @@ static void filterCommand(gmpItChannel_T* x, gmpItVoiceState_T* v, int xx)
         x->resonance = v->resonance = (xx & 15) * 8;
 }
 
+// The smooth MIDI macro (command 28): the same macros, but the value slides from
+// where the filter was on the row's tick to xx, a step each tick, reaching
+// it on the row's last tick.
+static void smoothFilterCommand(const gmpPlayState_T* st, gmpItChannel_T* x, gmpItVoiceState_T* v, int xx)
+{
+    int ticks = st->speed, t = st->tick + 1 < ticks ? st->tick + 1 : ticks;
+    if (xx < 0x80) {
+        if (st->tick == 0)
+            x->smoothFrom = x->cutoff;
+        filterCommand(x, v, x->smoothFrom + (xx - x->smoothFrom) * t / ticks);
+    } else if (xx < 0x90) {
+        if (st->tick == 0)
+            x->smoothFrom = x->resonance;
+        x->resonance = v->resonance = x->smoothFrom + ((xx & 15) * 8 - x->smoothFrom) * t / ticks;
+    }
+}
+
 static void envelopeSwitch(gmpPlayState_T* st, int c, int y)
 {
     gmpItVoiceState_T* v = &gmp_itState(st)->fg[c];
@@ -170,6 +187,7 @@ static void specialRow(gmpPlayState_T* st, int c, int sub, int y)
     case ITS_SURROUND:
         if (y == 1)
             x->surround = 1;
+        gmp_playDirection(ch, y);
         break;
     case ITS_HIGH_OFFSET:
         x->memHighOffset = y;
@@ -282,6 +300,9 @@ int gmp_itRowCommand(gmpPlayState_T* st, int c)
     case ITC_MIDI:
         filterCommand(x, &gmp_itState(st)->fg[c], xx);
         break;
+    case ITC_SMOOTH_MIDI:
+        smoothFilterCommand(st, x, &gmp_itState(st)->fg[c], xx);
+        break;
     default:
         break;
     }
@@ -373,6 +394,9 @@ int gmp_itTickCommand(gmpPlayState_T* st, int c)
         break;
     case ITC_PANBRELLO:
         panbrello(x);
+        break;
+    case ITC_SMOOTH_MIDI:
+        smoothFilterCommand(st, x, &gmp_itState(st)->fg[c], ch->param);
         break;
     default:
         break;

@@ -145,8 +145,16 @@ int gmp_itNewNote(gmpPlayState_T* st, int c, const mpInstrument_T* inst, int sam
     if (code == MPERR_OK)
         code = dsm_playSound(ch->soundChannel, gmp_itRate(s, ch->period));
     if (code == MPERR_OK && (ch->flags & GMP_F_COMMAND) && ch->command == ITC_OFFSET) {
+        // The row's own offset, remembered before the note takes it.
+        gmp_remember(&x->memO, ch->param);
         uint32_t frames = (uint32_t)x->memHighOffset << 16 | (uint32_t)x->memO << 8;
-        ch->startOffset = frames << (s->type == DSM_SMP_16BIT ? 1 : 0);
+        ch->startOffset = frames << dsm_frameShift(s->type);
+        // At or past the sample's end (its loop's end when it loops) the
+        // offset is ignored; with the old effects the note starts there
+        // instead: silent, or at the loop's start.
+        uint32_t end = s->loopType != MP_LOOP_NONE ? s->loopEnd : s->length;
+        if (ch->startOffset >= end && !(st->module->flags & MP_FLAG_OLD_EFFECTS))
+            ch->startOffset = 0;
         code = dsm_setPosition(ch->soundChannel, ch->startOffset);
     } else {
         ch->startOffset = 0;

@@ -11,6 +11,7 @@ enum {
     ITC_TREMOR, ITC_ARPEGGIO, ITC_VIBRATO_VOLSLIDE, ITC_TONE_VOLSLIDE, ITC_CHANNEL_VOLUME, ITC_CHANNEL_SLIDE,
     ITC_OFFSET, ITC_PAN_SLIDE, ITC_RETRIG, ITC_TREMOLO, ITC_SPECIAL, ITC_TEMPO, ITC_FINE_VIBRATO, ITC_GLOBAL_VOLUME,
     ITC_GLOBAL_SLIDE, ITC_PANNING, ITC_PANBRELLO, ITC_MIDI,
+    ITC_SMOOTH_MIDI = 28,   // a backslash in later editors
 };
 // S sub-commands (the parameter's high nibble).
 enum {
@@ -58,6 +59,7 @@ struct gmpItChannel_T {
     int panbrelloPos, panbrelloSpeed, panbrelloDepth, panbrelloWave, panbrelloDelta;
     int tempoSlide;         // T0x/T1x per tick
     int cutoff, resonance;  // the channel's filter for new notes (Z)
+    int smoothFrom;         // where a smooth macro's slide started, on the row's tick
 };
 
 struct gmpItState_T {

@@ -137,11 +137,9 @@ static int rowCommand(gmpPlayState_T* st, gmpChannel_T* ch)
         if (xx) {
             st->speed = xx;
         } else {
-            st->position = st->restartPosition;
+            gmp_wrap(st);
             st->pattern = st->module->orders[st->position];
             gmp_jumpToRow(st, 0);
-            st->globalVolume = st->module->masterVolume;
-            st->loopCount++;
         }
         break;
     case CMD_TEMPO:
@@ -245,5 +243,6 @@ static int tickCommand(gmpPlayState_T* st, gmpChannel_T* ch)
 const gmpRules_T gmpModRules = {
     MOD_PAULA_CLOCK, start, nullptr, notePeriod, nullptr, rowCell, rowCommand, gmp_cellNote, nullptr,
     gmp_repeatRowCommands, nullptr, tickCommand, gmp_updateChannels,
-    1,
+    1,  // loops that never run out are left for the next order
+    1,  // a wrap sets the master volume again
 };

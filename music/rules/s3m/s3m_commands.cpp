@@ -17,7 +17,7 @@ enum {
 };
 // The S command's sub-commands (high nibble).
 enum {
-    S3M_S_FINETUNE = 2, S3M_S_VIBRATO_WAVE, S3M_S_TREMOLO_WAVE, S3M_S_PANNING = 8,
+    S3M_S_FINETUNE = 2, S3M_S_VIBRATO_WAVE, S3M_S_TREMOLO_WAVE, S3M_S_PANNING = 8, S3M_S_SOUND_CONTROL,
     S3M_S_LOOP = 11, S3M_S_CUT, S3M_S_DELAY, S3M_S_PATTERN_DELAY
 };
 
@@ -262,13 +262,19 @@ static int retrigger(gmpPlayState_T* st, gmpChannel_T* ch, int xy)
 }
 
 // Oxx: where the row's note starts, in 256-frame steps; the mixer takes bytes.
+// Past a looping sample's loop end the position goes round the loop as if
+// the sample had played there (past the end of one that does not loop, the
+// note is silent: the mixer's rule).
 static void setOffset(gmpPlayState_T* st, gmpChannel_T* ch, int xx)
 {
     if (xx)
         ch->offsetMemory = xx;
     const mpSample_T* s = gmp_sampleOf(st, ch);
-    if ((ch->flags & GMP_F_NOTE) && s)
-        ch->startOffset = ((uint32_t)ch->offsetMemory * 256) << dsm_frameShift(s->type);
+    if (!(ch->flags & GMP_F_NOTE) || !s)
+        return;
+    ch->startOffset = ((uint32_t)ch->offsetMemory * 256) << dsm_frameShift(s->type);
+    if (s->loopFlag && s->loopEnd > s->loopStart && ch->startOffset >= s->loopEnd)
+        ch->startOffset = s->loopStart + (ch->startOffset - s->loopStart) % (s->loopEnd - s->loopStart);
 }
 
 static void vibratoMemory(gmpChannel_T* ch, int xy)
@@ -292,6 +298,8 @@ static int special(gmpPlayState_T* st, gmpChannel_T* ch, int xy)
     case S3M_S_PANNING:
         gmp_setPanning(st, ch, mp_panFromNibble(y));
         break;
+    case S3M_S_SOUND_CONTROL:
+        return gmp_playDirection(ch, y);
     case S3M_S_LOOP:
         gmp_patternLoop(st, ch, y);
         break;
@@ -460,5 +468,5 @@ static int tickCommand(gmpPlayState_T* st, gmpChannel_T* ch)
 
 const gmpRules_T gmpS3mRules = {
     S3M_CLOCK, start, stop, notePeriod, nullptr, rowCell, rowCommand, gmp_cellNote, nullptr,
-    gmp_repeatRowCommands, nullptr, tickCommand, gmp_updateChannels, 1,
+    gmp_repeatRowCommands, nullptr, tickCommand, gmp_updateChannels, 1, 0,
 };

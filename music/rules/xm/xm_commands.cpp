@@ -97,10 +97,9 @@ static void setSpeed(gmpPlayState_T* st, int xx)
         st->speed = xx;
     } else {
         // F00 ends the song: play goes on from the restart position.
-        st->position = st->restartPosition;
+        gmp_wrap(st);
         st->pattern = st->module->orders[st->position];
         gmp_jumpToRow(st, 0);
-        st->loopCount++;
     }
 }
 
@@ -125,6 +124,11 @@ static void extendedRow(gmpPlayState_T* st, gmpChannel_T* ch, int sub, int x)
         break;
     case XME_TREMOLO_WAVE:
         ch->tremWave = x & 3;
+        break;
+    case XME_PANNING:
+        // Sixteen steps from left to right, x/15 of the way (E8F is the
+        // right side, as 8FF is), for the songs that pan with it.
+        xc->panning = std::min(255, (x * 256 + 7) / 15);
         break;
     case XME_FINE_VOL_UP:
         gmp_setVolume(st, ch, ch->volume + gmp_remember(&xc->memFineVolUp, x));

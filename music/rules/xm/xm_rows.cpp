@@ -42,8 +42,12 @@ static int startSample(gmpPlayState_T* st, gmpChannel_T* ch, const mpSample_T* s
     if (code == MPERR_OK && commandIs(ch, XMC_OFFSET, -1)) {
         // The row's command comes after its note: take its offset now.
         gmp_remember(&xc->memOffset, ch->param);
-        // The offset counts sample frames: bytes are twice as many in 16-bit.
-        ch->startOffset = (uint32_t)xc->memOffset * 256 << (s->type == DSM_SMP_16BIT ? 1 : 0);
+        // The offset counts sample frames; the mixer takes bytes.
+        ch->startOffset = (uint32_t)xc->memOffset * 256 << dsm_frameShift(s->type);
+        // At or past the sample's end (its loop's end when it loops) the note is silent.
+        uint32_t end = s->loopType != MP_LOOP_NONE ? s->loopEnd : s->length;
+        if (ch->startOffset >= end)
+            return dsm_stopSound(ch->soundChannel);
         code = dsm_setPosition(ch->soundChannel, ch->startOffset);
     } else {
         ch->startOffset = 0;
@@ -95,16 +99,19 @@ int gmp_xmPlayCell(gmpPlayState_T* st, gmpChannel_T* ch)
         if (code != MPERR_OK)
             return code;
     }
-    // An instrument number resets the volume and panning to its sample's
-    // and restarts the envelopes, with or without a note.
-    if ((ch->flags & GMP_F_INSTRUMENT) && !keyOff) {
+    // An instrument number resets the volume and panning to its sample's,
+    // with or without a note, and restarts the envelopes unless the note is
+    // a key off: beside one it brings back the volume the key off took from
+    // a note without a volume envelope, and the release goes on.
+    if (ch->flags & GMP_F_INSTRUMENT) {
         const mpSample_T* s = gmp_channelSample(st, ch);
         if (s) {
             gmp_setVolume(st, ch, s->volume);
             xc->panning = s->panning;
         }
         xc->tremorMuted = false;
-        gmp_triggerInstrument(ch);
+        if (!keyOff)
+            gmp_triggerInstrument(ch);
     }
     if (ch->flags & GMP_F_VOLUME)
         gmp_xmVolumeRow(st, ch);
@@ -186,5 +193,5 @@ static void tickStart(gmpPlayState_T* st)
 // the row's own, slides nothing (no repeatRow).
 const gmpRules_T gmpXmRules = {
     0, start, stop, nullptr, tickStart, rowCell, gmp_xmRowCommand, nullptr, nullptr,
-    nullptr, gmp_xmVolumeTick, gmp_xmTickCommand, update, 1,
+    nullptr, gmp_xmVolumeTick, gmp_xmTickCommand, update, 1, 0,
 };

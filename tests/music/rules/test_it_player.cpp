@@ -283,6 +283,30 @@ TEST(ItFilter, ZCommandsSetCutoffAndResonance)
     EXPECT_EQ(dsmChannel[sound].filterResonance, 40);
 }
 
+// The smooth macro slides the same values a step a tick, from where the
+// filter was to the value on the row's last tick: the cutoff from open
+// (127) to 0x40, then the resonance from none to 5 x 8, four ticks a row.
+TEST(ItFilter, SmoothMacroSlidesOverTheRow)
+{
+    itSong_T song = twoNotes(it_instrument(1), {60});
+    song.speed = 4;
+    song.patterns[0].cells.resize(2, std::vector<itCellW_T>(1));
+    song.patterns[0].cells[0][0].command = ITC_SMOOTH_MIDI;
+    song.patterns[0].cells[0][0].param = 0x40;
+    song.patterns[0].cells[1][0].command = ITC_SMOOTH_MIDI;
+    song.patterns[0].cells[1][0].param = 0x85;
+    ItPlayer p(song);
+    int sound = p.st->channels[0].soundChannel;
+    std::vector<int> cutoff, resonance;
+    for (int t = 0; t < 8; t++) {
+        p.ticks(1);
+        cutoff.push_back(dsmChannel[sound].filterCutoff);
+        resonance.push_back(dsmChannel[sound].filterResonance);
+    }
+    EXPECT_EQ(cutoff, (std::vector<int>{112, 96, 80, 64, 64, 64, 64, 64}));
+    EXPECT_EQ(resonance, (std::vector<int>{0, 0, 0, 0, 10, 20, 30, 40}));
+}
+
 // G00 after F (portamento up) 10 on the row before: the compatible-G flag
 // shares F's memory with G, so G00 slides at speed 10; without it G has
 // none of its own yet and stays.

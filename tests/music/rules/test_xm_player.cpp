@@ -289,6 +289,11 @@ TEST(XmPlayer, VolumeCommandsTickByTick)
          {{{49, 1, 0, 29, 0x11}}, {{0, 0, 0, 29, 0x00}}, {{0, 0, 0x30}}, {{0, 1}}}, {64, 64, 64, 64, 0, 0, 0, 0, 0, 64, 64}},
         {"EC1 cuts on tick 1", {{{49, 1, 0, 14, 0xC1}}}, {64, 0, 0}},
         {"K02 key off on tick 2, no envelope", {{{49, 1, 0, 20, 0x02}}}, {64, 64, 0}},
+        {"key off, no envelope: silence", {{{49, 1, 0x20}}, {{97, 0}}}, {16, 16, 16, 0, 0, 0}},
+        {"key off beside an instrument number: its volume again", {{{49, 1, 0x20}}, {{97, 1}}},
+         {16, 16, 16, 64, 64, 64}},
+        {"the same ends a tremor's silence", {{{49, 1, 0, 29, 0x11}}, {{0, 0, 0, 29, 0}}, {{97, 1}}},
+         {64, 64, 64, 64, 0, 0, 64, 64, 64}},
         {"R12 retrigger every 2 ticks, volume - 1", {{{49, 1, 0, 27, 0x12}}, {{0, 0, 0, 27, 0x00}}},
          {64, 64, 63, 63, 63, 62}},
         {"A memory: A02 then A00 slides on", {{{49, 1, 0, 10, 0x02}}, {{0, 0, 0, 10, 0x00}}},
@@ -305,6 +310,30 @@ TEST(XmPlayer, VolumeCommandsTickByTick)
 } // namespace
 
 namespace {
+
+// The three ways a row sets the panning, as the mixer gets it (-64 left,
+// 63 right): 8xx in 256 steps, the volume column's Px and E8x in 16.
+TEST(XmPlayer, PanningCommands)
+{
+    struct Case {
+        const char* what;
+        xmCell_T cell;
+        int panning;
+    } cases[] = {
+        {"8FF", {49, 1, 0, 8, 0xFF}, 63},
+        {"844", {49, 1, 0, 8, 0x44}, -30},
+        {"volume column P4", {49, 1, 0xC4}, -32},
+        {"E80", {49, 1, 0, 14, 0x80}, -64},
+        {"E84: 4/15 of the way", {49, 1, 0, 14, 0x84}, -30},
+        {"E88: past the middle", {49, 1, 0, 14, 0x88}, 4},
+        {"E8F: the right side", {49, 1, 0, 14, 0x8F}, 63},
+    };
+    auto panning = [](const gmpChannel_T&) { return dsmChannel[0].panning; };
+    for (const Case& c : cases) {
+        XmPlayer p(songWith(xm_squareInstrument(), {{c.cell}}));
+        EXPECT_EQ(p.ticks(1, panning), std::vector<int>{c.panning}) << c.what;
+    }
+}
 
 // The panning envelope swings a centred channel from hard left to hard
 // right; past its last point it stays there.
