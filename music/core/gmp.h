@@ -112,10 +112,6 @@ struct gmpRules_T {
     int (*tickCommand)(gmpPlayState_T* st, gmpChannel_T* ch);
     // After every tick: the channels' volume, panning and rate on the device.
     int (*update)(gmpPlayState_T* st);
-    // 1: a flow state met twice in a pass means loops that never run out:
-    // play goes on at the next order position (gmp_checkFlowRepeat), as
-    // openmpt123 plays such a song. 0 keeps it looping until stopped.
-    int endsRepeatedFlow;
     // 1: a wrap sets the global volume back to the module's (MOD's restart).
     // 0: the global volume a song has set carries into its next pass, as the
     // S3M, XM and IT trackers play on.
@@ -209,8 +205,8 @@ void gmp_nextPosition(gmpPlayState_T* st);
 // The song wraps: play goes on from the restart position in the next pass.
 void gmp_wrap(gmpPlayState_T* st);
 // Leaves a loop that would never run out for the next order position, whose
-// first row plays at the song's first speed and tempo, as openmpt123 plays
-// such a song.
+// first row plays at the song's first speed and tempo, as the players
+// people use play such a song.
 void gmp_leaveEndlessLoop(gmpPlayState_T* st);
 // Leaves the loop when the next row's flow state has been met before in
 // the pass (loops that never run out).

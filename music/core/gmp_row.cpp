@@ -45,8 +45,6 @@ void gmp_leaveEndlessLoop(gmpPlayState_T* st)
 // order position.
 void gmp_checkFlowRepeat(gmpPlayState_T* st)
 {
-    if (!st->rules->endsRepeatedFlow)
-        return;
     if (st->flowPass != st->loopCount) {
         st->flowPass = st->loopCount;
         st->flowSeen.clear();

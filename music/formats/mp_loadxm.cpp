@@ -373,8 +373,8 @@ int mp_loadXm(const char* fileName, int loadSamples, void*, mpModule_T** out)
     if (mp_le16(f + 74) & 1)
         m->flags |= MP_FLAG_LINEAR;
     m->orders.assign(f + 80, f + 80 + songLength);
-    // An order naming a pattern the file lacks is passed over, as openmpt123
-    // plays it; where no order names a stored pattern, they play empty ones.
+    // An order naming a pattern the file lacks is passed over, as the players
+    // people use play it; where no order names a stored pattern, they play empty ones.
     bool stored = std::any_of(m->orders.begin(), m->orders.end(), [&](uint16_t o) { return o < numPatterns; });
     uint32_t highest = 0;
     for (uint16_t& o : m->orders) {

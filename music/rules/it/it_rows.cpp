@@ -196,5 +196,5 @@ static int repeatRow(gmpPlayState_T* st)
 // without its notes, its commands' work of the other ticks on its first.
 const gmpRules_T gmpItRules = {
     0, start, stop, nullptr, tickStart, rowCell, rowCommand, nullptr, rowEnd,
-    repeatRow, volumeTick, tickCommand, update, 1, 0,
+    repeatRow, volumeTick, tickCommand, update, 0,
 };

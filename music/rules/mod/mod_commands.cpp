@@ -243,6 +243,5 @@ static int tickCommand(gmpPlayState_T* st, gmpChannel_T* ch)
 const gmpRules_T gmpModRules = {
     MOD_PAULA_CLOCK, start, nullptr, notePeriod, nullptr, rowCell, rowCommand, gmp_cellNote, nullptr,
     gmp_repeatRowCommands, nullptr, tickCommand, gmp_updateChannels,
-    1,  // loops that never run out are left for the next order
     1,  // a wrap sets the master volume again
 };

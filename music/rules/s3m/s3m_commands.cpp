@@ -468,5 +468,5 @@ static int tickCommand(gmpPlayState_T* st, gmpChannel_T* ch)
 
 const gmpRules_T gmpS3mRules = {
     S3M_CLOCK, start, stop, notePeriod, nullptr, rowCell, rowCommand, gmp_cellNote, nullptr,
-    gmp_repeatRowCommands, nullptr, tickCommand, gmp_updateChannels, 1, 0,
+    gmp_repeatRowCommands, nullptr, tickCommand, gmp_updateChannels, 0,
 };

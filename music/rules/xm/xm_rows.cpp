@@ -193,5 +193,5 @@ static void tickStart(gmpPlayState_T* st)
 // the row's own, slides nothing (no repeatRow).
 const gmpRules_T gmpXmRules = {
     0, start, stop, nullptr, tickStart, rowCell, gmp_xmRowCommand, nullptr, nullptr,
-    nullptr, gmp_xmVolumeTick, gmp_xmTickCommand, update, 1, 0,
+    nullptr, gmp_xmVolumeTick, gmp_xmTickCommand, update, 0,
 };
