@@ -342,6 +342,12 @@ void gmp_xmVolumeRow(gmpPlayState_T* st, gmpChannel_T* ch)
         return;
     }
     switch (v >> 4) {
+    case XMV_SLIDE_DOWN:
+    case XMV_SLIDE_UP:
+        // The column's slides keep their speed where Axy keeps its own: a
+        // later A00 slides as the column last did.
+        gmp_remember(&xc->memVolSlide, v >> 4 == XMV_SLIDE_DOWN ? x : x << 4);
+        break;
     case XMV_FINE_DOWN:
         gmp_setVolume(st, ch, ch->volume - x);
         break;

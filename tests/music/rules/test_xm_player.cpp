@@ -298,6 +298,8 @@ TEST(XmPlayer, VolumeCommandsTickByTick)
          {64, 64, 63, 63, 63, 62}},
         {"A memory: A02 then A00 slides on", {{{49, 1, 0, 10, 0x02}}, {{0, 0, 0, 10, 0x00}}},
          {64, 62, 60, 60, 58, 56}},
+        {"A00 slides as the volume column's slide last did", {{{49, 1, 0x62}}, {{0, 0, 0, 10, 0x00}}},
+         {64, 62, 60, 60, 58, 56}},
         {"EE1 repeats the row once; the volume column slides on its later ticks",
          {{{49, 1, 0x61, 14, 0xE1}}, {{0, 0, 0x30}}}, {64, 63, 62, 62, 61, 60, 32}},
     };
