@@ -42,6 +42,53 @@ static std::string createdWith(unsigned cwt, bool it)
     }
 }
 
+// Editors that save as another tracker give themselves away by fields the
+// tracker itself always fills in its own way.
+
+// Scream Tracker 3.20 always writes an ultra-click value of 8, 12 or 16.
+// ModPlug Tracker writes 0 there and in the special word, sets no flag but
+// Amiga limits and fast slides, saves orders in sixteens and always a
+// panning table.
+static std::string s3mDisguise(const uint8_t* head, size_t got)
+{
+    unsigned ultraClick = head[52];
+    if (ultraClick == 8 || ultraClick == 12 || ultraClick == 16 || got < 64)
+        return "";
+    unsigned flags = mp_le16(head + 38), orders = mp_le16(head + 32), special = mp_le16(head + 62);
+    if (ultraClick == 0 && special == 0 && (flags & ~0x50u) == 0 && orders % 16 == 0 && head[53] == 252)
+        return "ModPlug Tracker (saved as Scream Tracker 3.20)";
+    return "another editor (saved as Scream Tracker 3.20)";
+}
+
+// FastTracker 2 pads names with spaces; ModPlug Tracker with zeros, and its
+// first versions wrote the tracker name with a space too many.
+static std::string xmDisguise(const uint8_t* head, const std::string& name)
+{
+    if (name == "FastTracker v 2.00")
+        return "ModPlug Tracker 1.0 (saved as FastTracker v2.00)";
+    if (name.compare(0, 11, "*Converted ") == 0)
+        return "DigiTrakker";
+    if (name == "FastTracker v2.00" && std::memchr(head + 17, 0, 20))
+        return "ModPlug Tracker (saved as FastTracker v2.00)";
+    return name;
+}
+
+// UNMO3 saves as Impulse Tracker 2.14 but leaves the row highlights, the
+// pitch wheel depth and the reserved word at zero and writes no edit
+// history, which Impulse Tracker always does.
+static bool itIsUnmo3(const uint8_t* head, size_t got)
+{
+    if (mp_le16(head + 0x28) != 0x0214 || mp_le16(head + 0x2A) != 0x0214 || got < 0xC0)
+        return false;
+    if (head[0x1E] || head[0x1F] || head[0x35] || mp_le32(head + 0x3C))
+        return false;
+    if (!(mp_le16(head + 0x2E) & 2))
+        return true;
+    size_t history = 0xC0 + mp_le16(head + 0x20) +
+                     4 * ((size_t)mp_le16(head + 0x22) + mp_le16(head + 0x24) + mp_le16(head + 0x26));
+    return history + 2 <= got && mp_le16(head + history) == 0;
+}
+
 static std::string modFamily(const uint8_t* sig)
 {
     if (!std::memcmp(sig, "M.K.", 4) || !std::memcmp(sig, "M!K!", 4))
@@ -71,11 +118,14 @@ std::string mp_trackerName(const char* fileName)
 std::string mp_trackerOfHeader(const uint8_t* head, size_t got)
 {
     if (got >= 60 && !std::memcmp(head, "Extended Module:", 16))
-        return trimmed(head + 38, 20);
-    if (got >= 48 && !std::memcmp(head + 44, "SCRM", 4))
-        return createdWith(mp_le16(head + 40), false);
+        return xmDisguise(head, trimmed(head + 38, 20));
+    if (got >= 48 && !std::memcmp(head + 44, "SCRM", 4)) {
+        unsigned cwt = mp_le16(head + 40);
+        std::string disguise = cwt == 0x1320 ? s3mDisguise(head, got) : "";
+        return disguise.empty() ? createdWith(cwt, false) : disguise;
+    }
     if (got >= 48 && !std::memcmp(head, "IMPM", 4))
-        return createdWith(mp_le16(head + 40), true);
+        return itIsUnmo3(head, got) ? "UNMO3 (saved as Impulse Tracker 2.14)" : createdWith(mp_le16(head + 40), true);
     if (got == HEAD_BYTES)
         return modFamily(head + 1080);
     return "";

@@ -74,6 +74,7 @@ std::vector<uint8_t> writeXm(const flowSong_T& song, const flowTracker_T& tracke
 {
     xmSong_T s;
     s.tracker = tracker.xmName;
+    s.titlePad = tracker.xmTitlePad;
     s.channels = 4;
     s.speed = (uint16_t)song.speed;
     xmInstrumentW_T in = xm_squareInstrument();

@@ -31,6 +31,7 @@ struct flowTracker_T {
     uint16_t s3mVersion = 0x1320;
     uint16_t itCreated = 0x0214, itCompatible = 0x0214;
     std::string xmName = "FastTracker v2.00";
+    char xmTitlePad = ' ';      // FastTracker 2 pads names with spaces
 };
 
 std::vector<uint8_t> flow_write(const flowSong_T& song, flowFormat_E format, const flowTracker_T& tracker);

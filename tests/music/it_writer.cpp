@@ -267,6 +267,8 @@ std::vector<uint8_t> it_write(const itSong_T& song)
     put16(&f, 0x28, song.createdWith ? song.createdWith : 0x214);
     put16(&f, 0x2A, song.compatibleWith ? song.compatibleWith : oldLayout ? 0x100 : 0x214);
     put16(&f, 0x2C, (uint32_t)(song.flags | (nI ? IT_F_INSTRUMENTS : 0)));
+    f[0x1E] = song.highlightBeat;
+    f[0x1F] = song.highlightMeasure;
     f[0x30] = song.globalVolume;
     f[0x31] = song.mixVolume;
     f[0x32] = song.speed;

@@ -69,6 +69,7 @@ struct itSong_T {
     // The header's created-with and compatible-with versions (0: the
     // writer's own, 2.14; an old-layout instrument makes the second 1.00).
     uint16_t createdWith = 0, compatibleWith = 0;
+    uint8_t highlightBeat = 4, highlightMeasure = 16;   // Impulse Tracker's row highlights
     itSong_T();
 };
 

@@ -74,7 +74,10 @@ std::vector<uint8_t> s3m_write(const s3mSong_T& song)
     out[49] = song.speed;
     out[50] = song.tempo;
     out[51] = song.masterVolume;
+    out[52] = song.ultraClick;
     out[53] = song.panTable ? 252 : 0;
+    out[62] = (uint8_t)song.special;
+    out[63] = (uint8_t)(song.special >> 8);
     std::copy_n(song.channels, S3M_W_CHANNELS, out.begin() + 64);
     out.insert(out.end(), song.orders.begin(), song.orders.end());
     size_t instPointers = out.size(), patPointers = instPointers + 2 * numInsts;

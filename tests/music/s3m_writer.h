@@ -42,6 +42,8 @@ struct s3mSong_T {
     uint8_t pans[S3M_W_CHANNELS] = {};
     uint16_t flags = 0, version = 0x1320, sampleFormat = 1;     // 1 signed, 2 unsigned samples
     uint8_t globalVolume = 64, speed = 6, tempo = 125, masterVolume = 0xB0;
+    uint8_t ultraClick = 16;        // Scream Tracker writes 8, 12 or 16
+    uint16_t special = 0;
     std::vector<s3mSample_T> samples;
     std::vector<s3mPattern_T> patterns;
     s3mSong_T();

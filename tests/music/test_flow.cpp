@@ -12,7 +12,10 @@
 #include "music/mp_errors.h"
 #include "music/mp_render.h"
 #include "tests/music/flow_song.h"
+#include "tests/music/it_writer.h"
 #include "tests/music/music_fixture.h"
+#include "tests/music/s3m_fixture.h"
+#include "tests/music/xm_writer.h"
 
 namespace {
 
@@ -320,6 +323,43 @@ TEST(SongFlow, TheReaderNamesTheTrackerAndItsRules)
         ASSERT_NE(m, nullptr);
         EXPECT_EQ(m->tracker, c.name);
         EXPECT_EQ(m->flowRules, c.rules);
+        mp_freeModule(m);
+    }
+}
+
+// Editors that save as another tracker are told by the fields that tracker
+// always fills in its own way.
+TEST(SongFlow, TheReaderSeesThroughEditorsSavingAsAnotherTracker)
+{
+    s3mSong_T st3 = s3mFx_toneSong(), modplugS3m = st3, otherS3m = st3;
+    modplugS3m.ultraClick = otherS3m.ultraClick = 0;
+    modplugS3m.panTable = true;
+    modplugS3m.orders.resize(16, 255);
+    xmSong_T ft2, modplugXm, modplug10, digi;
+    ft2.tracker = modplugXm.tracker = "FastTracker v2.00";
+    ft2.titlePad = ' ';
+    modplug10.tracker = "FastTracker v 2.00";
+    digi.tracker = "*Converted MOD-File";
+    itSong_T it214, unmo3;
+    unmo3.highlightBeat = unmo3.highlightMeasure = 0;
+    struct Case {
+        std::vector<uint8_t> file;
+        const char* name;
+    } cases[] = {
+        {s3m_write(st3), "Scream Tracker 3.20"},
+        {s3m_write(modplugS3m), "ModPlug Tracker (saved as Scream Tracker 3.20)"},
+        {s3m_write(otherS3m), "another editor (saved as Scream Tracker 3.20)"},
+        {xm_write(ft2), "FastTracker v2.00"},
+        {xm_write(modplugXm), "ModPlug Tracker (saved as FastTracker v2.00)"},
+        {xm_write(modplug10), "ModPlug Tracker 1.0 (saved as FastTracker v2.00)"},
+        {xm_write(digi), "DigiTrakker"},
+        {it_write(it214), "Impulse Tracker 2.14"},
+        {it_write(unmo3), "UNMO3 (saved as Impulse Tracker 2.14)"},
+    };
+    for (const Case& c : cases) {
+        mpModule_T* m = fx_load(c.file);
+        ASSERT_NE(m, nullptr) << c.name;
+        EXPECT_EQ(m->tracker, c.name);
         mp_freeModule(m);
     }
 }

@@ -17,10 +17,10 @@ void put32(std::vector<uint8_t>& o, uint32_t v)
     put16(o, v >> 16);
 }
 
-void putText(std::vector<uint8_t>& o, const std::string& s, size_t n)
+void putText(std::vector<uint8_t>& o, const std::string& s, size_t n, char pad = 0)
 {
     for (size_t i = 0; i < n; i++)
-        o.push_back(i < s.size() ? (uint8_t)s[i] : 0);
+        o.push_back(i < s.size() ? (uint8_t)s[i] : (uint8_t)pad);
 }
 
 void writePattern(std::vector<uint8_t>& o, const xmPatternW_T& p, int channels, uint16_t version)
@@ -139,7 +139,7 @@ std::vector<uint8_t> xm_write(const xmSong_T& song)
 {
     std::vector<uint8_t> o;
     putText(o, "Extended Module: ", 17);
-    putText(o, song.title, 20);
+    putText(o, song.title, 20, song.titlePad);
     o.push_back(0x1A);
     putText(o, song.tracker, 20);
     put16(o, song.version);

@@ -52,6 +52,7 @@ struct xmInstrumentW_T {
 struct xmSong_T {
     std::string title = "test";
     std::string tracker = "varnek tests";  // the header's tracker name
+    char titlePad = 0;          // FastTracker 2 pads the title with spaces
     int channels = 2;
     bool linear = true;
     uint16_t speed = 6, bpm = 125, restart = 0;
