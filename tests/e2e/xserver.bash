@@ -65,9 +65,21 @@ start_demo() {
     wait_for 30 sh -c 'xdotool search --name "Torven" >/dev/null' || { fail "window not found"; return 1; }
     win=$(xdotool search --name "Torven" | head -1)
     # A window just mapped may not take the focus at the first asking (the
-    # window manager may not manage it yet): ask again until it does, and
-    # say so when it never does, instead of returning a silent failure.
-    wait_for 20 timeout 5 xdotool windowactivate --sync "$win" || { fail "window $win never took the focus"; return 1; }
+    # window manager may not manage it yet, or be slow to on a busy
+    # machine): ask the window manager and set the input focus directly,
+    # until the window has it, and say so when it never does.
+    wait_for 60 focus_taken "$win" || { fail "window $win never took the focus"; return 1; }
+}
+
+# focus_taken WINDOW: the window has the keyboard focus; if not, it is
+# asked for once more. Use with wait_for.
+focus_taken() {
+    local focus
+    # Ids compare as numbers: xwininfo writes them in hexadecimal, xdotool not.
+    focus=$(xdotool getwindowfocus 2>/dev/null) && [ "$((focus))" -eq "$(($1))" ] && return 0
+    xdotool windowactivate "$1" 2>/dev/null
+    xdotool windowfocus "$1" 2>/dev/null
+    return 1
 }
 
 # demo_exit_code SECONDS: wait for the demo to end, at most that many

@@ -22,7 +22,7 @@ wait_for 30 sh -c "xwininfo -root -tree | grep -q '\"Error en musica\"'" || fail
 box=$(box_id)
 if [ -n "$box" ]; then
     grep -q "missing data file" "$WORK/err.log" && fail "the missing files were named before the window closed"
-    xdotool windowactivate --sync "$box" >/dev/null 2>&1
+    wait_for 60 focus_taken "$box" || fail "the message box never took the focus"
     xdotool key Return
     wait_for 10 sh -c '[ -z "$(xwininfo -root -tree | grep "\"Error en musica\"")" ]' || fail "the message box stays"
 fi
@@ -54,7 +54,7 @@ wait_for 30 picture || fail "no sound: no picture"
 lines=$(grep -c 'plays without sound' "$WORK/nosound_err.log")
 [ "$lines" = 1 ] || fail "no sound: $lines lines saying it plays without sound, expected 1"
 grep -qx 'varnek: no sound device: the demo plays without sound' "$WORK/nosound_err.log" || fail "no sound: no such line"
-[ -n "$win" ] && xdotool windowactivate --sync "$win" >/dev/null 2>&1
+[ -n "$win" ] && { wait_for 60 focus_taken "$win" || fail "no sound: the window never took the focus"; }
 xdotool key Escape
 demo_exit_code 10
 [ "$code" == "0" ] || fail "no sound: Esc gave exit code $code"
