@@ -2,6 +2,8 @@
 // what reaches the mixer's channels.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "music/core/gmp.h"
 #include "music/rules/rules.h"
 #include "music/mixer/dsm.h"
@@ -24,11 +26,12 @@ struct Player {
         m = fx_load(file);
         EXPECT_NE(m, nullptr);
         EXPECT_EQ(dsm_init(44100, DSM_16BIT | DSM_STEREO | DSM_INTEGER), 0);
-        EXPECT_EQ(dsm_openChannels(m->numChannels), 0);
-        int channels[MP_MAX_CHANNELS];
-        for (int c = 0; c < MP_MAX_CHANNELS; c++)
-            channels[c] = c;
-        EXPECT_EQ(gmp_play(m, gmp_rulesOf(m), -1, -1, -1, looping, 0, channels, &st), 0);
+        // Every voice the module plays: IT's background voices too.
+        std::vector<int> channels(gmp_soundChannelsNeeded(m));
+        EXPECT_EQ(dsm_openChannels((int)channels.size()), 0);
+        for (size_t c = 0; c < channels.size(); c++)
+            channels[c] = (int)c;
+        EXPECT_EQ(gmp_play(m, gmp_rulesOf(m), -1, -1, -1, looping, 0, channels.data(), &st), 0);
     }
     ~Player()
     {
