@@ -1,7 +1,5 @@
 #include "music/mp_info.h"
 
-#include "music/formats/mp_tracker.h"
-
 const char* mp_formatName(const mpModule_T* module)
 {
     static const char* const names[] = {"?", "MOD", "S3M", "XM", "IT"};
@@ -54,9 +52,7 @@ static const char* flowRulesName(const mpModule_T* m)
 
 void mp_printInfo(FILE* out, const char* fileName, const mpModule_T* m, const mpwSong_T& song)
 {
-    // The reader names the tracker from the header it read; a MOD's family
-    // comes from its signature.
-    std::string tracker = !m->tracker.empty() ? m->tracker : mp_trackerName(fileName);
+    const std::string& tracker = m->tracker;
     std::fprintf(out, "file:        %s\n", fileName);
     std::fprintf(out, "title:       %s\n", printable(m->name, sizeof m->name).c_str());
     std::fprintf(out, "format:      %s\n", mp_formatName(m));

@@ -7,6 +7,7 @@
 #include "music/formats/mod_periods.h"
 #include "music/formats/mp_bytes.h"
 #include "music/formats/mp_missing.h"
+#include "music/formats/mp_tracker.h"
 #include "music/mixer/dsm.h"
 #include "music/mp_errors.h"
 #include "music/mp_module.h"
@@ -165,6 +166,7 @@ int mp_loadMod(const char* fileName, int loadSamples, void*, mpModule_T** out)
     std::unique_ptr<mpModule_T> m(new mpModule_T());
     std::memcpy(m->name, f, 20);
     m->formatId = MP_FORMAT_MOD;
+    m->tracker = mp_trackerOfHeader(f, file.size());
     m->songLength = songLength;
     m->restartPos = (f[951] != 127 && f[951] < songLength) ? f[951] : 0;
     m->numInsts = m->numSamples = MOD_SAMPLE_COUNT;

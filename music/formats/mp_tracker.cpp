@@ -5,9 +5,8 @@
 #include <cstring>
 
 #include "music/formats/mp_bytes.h"
-#include "platform/files.h"
 
-enum { HEAD_BYTES = 1084 };
+enum { MOD_SIGNATURE = 1080 };
 
 static std::string trimmed(const uint8_t* p, size_t n)
 {
@@ -104,17 +103,6 @@ static std::string modFamily(const uint8_t* sig)
     return "";
 }
 
-std::string mp_trackerName(const char* fileName)
-{
-    uint8_t head[HEAD_BYTES] = {};
-    FILE* f = pf_fopen(fileName, "rb");
-    if (!f)
-        return "";
-    size_t got = std::fread(head, 1, sizeof head, f);
-    std::fclose(f);
-    return mp_trackerOfHeader(head, got);
-}
-
 std::string mp_trackerOfHeader(const uint8_t* head, size_t got)
 {
     if (got >= 60 && !std::memcmp(head, "Extended Module:", 16))
@@ -126,7 +114,7 @@ std::string mp_trackerOfHeader(const uint8_t* head, size_t got)
     }
     if (got >= 48 && !std::memcmp(head, "IMPM", 4))
         return itIsUnmo3(head, got) ? "UNMO3 (saved as Impulse Tracker 2.14)" : createdWith(mp_le16(head + 40), true);
-    if (got == HEAD_BYTES)
-        return modFamily(head + 1080);
+    if (got >= MOD_SIGNATURE + 4)
+        return modFamily(head + MOD_SIGNATURE);
     return "";
 }
