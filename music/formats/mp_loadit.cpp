@@ -467,13 +467,10 @@ void linkSamples(mpModule_T* m)
     }
 }
 
+// The file's `count` patterns; m->numPatterns (at least count) says how many
+// the orders need, the rest play empty.
 void readPatterns(const itReader_T& r, const uint32_t* offsets, uint32_t count, itChannels_T* ch, mpModule_T* m)
 {
-    uint16_t highest = 0;
-    for (uint16_t o : m->orders)
-        if (o < MP_ORDER_SKIP)
-            highest = std::max(highest, o);
-    m->numPatterns = std::max<uint32_t>(count, highest + 1u);
     m->patterns.assign(m->numPatterns, emptyPattern());
     for (uint32_t i = 0; i < count; i++) {
         const uint8_t* h = recordAt(r, offsets[i], IT_PATTERN_HEADER);
@@ -549,6 +546,8 @@ int mp_loadIt(const char* fileName, int loadSamples, void*, mpModule_T** out)
     if (!mp_readOrderList(f + IT_HEADER, numOrders, &m->orders, &highest))
         return mp_refuse(MPERR_INVALID_MODULE, "IT: the order list names no pattern to play");
     m->songLength = (uint32_t)m->orders.size();
+    // An order may name a pattern the file lacks: it plays empty.
+    m->numPatterns = std::max(numPatterns, highest + 1);
     m->masterVolume = (uint8_t)std::min<int>(f[0x30], 128);
     m->speed = (uint8_t)(f[0x32] ? f[0x32] : 6);
     m->tempo = (uint8_t)(f[0x33] >= 32 ? f[0x33] : 125);
