@@ -202,6 +202,8 @@ void gmp_setPeriod(gmpPlayState_T* st, gmpChannel_T* ch, int period);
 int gmp_clampPeriod(const gmpPlayState_T* st, int period);
 int gmp_startNote(gmpPlayState_T* st, gmpChannel_T* ch);
 void gmp_nextPosition(gmpPlayState_T* st);
+// Play moves to another pattern: Scream Tracker 3 starts its loop afresh.
+void gmp_enterPattern(gmpPlayState_T* st);
 // The song wraps: play goes on from the restart position in the next pass.
 void gmp_wrap(gmpPlayState_T* st);
 // Leaves a loop that would never run out for the next order position, whose

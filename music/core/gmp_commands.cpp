@@ -60,8 +60,7 @@ void gmp_positionJump(gmpPlayState_T* st, int xx)
         gmp_nextPosition(st);
     }
     st->pattern = st->module->orders[st->position];
-    if (st->module->flowRules == MP_FLOW_ST3)
-        st->channels[0].loopRow = 0;
+    gmp_enterPattern(st);
     gmp_jumpToRow(st, 0);
 }
 

@@ -2,8 +2,7 @@
 // next order position, the wrap at the song's end.
 #include "music/core/gmp.h"
 
-// Scream Tracker 3 starts its loop afresh on each new pattern.
-static void enterPattern(gmpPlayState_T* st)
+void gmp_enterPattern(gmpPlayState_T* st)
 {
     if (st->module->flowRules == MP_FLOW_ST3)
         st->channels[0].loopRow = 0;
@@ -12,7 +11,7 @@ static void enterPattern(gmpPlayState_T* st)
 void gmp_nextPosition(gmpPlayState_T* st)
 {
     const mpModule_T* m = st->module;
-    enterPattern(st);
+    gmp_enterPattern(st);
     st->row = 0;
     int guard = (int)m->songLength + 1;
     do {
