@@ -7,6 +7,7 @@
 #endif
 
 #include "music/mixer/dsm.h"
+#include "music/mixer/dsm_loop.h"
 #include "music/mp_errors.h"
 #include "music/mp_settings.h"
 
@@ -258,8 +259,8 @@ int dsm_releaseSound(int channel)
     // Released in a back-and-forth sustain loop, the voice goes on its way
     // in a back-and-forth second loop at once; towards any other, forward
     // from where it is.
-    if (ch->loopNumber == 1 && (ch->loop1Type == DSM_LT_BIDI || ch->loop1Type == DSM_LT_BIDI_REPEAT)) {
-        if (ch->loop2Type == DSM_LT_BIDI || ch->loop2Type == DSM_LT_BIDI_REPEAT) {
+    if (ch->loopNumber == 1 && dsm_isBidi(ch->loop1Type)) {
+        if (dsm_isBidi(ch->loop2Type)) {
             ch->loopNumber = 2;
             ch->looped = 0;
         } else {
@@ -375,9 +376,9 @@ int dsm_setPosition(int channel, uint32_t bytes)
     ch->loopNumber = ch->status == DSM_RELEASED ? 2 : 1;
     // Bytes count in the caller's form of the sample, before any conversion.
     uint32_t frames = bytes >> dsm_frameShift(ch->origType);
-    int loopType = ch->loopNumber == 2 ? ch->loop2Type : ch->loop1Type;
-    uint32_t loopStart = ch->loopNumber == 2 ? ch->loop2Start : ch->loop1Start;
-    uint32_t loopEnd = ch->loopNumber == 2 ? ch->loop2End : ch->loop1End;
+    dsmLoop_T loop = dsm_activeLoop(ch);
+    int loopType = loop.type;
+    uint32_t loopStart = loop.start, loopEnd = loop.end;
     ch->posFrac = 0;
     ch->direction = 1;
     if (loopType == DSM_LT_NONE) {
@@ -416,9 +417,8 @@ int dsm_setDirection(int channel, int direction, int fromEnd)
     if (ch->status < DSM_PLAYING || !ch->data || !ch->present || ch->length == 0)
         return MPERR_OK;
     if (fromEnd && direction < 0) {
-        int loopType = ch->loopNumber == 2 ? ch->loop2Type : ch->loop1Type;
-        uint32_t loopEnd = ch->loopNumber == 2 ? ch->loop2End : ch->loop1End;
-        ch->pos = (loopType != DSM_LT_NONE ? loopEnd : ch->length) - 1;
+        dsmLoop_T loop = dsm_activeLoop(ch);
+        ch->pos = (loop.type != DSM_LT_NONE ? loop.end : ch->length) - 1;
         ch->posFrac = 0;
     }
     ch->direction = direction < 0 ? -1 : 1;

@@ -14,6 +14,14 @@ struct dsmLoop_T {
 
 inline int dsm_isBidi(int loopType) { return loopType == DSM_LT_BIDI || loopType == DSM_LT_BIDI_REPEAT; }
 
+// The loop the channel plays now: the second once a sustain loop is left.
+inline dsmLoop_T dsm_activeLoop(const dsmChannel_T* ch)
+{
+    if (ch->loopNumber == 2)
+        return {ch->loop2Type, ch->loop2Start, ch->loop2End};
+    return {ch->loop1Type, ch->loop1Start, ch->loop1End};
+}
+
 inline int64_t dsm_floorMod(int64_t a, int64_t m) { return ((a % m) + m) % m; }
 
 // The cycle's length: the loop (forward); twice the loop (back and forth

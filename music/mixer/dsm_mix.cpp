@@ -7,13 +7,6 @@
 #include "music/mixer/dsm_loop.h"
 #include "music/mixer/dsm_routines.h"
 
-static dsmLoop_T activeLoop(const dsmChannel_T* ch)
-{
-    if (ch->loopNumber == 2)
-        return {ch->loop2Type, ch->loop2Start, ch->loop2End};
-    return {ch->loop1Type, ch->loop1Start, ch->loop1End};
-}
-
 static int isTrackerMode(int mode) { return mode == DSM_LOOP_NONE || mode == DSM_LOOP_TRACKER; }
 
 // The tracker way of changing the instrument without a new note: the new
@@ -43,7 +36,7 @@ static int trackerSampleChange(dsmChannel_T* ch, dsmPos_T* p)
 
 static void handleEvent(int channel, dsmChannel_T* ch, dsmPos_T* p)
 {
-    dsmLoop_T loop = activeLoop(ch);
+    dsmLoop_T loop = dsm_activeLoop(ch);
     dsmPos_T start = (dsmPos_T)loop.start << DSM_POS_SHIFT;
     dsmPos_T end = (dsmPos_T)loop.end << DSM_POS_SHIFT;
     if (loop.type == DSM_LT_NONE) {
@@ -214,7 +207,7 @@ void dsm_mixChannel(int channel, void* buffer, uint32_t frames)
         if (step == 0)
             return;
         dsmPos_T p = ((dsmPos_T)ch->pos << DSM_POS_SHIFT) | ch->posFrac;
-        dsmLoop_T loop = activeLoop(ch);
+        dsmLoop_T loop = dsm_activeLoop(ch);
         if (loop.type != DSM_LT_NONE && ((dsmPos_T)(loop.end - loop.start) << DSM_POS_SHIFT) <= step &&
             staysInLoop(ch, loop, p)) {
             mixShortLoop(ch, loop, p, step, (char*)buffer + (size_t)done * valuesPerFrame * 4, frames - done);
