@@ -84,9 +84,9 @@ mpModule_T* load(const char* file)
 int walkSongs(mpModule_T* m, const options_T& o, song_T* s)
 {
     int code = mpw_subsongs(m, capSeconds, &s->songs);
-    if (code == 0 && o.loops != 1)
+    if (code == 0 && o.loops > 1)
         for (size_t k = 0; k < s->songs.size() && code == 0; k++)
-            code = mpw_walkFrom(m, s->songs[k].first, o.loops ? o.loops : 1, capSeconds, &s->songs[k].song);
+            code = mpw_walkFrom(m, s->songs[k].first, o.loops, capSeconds, &s->songs[k].song);
     s->subsong = o.subsong > 0 ? o.subsong - 1 : 0;
     return code;
 }
