@@ -218,6 +218,9 @@ void gmp_setVolume(gmpPlayState_T* st, gmpChannel_T* ch, int v);
 void gmp_tonePortamento(gmpPlayState_T* st, gmpChannel_T* ch);
 void gmp_takePortaTarget(gmpPlayState_T* st, gmpChannel_T* ch);
 void gmp_jumpToRow(gmpPlayState_T* st, int row);
+// Play goes on at `row` of the pattern now playing, or at its first row
+// when the pattern is shorter.
+void gmp_startPatternAt(gmpPlayState_T* st, int row);
 void gmp_positionJump(gmpPlayState_T* st, int position);
 // The row a MOD-style break parameter names (decimal digits, 63 at most).
 int gmp_decimalRow(int xx);
@@ -238,6 +241,9 @@ void gmp_noteCut(gmpPlayState_T* st, gmpChannel_T* ch, int x);
 void gmp_holdNote(gmpChannel_T* ch, int x);
 // S9E / S9F (y 14, 15): the sample plays on forward, or backward.
 int gmp_playDirection(gmpChannel_T* ch, int y);
+// The byte a sample offset command must start before: the loop's end when
+// the sample loops, else the sample's end.
+uint32_t gmp_offsetLimit(const mpSample_T* s);
 int gmp_delayedNote(gmpPlayState_T* st, gmpChannel_T* ch, int x);
 void gmp_patternDelay(gmpPlayState_T* st, int x);
 // A parameter of 0 repeats the memory's last non-zero value; returns the one to use.

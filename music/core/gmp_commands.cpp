@@ -147,18 +147,23 @@ void gmp_requestJump(gmpPlayState_T* st, int order)
         st->breakRow = -1;
 }
 
-void gmp_clearFlow(gmpPlayState_T* st)
+// The row's requests done with: none left for the next row.
+static void forgetRowRequests(gmpPlayState_T* st)
 {
     st->loopTarget = st->breakRow = st->jumpOrder = -1;
-    st->nextStartRow = 0;
-    st->rowEndPending = st->rowDelayed = 0;
-    for (int c = 0; c < MP_MAX_CHANNELS; c++)
+    st->rowDelayed = 0;
+    for (int c = 0; c < st->numChannels; c++)
         st->channels[c].loopWentBack = 0;
 }
 
-// Play goes on at `row` of the pattern now playing, or of the first row
-// when the pattern is shorter.
-static void startAt(gmpPlayState_T* st, int row)
+void gmp_clearFlow(gmpPlayState_T* st)
+{
+    forgetRowRequests(st);
+    st->nextStartRow = 0;
+    st->rowEndPending = 0;
+}
+
+void gmp_startPatternAt(gmpPlayState_T* st, int row)
 {
     gmp_jumpToRow(st, row < gmp_rowsOf(st) ? row : 0);
 }
@@ -171,7 +176,7 @@ static void leavePattern(gmpPlayState_T* st, int row)
         gmp_positionJump(st, st->jumpOrder);
     else
         gmp_nextPosition(st);
-    startAt(st, row);
+    gmp_startPatternAt(st, row);
 }
 
 // A loop's request: back to its start, or out of a loop that never ends.
@@ -224,10 +229,7 @@ void gmp_endRowFlow(gmpPlayState_T* st)
     default:
         break;
     }
-    st->rowDelayed = 0;
-    st->loopTarget = st->breakRow = st->jumpOrder = -1;
-    for (int c = 0; c < st->numChannels; c++)
-        st->channels[c].loopWentBack = 0;
+    forgetRowRequests(st);
 }
 
 // Impulse Tracker's sound control, which later players honour in S3M files
@@ -240,6 +242,8 @@ int gmp_playDirection(gmpChannel_T* ch, int y)
     bool newNote = (ch->flags & GMP_F_NOTE) && !(ch->flags & GMP_F_ACTION);
     return dsm_setDirection(ch->soundChannel, y == 15 ? -1 : 1, y == 15 && newNote);
 }
+
+uint32_t gmp_offsetLimit(const mpSample_T* s) { return s->loopType != MP_LOOP_NONE ? s->loopEnd : s->length; }
 
 void gmp_noteCut(gmpPlayState_T* st, gmpChannel_T* ch, int x)
 {

@@ -133,8 +133,6 @@ void gmp_nextRow(gmpPlayState_T* st)
     gmp_nextPosition(st);
     // FastTracker 2 starts the next pattern on the row a loop or a break
     // last named, not on row 0.
-    if (st->nextStartRow) {
-        st->row = st->nextStartRow < gmp_rowsOf(st) ? st->nextStartRow : 0;
-        st->nextStartRow = 0;
-    }
+    gmp_startPatternAt(st, st->nextStartRow);
+    st->nextStartRow = 0;
 }

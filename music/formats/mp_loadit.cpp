@@ -292,10 +292,7 @@ void readSampleHeader(const uint8_t* h, mpSample_T* s)
     s->vibSweep = h[0x4E];
     s->vibType = h[0x4F] & 3;
     s->panning = 128;
-    if (flags & ITS_STEREO)
-        s->type = flags & ITS_16BIT ? DSM_SMP_16BIT_STEREO : DSM_SMP_8BIT_STEREO;
-    else
-        s->type = flags & ITS_16BIT ? DSM_SMP_16BIT : DSM_SMP_8BIT;
+    s->type = dsm_sampleType(flags & ITS_16BIT, flags & ITS_STEREO);
 }
 
 // The sample's frames as the mixer plays them (unsigned 8-bit bytes or

@@ -135,10 +135,7 @@ static void setUpSample(s3mReader_T* r, const uint8_t* h, mpSample_T* s, size_t*
     s->loopStart = s->loopFlag ? loopStart * frameBytes : 0;
     s->loopEnd = s->loopFlag ? loopEnd * frameBytes : 0;
     s->length = frames * frameBytes;
-    int type = flags & S3M_SMP_16BIT ? DSM_SMP_16BIT : DSM_SMP_8BIT;
-    if (flags & S3M_SMP_STEREO)
-        type = type == DSM_SMP_16BIT ? DSM_SMP_16BIT_STEREO : DSM_SMP_8BIT_STEREO;
-    s->type = frames ? type : DSM_SMP_NONE;
+    s->type = frames ? dsm_sampleType(flags & S3M_SMP_16BIT, flags & S3M_SMP_STEREO) : DSM_SMP_NONE;
 }
 
 // The mixer's form: 8-bit unsigned, 16-bit signed in the machine's order,

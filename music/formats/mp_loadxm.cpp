@@ -163,10 +163,7 @@ void readInstrumentHeader(const uint8_t* h, int numSamples, mpInstrument_T* inst
 void readSampleHeader(const uint8_t* h, const uint8_t* inst, mpSample_T* s)
 {
     bool is16 = h[14] & XM_SAMPLE_16BIT, stereo = h[14] & XM_SAMPLE_STEREO;
-    if (stereo)
-        s->type = is16 ? DSM_SMP_16BIT_STEREO : DSM_SMP_8BIT_STEREO;
-    else
-        s->type = is16 ? DSM_SMP_16BIT : DSM_SMP_8BIT;
+    s->type = dsm_sampleType(is16, stereo);
     uint32_t mask = ~((1u << dsm_frameShift(s->type)) - 1);
     s->length = mp_le32(h) & mask;
     s->loopStart = mp_le32(h + 4) & mask;

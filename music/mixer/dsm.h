@@ -192,6 +192,8 @@ int dsm_mix(uint32_t frames, void* destination);
 int dsm_frameShift(int type);
 int dsm_isStereoSample(int type);
 int dsm_is16BitSample(int type);
+// The type of 8- or 16-bit frames, mono or stereo.
+int dsm_sampleType(int is16, int stereo);
 // 8-bit mu-law: the code of a 16-bit value, and the 16-bit value of a code.
 uint8_t dsm_muLawEncode(int16_t value);
 int16_t dsm_muLawDecode(uint8_t code);

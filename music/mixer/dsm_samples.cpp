@@ -24,6 +24,13 @@ int dsm_isStereoSample(int type)
 
 int dsm_is16BitSample(int type) { return type == DSM_SMP_16BIT || type == DSM_SMP_16BIT_STEREO; }
 
+int dsm_sampleType(int is16, int stereo)
+{
+    if (stereo)
+        return is16 ? DSM_SMP_16BIT_STEREO : DSM_SMP_8BIT_STEREO;
+    return is16 ? DSM_SMP_16BIT : DSM_SMP_8BIT;
+}
+
 static int isKnownType(int type)
 {
     return type == DSM_SMP_NONE || type == DSM_SMP_8BIT || type == DSM_SMP_16BIT || type == DSM_SMP_8BIT_STEREO ||

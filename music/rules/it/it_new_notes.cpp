@@ -152,8 +152,7 @@ int gmp_itNewNote(gmpPlayState_T* st, int c, const mpInstrument_T* inst, int sam
         // At or past the sample's end (its loop's end when it loops) the
         // offset is ignored; with the old effects the note starts there
         // instead: silent, or at the loop's start.
-        uint32_t end = s->loopType != MP_LOOP_NONE ? s->loopEnd : s->length;
-        if (ch->startOffset >= end && !(st->module->flags & MP_FLAG_OLD_EFFECTS))
+        if (ch->startOffset >= gmp_offsetLimit(s) && !(st->module->flags & MP_FLAG_OLD_EFFECTS))
             ch->startOffset = 0;
         code = dsm_setPosition(ch->soundChannel, ch->startOffset);
     } else {

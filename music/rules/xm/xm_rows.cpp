@@ -45,8 +45,7 @@ static int startSample(gmpPlayState_T* st, gmpChannel_T* ch, const mpSample_T* s
         // The offset counts sample frames; the mixer takes bytes.
         ch->startOffset = (uint32_t)xc->memOffset * 256 << dsm_frameShift(s->type);
         // At or past the sample's end (its loop's end when it loops) the note is silent.
-        uint32_t end = s->loopType != MP_LOOP_NONE ? s->loopEnd : s->length;
-        if (ch->startOffset >= end)
+        if (ch->startOffset >= gmp_offsetLimit(s))
             return dsm_stopSound(ch->soundChannel);
         code = dsm_setPosition(ch->soundChannel, ch->startOffset);
     } else {
